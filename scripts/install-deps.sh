@@ -1,0 +1,33 @@
+#!/bin/sh
+# Installs the Debian packages a build needs, only those that are missing.
+# Usage: install-deps.sh [build|bench|fuzz|desktop] ...
+set -e
+base="make cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libgl-dev libgtest-dev libgmock-dev"
+want="$base"
+for group in "$@"; do
+  case "$group" in
+    build) ;;
+    bench) want="$want libbenchmark-dev ngircd inspircd" ;;
+    fuzz) want="$want clang libclang-rt-14-dev" ;;
+    desktop) want="$want fonts-noto-cjk xvfb xauth" ;;
+    *) echo "unknown package group: $group" >&2; exit 2 ;;
+  esac
+done
+missing=""
+for p in $want; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+done
+[ -z "$missing" ] && exit 0
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO="sudo"
+# Server packages must not start services on our ports while they install.
+policy=/usr/sbin/policy-rc.d
+made_policy=""
+if [ ! -e "$policy" ]; then
+  printf '#!/bin/sh\nexit 101\n' | $SUDO tee "$policy" >/dev/null && $SUDO chmod +x "$policy" && made_policy=1
+fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -q || true
+$SUDO apt-get install -y -q --no-install-recommends $missing
+[ -n "$made_policy" ] && $SUDO rm -f "$policy"
+exit 0
