@@ -1,0 +1,34 @@
+// Conversion between the program's Shift-JIS text and ISO-2022-JP on the wire.
+// Stateless: every call starts in Roman mode. Never reads past the input and
+// has no error result: invalid bytes go through the same arithmetic.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace novalune {
+
+using BytePair = std::array<std::uint8_t, 2>;
+
+// Encodes a Shift-JIS string for the wire ("\033$B" into Kanji, "\033(J" back).
+std::string SjisToJis(std::string_view text);
+// Appends the encoding of `text` to `out` (lets callers reuse one buffer).
+void AppendSjisToJis(std::string_view text, std::string& out);
+
+// Decodes a received block to Shift-JIS.
+std::string JisToSjis(std::string_view text);
+void AppendJisToSjis(std::string_view text, std::string& out);
+
+// The arithmetic of one double-byte character.
+BytePair SjisPairToJis(std::uint8_t lead, std::uint8_t trail);
+BytePair JisPairToSjis(std::uint8_t first, std::uint8_t second);
+
+// One half-width katakana at text[position] (0xA1..0xDF), with a following
+// voicing mark folded in, as a full-width JIS code. Advances `position` past
+// everything it consumed.
+BytePair HankakuToJis(std::string_view text, std::size_t& position);
+
+}  // namespace novalune
