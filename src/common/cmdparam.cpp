@@ -35,11 +35,13 @@ void CommandCutNo(std::string_view text, CmdParam& param, int n) {
     param[0] = text;
     return;
   }
-  n = std::clamp(n, 2, static_cast<int>(param.size()));
+  // n = 1 puts the whole text in param[0].
+  n = std::clamp(n, 1, static_cast<int>(param.size()));
   for (int k = 0; k < n - 1; ++k) {
     const std::size_t blank = text.find(' ');
-    // Fewer blanks than words: the field stays empty and the rest goes on to the last one.
-    if (blank == std::string_view::npos) continue;
+    // Fewer blanks than words: the remaining fields stay empty and the rest
+    // goes to the last one.
+    if (blank == std::string_view::npos) break;
     param[k] = text.substr(0, blank);
     text.remove_prefix(blank + 1);
   }

@@ -13,7 +13,8 @@ using CmdParam = std::array<std::string, 10>;
 void CommandCut(std::string_view text, CmdParam& param);
 
 // n - 1 words, then the rest of the text (blanks included) in param[n - 1].
-// n is clamped to 2..10.
+// n is clamped to 1..10. A text without any blank always goes whole into
+// param[0], whatever n is.
 void CommandCutNo(std::string_view text, CmdParam& param, int n);
 
 }  // namespace novalune

@@ -1,9 +1,12 @@
 #include "common/jconvert.h"
 
+#include <cstring>
+
 namespace novalune {
 
 namespace {
 
+constexpr char kEsc = '\033';
 constexpr char kEnterKanji[] = "\033$B";
 constexpr char kEnterRoman[] = "\033(J";
 
@@ -17,140 +20,270 @@ constexpr std::uint8_t kHankakuTrail[64] = {
 
 constexpr std::uint8_t kDakuten = 0xDE;
 constexpr std::uint8_t kHandakuten = 0xDF;
+// Shown for a byte that is not half-width katakana: the full-width question mark.
+constexpr BytePair kNotHankaku = {0x21, 0x29};
 
-bool IsSymbolRow(std::uint8_t h) { return h <= 0xA5 || h == 0xB0 || h == kDakuten || h == kHandakuten; }
+constexpr bool IsHankaku(std::uint8_t c) { return c >= 0xA1 && c <= 0xDF; }
+
+constexpr bool IsSymbolRow(std::uint8_t h) {
+  return h <= 0xA5 || h == 0xB0 || h == kDakuten || h == kHandakuten;
+}
+
+// The pair arithmetic is done through small tables so that the hot loops have
+// no data-dependent branches. The tables hold exactly the results of the
+// arithmetic for every byte value (8-bit wrap-around included).
+struct SjisTables {
+  std::uint8_t leadJ1[256];   // 2 x (s1 - 0x70) or 2 x (s1 - 0xB0)
+  std::uint8_t trailJ2[256];  // s2 - 0x1F, s2 - 0x20 or s2 - 0x7E
+  std::uint8_t trailDec[256]; // 1 when s2 <= 0x9E: the first byte drops by one
+};
+
+struct JisTables {
+  std::uint8_t j1ToS1[256];
+  std::uint8_t j2ToS2[2][256];  // [j1 odd][j2]
+};
+
+constexpr SjisTables MakeSjisTables() {
+  SjisTables t{};
+  for (int b = 0; b < 256; ++b) {
+    t.leadJ1[b] = static_cast<std::uint8_t>(b < 0xA0 ? 2 * (b - 0x70) : 2 * (b - 0xB0));
+    if (b <= 0x9E) {
+      t.trailDec[b] = 1;
+      t.trailJ2[b] = static_cast<std::uint8_t>(b < 0x80 ? b - 0x1F : b - 0x20);
+    } else {
+      t.trailDec[b] = 0;
+      t.trailJ2[b] = static_cast<std::uint8_t>(b - 0x7E);
+    }
+  }
+  return t;
+}
+
+constexpr JisTables MakeJisTables() {
+  JisTables t{};
+  for (int b = 0; b < 256; ++b) {
+    t.j1ToS1[b] = static_cast<std::uint8_t>(((b + 1) >> 1) + (b <= 0x5E ? 0x70 : 0xB0));
+    t.j2ToS2[0][b] = static_cast<std::uint8_t>(b + 0x7E);
+    t.j2ToS2[1][b] = static_cast<std::uint8_t>(b < 0x60 ? b + 0x1F : b + 0x20);
+  }
+  return t;
+}
+
+constexpr SjisTables kSjis = MakeSjisTables();
+constexpr JisTables kJis = MakeJisTables();
+
+inline void PutSjisPairAsJis(std::uint8_t s1, std::uint8_t s2, char* out) {
+  out[0] = static_cast<char>(static_cast<std::uint8_t>(kSjis.leadJ1[s1] - kSjis.trailDec[s2]));
+  out[1] = static_cast<char>(kSjis.trailJ2[s2]);
+}
+
+inline void PutJisPairAsSjis(std::uint8_t j1, std::uint8_t j2, char* out) {
+  out[0] = static_cast<char>(kJis.j1ToS1[j1]);
+  out[1] = static_cast<char>(kJis.j2ToS2[j1 & 1][j2]);
+}
+
+// The half-width letter h with the voicing mark that follows it (0 when none).
+// Returns the second JIS byte and sets `consumed` to 1 or 2.
+inline std::uint8_t HankakuSecond(std::uint8_t h, std::uint8_t next, std::size_t& consumed) {
+  std::uint8_t second = kHankakuTrail[h - 0xA0];
+  consumed = 1;
+  if (next == kDakuten) {
+    if (h == 0xB3) {
+      second = 0x74;  // ｳﾞ is ヴ
+      consumed = 2;
+    } else if ((h >= 0xB6 && h <= 0xC4) || (h >= 0xCA && h <= 0xCE)) {
+      second = static_cast<std::uint8_t>(second + 1);
+      consumed = 2;
+    }
+  } else if (next == kHandakuten && h >= 0xCA && h <= 0xCE) {
+    second = static_cast<std::uint8_t>(second + 2);
+    consumed = 2;
+  }
+  return second;
+}
+
+// Output buffer written through a raw pointer; grows on demand. `Need` must
+// be called before writing up to that many bytes.
+class Writer {
+ public:
+  Writer(std::string& out, std::size_t expected) : out_(out), base_(out.size()) {
+    out_.resize(base_ + expected + kSlack);
+    p_ = out_.data() + base_;
+    end_ = out_.data() + out_.size();
+  }
+  ~Writer() { out_.resize(static_cast<std::size_t>(p_ - out_.data())); }
+  Writer(const Writer&) = delete;
+  Writer& operator=(const Writer&) = delete;
+
+  void Need(std::size_t bytes) {
+    if (static_cast<std::size_t>(end_ - p_) >= bytes) return;
+    const auto used = static_cast<std::size_t>(p_ - out_.data());
+    out_.resize(used + bytes + out_.size());
+    p_ = out_.data() + used;
+    end_ = out_.data() + out_.size();
+  }
+  char* At() { return p_; }
+  void Advance(std::size_t bytes) { p_ += bytes; }
+  void Put(const char* bytes, std::size_t size) {
+    std::memcpy(p_, bytes, size);
+    p_ += size;
+  }
+
+  static constexpr std::size_t kSlack = 16;
+
+ private:
+  std::string& out_;
+  std::size_t base_;
+  char* p_;
+  char* end_;
+};
+
+// End of the run of 7-bit bytes starting at `i`, eight bytes at a time.
+std::size_t RomanRunEnd(const unsigned char* in, std::size_t i, std::size_t n) {
+  while (n - i >= 8) {
+    std::uint64_t word;
+    std::memcpy(&word, in + i, 8);
+    if (word & 0x8080808080808080ULL) break;
+    i += 8;
+  }
+  while (i < n && in[i] < 0x80) ++i;
+  return i;
+}
 
 }  // namespace
 
 BytePair SjisPairToJis(std::uint8_t s1, std::uint8_t s2) {
-  std::uint8_t j1 = s1 < 0xA0 ? static_cast<std::uint8_t>(2 * (s1 - 0x70)) : static_cast<std::uint8_t>(2 * (s1 - 0xB0));
-  std::uint8_t j2;
-  if (s2 <= 0x9E) {
-    j1 = static_cast<std::uint8_t>(j1 - 1);
-    j2 = static_cast<std::uint8_t>(s2 < 0x80 ? s2 - 0x1F : s2 - 0x20);
-  } else {
-    j2 = static_cast<std::uint8_t>(s2 - 0x7E);
-  }
-  return {j1, j2};
+  BytePair pair;
+  char bytes[2];
+  PutSjisPairAsJis(s1, s2, bytes);
+  pair[0] = static_cast<std::uint8_t>(bytes[0]);
+  pair[1] = static_cast<std::uint8_t>(bytes[1]);
+  return pair;
 }
 
 BytePair JisPairToSjis(std::uint8_t j1, std::uint8_t j2) {
-  const std::uint8_t base = j1 <= 0x5E ? 0x70 : 0xB0;
-  const auto s1 = static_cast<std::uint8_t>(((j1 + 1) >> 1) + base);
-  std::uint8_t s2;
-  if (j1 % 2 == 0) {
-    s2 = static_cast<std::uint8_t>(j2 + 0x7E);
-  } else {
-    s2 = static_cast<std::uint8_t>(j2 < 0x60 ? j2 + 0x1F : j2 + 0x20);
-  }
-  return {s1, s2};
+  BytePair pair;
+  char bytes[2];
+  PutJisPairAsSjis(j1, j2, bytes);
+  pair[0] = static_cast<std::uint8_t>(bytes[0]);
+  pair[1] = static_cast<std::uint8_t>(bytes[1]);
+  return pair;
 }
 
 BytePair HankakuToJis(std::string_view text, std::size_t& position) {
+  if (position >= text.size()) return kNotHankaku;
   const auto h = static_cast<std::uint8_t>(text[position]);
-  ++position;
-  if (h < 0xA1 || h > 0xDF) return {0x21, 0x29};  // not half-width katakana: callers never pass one
-  std::uint8_t second = kHankakuTrail[h - 0xA0];
-  const std::uint8_t first = IsSymbolRow(h) ? 0x21 : 0x25;
-  if (position < text.size()) {
-    const auto mark = static_cast<std::uint8_t>(text[position]);
-    if (mark == kDakuten) {
-      if (h == 0xB3) {
-        second = 0x74;
-        ++position;
-      } else if ((h >= 0xB6 && h <= 0xC4) || (h >= 0xCA && h <= 0xCE)) {
-        second = static_cast<std::uint8_t>(second + 1);
-        ++position;
-      }
-    } else if (mark == kHandakuten && h >= 0xCA && h <= 0xCE) {
-      second = static_cast<std::uint8_t>(second + 2);
-      ++position;
-    }
+  if (!IsHankaku(h)) {
+    ++position;
+    return kNotHankaku;
   }
-  return {first, second};
+  const std::uint8_t next =
+      position + 1 < text.size() ? static_cast<std::uint8_t>(text[position + 1]) : std::uint8_t{0};
+  std::size_t consumed = 1;
+  const std::uint8_t second = HankakuSecond(h, next, consumed);
+  position += consumed;
+  return {static_cast<std::uint8_t>(IsSymbolRow(h) ? 0x21 : 0x25), second};
 }
 
 void AppendSjisToJis(std::string_view text, std::string& out) {
-  bool kanji = false;
-  std::size_t i = 0;
+  const auto* in = reinterpret_cast<const unsigned char*>(text.data());
   const std::size_t n = text.size();
+  // Chat text grows by the escapes only; the writer grows if it needs more.
+  Writer w(out, n + n / 4);
+  std::size_t i = 0;
+  bool kanji = false;
   while (i < n) {
-    const auto c = static_cast<std::uint8_t>(text[i]);
-    if (c < 0x80) {
+    // A run of 7-bit bytes, CR and LF included, is copied in Roman mode.
+    const std::size_t end = RomanRunEnd(in, i, n);
+    if (end > i) {
+      w.Need(end - i + 3);
       if (kanji) {
-        out.append(kEnterRoman, 3);
+        w.Put(kEnterRoman, 3);
         kanji = false;
       }
-      // Copy the whole run of 7-bit bytes at once.
-      std::size_t end = i + 1;
-      while (end < n && static_cast<std::uint8_t>(text[end]) < 0x80) ++end;
-      out.append(text.data() + i, end - i);
+      w.Put(text.data() + i, end - i);
       i = end;
-      continue;
+      if (i == n) break;
     }
-    if (!kanji) {
-      out.append(kEnterKanji, 3);
-      kanji = true;
+    // A run of double-byte and half-width characters in Kanji mode.
+    w.Need(3);
+    w.Put(kEnterKanji, 3);
+    kanji = true;
+    while (i < n) {
+      const std::uint8_t c = in[i];
+      if (c < 0x80) break;
+      w.Need(2);
+      char* p = w.At();
+      if (IsHankaku(c)) {
+        const std::uint8_t next = i + 1 < n ? in[i + 1] : std::uint8_t{0};
+        std::size_t consumed = 1;
+        p[1] = static_cast<char>(HankakuSecond(c, next, consumed));
+        p[0] = static_cast<char>(IsSymbolRow(c) ? 0x21 : 0x25);
+        i += consumed;
+      } else {
+        if (n - i < 2) return;  // a pair cut off at the end ends the conversion
+        PutSjisPairAsJis(c, in[i + 1], p);
+        i += 2;
+      }
+      w.Advance(2);
     }
-    BytePair pair;
-    if (c >= 0xA1 && c <= 0xDF) {
-      pair = HankakuToJis(text, i);
-    } else {
-      if (i + 1 >= n) return;  // a pair cut off at the end
-      pair = SjisPairToJis(c, static_cast<std::uint8_t>(text[i + 1]));
-      i += 2;
-    }
-    out.push_back(static_cast<char>(pair[0]));
-    out.push_back(static_cast<char>(pair[1]));
   }
 }
 
 std::string SjisToJis(std::string_view text) {
   std::string out;
-  out.reserve(text.size() + text.size() / 4 + 8);
   AppendSjisToJis(text, out);
   return out;
 }
 
 void AppendJisToSjis(std::string_view text, std::string& out) {
-  bool kanji = false;
-  std::size_t i = 0;
+  const auto* in = reinterpret_cast<const unsigned char*>(text.data());
   const std::size_t n = text.size();
+  // Escapes vanish and pairs stay pairs, so the output never exceeds the input.
+  Writer w(out, n);
+  char* p = w.At();
+  std::size_t i = 0;
+  bool kanji = false;
   while (i < n) {
-    if (text[i] == '\033') {
-      if (i + 2 >= n) return;  // an escape cut off at the end
-      if (text[i + 1] == '$') {
+    if (in[i] == kEsc) {
+      if (n - i < 3) break;  // an escape cut off at the end ends the conversion
+      if (in[i + 1] == '$') {
         kanji = true;
-      } else if (text[i + 1] == '(') {
+      } else if (in[i + 1] == '(') {
         kanji = false;
       }
       i += 3;
-      if (i >= n) return;
-      // The byte after an escape is never taken as another escape.
-    } else if (!kanji) {
-      std::size_t end = i + 1;
-      while (end < n && text[end] != '\033') ++end;
-      out.append(text.data() + i, end - i);
-      i = end;
+      if (i == n) break;
+      // The byte right after an escape is taken as data, even when it is ESC.
+      if (kanji) {
+        if (n - i < 2) break;
+        PutJisPairAsSjis(in[i], in[i + 1], p);
+        p += 2;
+        i += 2;
+      } else {
+        *p++ = static_cast<char>(in[i++]);
+      }
       continue;
     }
     if (kanji) {
-      if (i + 1 >= n) return;  // a pair cut off at the end
-      const BytePair pair =
-          JisPairToSjis(static_cast<std::uint8_t>(text[i]), static_cast<std::uint8_t>(text[i + 1]));
-      out.push_back(static_cast<char>(pair[0]));
-      out.push_back(static_cast<char>(pair[1]));
-      i += 2;
+      while (n - i >= 2 && in[i] != kEsc) {
+        PutJisPairAsSjis(in[i], in[i + 1], p);
+        p += 2;
+        i += 2;
+      }
+      if (i < n && in[i] != kEsc) break;  // a pair cut off at the end
     } else {
-      out.push_back(text[i]);
-      ++i;
+      const void* esc = std::memchr(in + i, kEsc, n - i);
+      const std::size_t end = esc ? static_cast<std::size_t>(static_cast<const unsigned char*>(esc) - in) : n;
+      std::memcpy(p, in + i, end - i);
+      p += end - i;
+      i = end;
     }
   }
+  w.Advance(static_cast<std::size_t>(p - w.At()));
 }
 
 std::string JisToSjis(std::string_view text) {
   std::string out;
-  out.reserve(text.size());
   AppendJisToSjis(text, out);
   return out;
 }

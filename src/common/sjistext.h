@@ -7,14 +7,15 @@
 
 namespace novalune {
 
-// Upper-cases ASCII letters only; every other byte, Shift-JIS trail bytes
-// included, stays. This is the fold for nick, room and command comparison.
+// Upper-cases ASCII letters only; every other byte stays, and so does a
+// Shift-JIS trail byte that happens to be a letter code (0x83 0x61 is ヂ, not
+// a lower-case a). This is the fold for nick, room and command comparison.
 std::string AsciiUpper(std::string_view text);
 // True when both sides are equal after AsciiUpper.
 bool EqualsNoCase(std::string_view a, std::string_view b);
 
-// Upper-cases ASCII letters outside double-byte characters: a trail byte
-// that happens to be a letter code is never touched.
+// The same fold, under the name the address handling uses: ASCII letters
+// outside double-byte characters; full-width letters stay as they are.
 std::string SjisUpper(std::string_view text);
 
 // True when text[position] starts the full-width space 0x81 0x40.

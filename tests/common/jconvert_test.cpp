@@ -1,0 +1,390 @@
+// Shift-JIS <-> ISO-2022-JP conversion. Expected bytes come from the wire
+// format, from glibc iconv as an independent reference, and from tables of
+// characters written out in the test itself.
+#include "common/jconvert.h"
+
+#include <gtest/gtest.h>
+#include <iconv.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace novalune {
+namespace {
+
+using namespace std::string_literals;
+
+// The bytes in a heap block of exactly their size, so that AddressSanitizer
+// reports any read past the end (std::string would hide it behind its NUL).
+class HeapBytes {
+ public:
+  explicit HeapBytes(std::string_view bytes) : size_(bytes.size()), data_(new char[bytes.size() + (bytes.empty() ? 1 : 0)]) {
+    std::memcpy(data_.get(), bytes.data(), bytes.size());
+  }
+  std::string_view view() const { return {data_.get(), size_}; }
+
+ private:
+  std::size_t size_;
+  std::unique_ptr<char[]> data_;
+};
+
+// glibc iconv as the reference; nullopt-like empty flag on failure.
+struct Converted {
+  bool ok = false;
+  std::string bytes;
+};
+
+Converted Iconv(const char* to, const char* from, std::string_view text) {
+  Converted result;
+  iconv_t cd = iconv_open(to, from);
+  if (cd == reinterpret_cast<iconv_t>(-1)) return result;
+  std::string out(text.size() * 4 + 16, '\0');
+  char* in = const_cast<char*>(text.data());
+  std::size_t inLeft = text.size();
+  char* outPtr = out.data();
+  std::size_t outLeft = out.size();
+  const bool converted = iconv(cd, &in, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1) &&
+                         iconv(cd, nullptr, nullptr, &outPtr, &outLeft) != static_cast<std::size_t>(-1);
+  iconv_close(cd);
+  if (!converted) return result;
+  out.resize(out.size() - outLeft);
+  result.ok = true;
+  result.bytes = out;
+  return result;
+}
+
+std::string Utf8OfJis(std::string_view jis) {
+  const Converted c = Iconv("UTF-8", "ISO-2022-JP", jis);
+  EXPECT_TRUE(c.ok) << "iconv refused the encoder's output";
+  return c.bytes;
+}
+
+std::string Bytes(std::initializer_list<int> values) {
+  std::string s;
+  for (int v : values) s.push_back(static_cast<char>(v));
+  return s;
+}
+
+bool IsValidLead(int b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+bool IsValidTrail(int b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
+
+// --- Encoding -------------------------------------------------------------
+
+TEST(SjisToJisTest, PlainAsciiPassesWithoutEscapes) {
+  EXPECT_EQ(SjisToJis("abc"), "abc");
+  EXPECT_EQ(SjisToJis("PRIVMSG #ROOM :hello\r\n"), "PRIVMSG #ROOM :hello\r\n");
+  EXPECT_EQ(SjisToJis(""), "");
+}
+
+TEST(SjisToJisTest, KanjiRunEndsBeforeCrLf) {
+  // あ CR LF
+  EXPECT_EQ(SjisToJis("\x82\xA0\r\n"), "\x1B$B\x24\x22\x1B(J\r\n");
+  // A lone LF ends the Kanji run as well.
+  EXPECT_EQ(SjisToJis("\x82\xA0\n"), "\x1B$B\x24\x22\x1B(J\n");
+}
+
+TEST(SjisToJisTest, StringEndingInKanjiModeGetsNoClosingEscape) {
+  EXPECT_EQ(SjisToJis("\x82\xA0\x82\xA2"), "\x1B$B\x24\x22\x24\x24");
+}
+
+TEST(SjisToJisTest, MixedLineSwitchesModesAtEveryBoundary) {
+  // "aあいb漢x" + CR LF: one Kanji run per stretch of Japanese, left with ESC ( J.
+  const std::string sjis = "a\x82\xA0\x82\xA2" "b\x8A\xBF" "x\r\n";
+  const std::string jis = "a\x1B$B\x24\x22\x24\x24\x1B(Jb\x1B$B\x34\x41\x1B(Jx\r\n";
+  EXPECT_EQ(SjisToJis(sjis), jis);
+  EXPECT_EQ(Utf8OfJis(jis), "aあいb漢x\r\n");
+}
+
+TEST(SjisToJisTest, NeverWritesEscapeToAscii) {
+  const std::string jis = SjisToJis("\x82\xA0" "a\xB1" "b\x8A\xBF\r\n");
+  EXPECT_EQ(jis.find("\x1B(B"), std::string::npos);
+  EXPECT_EQ(jis, "\x1B$B\x24\x22\x1B(Ja\x1B$B\x25\x22\x1B(Jb\x1B$B\x34\x41\x1B(J\r\n");
+}
+
+TEST(SjisToJisTest, AppendKeepsWhatIsAlreadyInTheBuffer) {
+  std::string out = "head:";
+  AppendSjisToJis("\x82\xA0\r\n", out);
+  AppendSjisToJis("x", out);
+  EXPECT_EQ(out, "head:\x1B$B\x24\x22\x1B(J\r\nx");
+}
+
+TEST(SjisToJisTest, LongInputGrowsTheOutputAsNeeded) {
+  // Alternating half-width letter and ASCII is the worst case: 2 bytes become 9.
+  std::string sjis;
+  std::string expected;
+  for (int i = 0; i < 5000; ++i) {
+    sjis += "\xB1" "a";
+    expected += "\x1B$B\x25\x22\x1B(Ja";
+  }
+  EXPECT_EQ(SjisToJis(sjis), expected);
+}
+
+TEST(SjisToJisTest, InvalidHighBytesGoThroughTheSameArithmetic) {
+  // 0x80, 0xA0 and 0xFD..0xFF are taken as leads without a check.
+  EXPECT_EQ(SjisToJis("\x80\x40"), "\x1B$B" + Bytes({0x1F, 0x21}));
+  EXPECT_EQ(SjisToJis("\xA0\x9F"), "\x1B$B" + Bytes({0xE0, 0x21}));
+  EXPECT_EQ(SjisToJis("\xFF\x41"), "\x1B$B" + Bytes({0x9D, 0x22}));
+}
+
+TEST(SjisToJisTest, LoneLeadBeforeCrLfTakesTheCrButTheLineStillEnds) {
+  // The CR becomes the trail of a broken pair; the LF still leaves Kanji mode.
+  const std::string jis = SjisToJis("a\x82\r\n");
+  EXPECT_EQ(jis, "a\x1B$B" + Bytes({0x23, 0xEE}) + "\x1B(J\n");
+}
+
+TEST(SjisToJisTest, PairCutOffAtTheEndStopsWithoutReadingPastIt) {
+  const HeapBytes lone("\x82");
+  EXPECT_EQ(SjisToJis(lone.view()), "\x1B$B");
+  const HeapBytes afterText("ab\x82\xA0\x8A");
+  EXPECT_EQ(SjisToJis(afterText.view()), "ab\x1B$B\x24\x22");
+  const HeapBytes empty("");
+  EXPECT_EQ(SjisToJis(empty.view()), "");
+}
+
+// --- Every double-byte code --------------------------------------------------
+
+TEST(PairArithmeticTest, EveryValidShiftJisCodeComesBack) {
+  int codes = 0;
+  for (int lead = 0x81; lead <= 0xFC; ++lead) {
+    if (!IsValidLead(lead)) continue;
+    for (int trail = 0x40; trail <= 0xFC; ++trail) {
+      if (!IsValidTrail(trail)) continue;
+      ++codes;
+      const BytePair jis = SjisPairToJis(static_cast<std::uint8_t>(lead), static_cast<std::uint8_t>(trail));
+      const BytePair back = JisPairToSjis(jis[0], jis[1]);
+      ASSERT_EQ(back[0], lead) << std::hex << lead << ' ' << trail;
+      ASSERT_EQ(back[1], trail) << std::hex << lead << ' ' << trail;
+      // Trail bytes always land in the 94 printable codes.
+      ASSERT_GE(jis[1], 0x21);
+      ASSERT_LE(jis[1], 0x7E);
+      if (lead <= 0xEF) {
+        ASSERT_GE(jis[0], 0x21);
+        ASSERT_LE(jis[0], 0x7E);
+      }
+    }
+  }
+  EXPECT_EQ(codes, (31 + 29) * 188);
+}
+
+TEST(PairArithmeticTest, EveryValidCodeSurvivesTheWholeLineRoundTrip) {
+  for (int lead = 0x81; lead <= 0xFC; ++lead) {
+    if (!IsValidLead(lead)) continue;
+    std::string line;
+    for (int trail = 0x40; trail <= 0xFC; ++trail) {
+      if (!IsValidTrail(trail)) continue;
+      line.push_back(static_cast<char>(lead));
+      line.push_back(static_cast<char>(trail));
+      line += "a";  // forces a mode switch after every character
+    }
+    line += "\r\n";
+    const std::string jis = SjisToJis(line);
+    ASSERT_EQ(jis.compare(jis.size() - 6, 6, "\x1B(Ja\r\n"), 0);
+    ASSERT_EQ(JisToSjis(jis), line) << std::hex << lead;
+  }
+}
+
+TEST(PairArithmeticTest, AgreesWithIconvOnEveryJisX0208Character) {
+  // CP932 codes that iconv maps to ISO-2022-JP and back to the same code are
+  // the JIS X 0208 characters; the arithmetic must give the very same bytes.
+  int compared = 0;
+  for (int lead = 0x81; lead <= 0xFC; ++lead) {
+    if (!IsValidLead(lead)) continue;
+    for (int trail = 0x40; trail <= 0xFC; ++trail) {
+      if (!IsValidTrail(trail)) continue;
+      const std::string sjis = Bytes({lead, trail});
+      const Converted jis = Iconv("ISO-2022-JP", "CP932", sjis);
+      if (!jis.ok || jis.bytes.size() != 8 || jis.bytes.compare(0, 3, "\x1B$B") != 0) continue;
+      const Converted back = Iconv("CP932", "ISO-2022-JP", jis.bytes);
+      if (!back.ok || back.bytes != sjis) continue;  // a duplicate of another code
+      ++compared;
+      const BytePair mine = SjisPairToJis(static_cast<std::uint8_t>(lead), static_cast<std::uint8_t>(trail));
+      ASSERT_EQ(mine[0], static_cast<std::uint8_t>(jis.bytes[3])) << std::hex << lead << ' ' << trail;
+      ASSERT_EQ(mine[1], static_cast<std::uint8_t>(jis.bytes[4])) << std::hex << lead << ' ' << trail;
+      const BytePair sjisBack = JisPairToSjis(mine[0], mine[1]);
+      ASSERT_EQ(sjisBack[0], lead);
+      ASSERT_EQ(sjisBack[1], trail);
+      ASSERT_EQ(SjisToJis(sjis), jis.bytes.substr(0, 5));
+    }
+  }
+  // JIS X 0208 has 6879 characters; a few map to other Unicode points in CP932.
+  EXPECT_GT(compared, 6800);
+}
+
+// --- Half-width katakana -----------------------------------------------------
+
+// What each half-width byte 0xA1..0xDF must become, written as characters.
+const char* const kFullWidth[63] = {
+    "。", "「", "」", "、", "・", "ヲ", "ァ", "ィ", "ゥ", "ェ", "ォ", "ャ", "ュ", "ョ", "ッ", "ー",
+    "ア", "イ", "ウ", "エ", "オ", "カ", "キ", "ク", "ケ", "コ", "サ", "シ", "ス", "セ", "ソ", "タ",
+    "チ", "ツ", "テ", "ト", "ナ", "ニ", "ヌ", "ネ", "ノ", "ハ", "ヒ", "フ", "ヘ", "ホ", "マ", "ミ",
+    "ム", "メ", "モ", "ヤ", "ユ", "ヨ", "ラ", "リ", "ル", "レ", "ロ", "ワ", "ン", "゛", "゜",
+};
+
+// ｶ..ﾄ with the voicing mark, ﾊ..ﾎ with either mark, ｳ with the voicing mark.
+const char* const kVoicedKaToTo[15] = {"ガ", "ギ", "グ", "ゲ", "ゴ", "ザ", "ジ", "ズ",
+                                       "ゼ", "ゾ", "ダ", "ヂ", "ヅ", "デ", "ド"};
+const char* const kVoicedHa[5] = {"バ", "ビ", "ブ", "ベ", "ボ"};
+const char* const kSemiVoicedHa[5] = {"パ", "ピ", "プ", "ペ", "ポ"};
+
+std::string ExpectedWithMark(int h, int mark) {
+  if (mark == 0xDE) {
+    if (h == 0xB3) return "ヴ";
+    if (h >= 0xB6 && h <= 0xC4) return kVoicedKaToTo[h - 0xB6];
+    if (h >= 0xCA && h <= 0xCE) return kVoicedHa[h - 0xCA];
+  } else if (h >= 0xCA && h <= 0xCE) {
+    return kSemiVoicedHa[h - 0xCA];
+  }
+  return std::string(kFullWidth[h - 0xA1]) + kFullWidth[mark - 0xA1];
+}
+
+TEST(HankakuTest, EveryHalfWidthByteWidensToItsFullWidthCharacter) {
+  for (int h = 0xA1; h <= 0xDF; ++h) {
+    const std::string jis = SjisToJis(Bytes({h}));
+    ASSERT_EQ(jis.size(), 5u) << std::hex << h;
+    EXPECT_EQ(Utf8OfJis(jis), kFullWidth[h - 0xA1]) << std::hex << h;
+  }
+}
+
+TEST(HankakuTest, VoicingMarksFoldOnlyIntoLettersThatHaveVoicedForms) {
+  for (int h = 0xA1; h <= 0xDF; ++h) {
+    for (int mark : {0xDE, 0xDF}) {
+      const std::string jis = SjisToJis(Bytes({h, mark}));
+      EXPECT_EQ(Utf8OfJis(jis), ExpectedWithMark(h, mark)) << std::hex << h << ' ' << mark;
+    }
+  }
+}
+
+TEST(HankakuTest, ExamplesOfTheWireFormat) {
+  EXPECT_EQ(SjisToJis("\xB6\xDE"), "\x1B$B\x25\x2C");          // ｶﾞ is ガ
+  EXPECT_EQ(SjisToJis("\xCA\xDF"), "\x1B$B\x25\x51");          // ﾊﾟ is パ
+  EXPECT_EQ(SjisToJis("\xB6\xDE\r\n"), "\x1B$B\x25\x2C\x1B(J\r\n");
+  // Half-width and double-byte characters share one Kanji run.
+  EXPECT_EQ(SjisToJis("\xB1\x82\xA0"), "\x1B$B\x25\x22\x24\x22");
+}
+
+TEST(HankakuTest, DecoderGivesTheFullWidthShiftJisCharacters) {
+  // ﾃﾞｰﾀ becomes データ in CP932.
+  EXPECT_EQ(JisToSjis(SjisToJis("\xC3\xDE\xB0\xC0\r\n")), "\x83\x66\x81\x5B\x83\x5E\r\n");
+  for (int h = 0xA1; h <= 0xDF; ++h) {
+    const std::string sjis = JisToSjis(SjisToJis(Bytes({h})));
+    const Converted expected = Iconv("CP932", "UTF-8", kFullWidth[h - 0xA1]);
+    ASSERT_TRUE(expected.ok);
+    EXPECT_EQ(sjis, expected.bytes) << std::hex << h;
+  }
+}
+
+TEST(HankakuTest, PositionAdvancesPastWhatWasConsumed) {
+  const HeapBytes text("\xB6\xDE\xB6\xB1\xDF");
+  std::size_t position = 0;
+  EXPECT_EQ(HankakuToJis(text.view(), position), (BytePair{0x25, 0x2C}));  // ガ
+  EXPECT_EQ(position, 2u);
+  EXPECT_EQ(HankakuToJis(text.view(), position), (BytePair{0x25, 0x2B}));  // カ
+  EXPECT_EQ(position, 3u);
+  EXPECT_EQ(HankakuToJis(text.view(), position), (BytePair{0x25, 0x22}));  // ア, mark not folded
+  EXPECT_EQ(position, 4u);
+  EXPECT_EQ(HankakuToJis(text.view(), position), (BytePair{0x21, 0x2C}));  // ゜ alone
+  EXPECT_EQ(position, 5u);
+}
+
+TEST(HankakuTest, LetterAtTheVeryEndIsNotFoldedWithAnythingBeyondIt) {
+  const HeapBytes text("\xCA");
+  std::size_t position = 0;
+  EXPECT_EQ(HankakuToJis(text.view(), position), (BytePair{0x25, 0x4F}));  // ハ
+  EXPECT_EQ(position, 1u);
+  EXPECT_EQ(SjisToJis(text.view()), "\x1B$B\x25\x4F");
+}
+
+TEST(HankakuTest, OutOfRangeCallsAreHarmless) {
+  std::size_t position = 1;
+  const HeapBytes one("\xB1");
+  EXPECT_EQ(HankakuToJis(one.view(), position), (BytePair{0x21, 0x29}));
+  EXPECT_EQ(position, 1u);  // nothing consumed at the end
+  const HeapBytes ascii("a");
+  position = 0;
+  EXPECT_EQ(HankakuToJis(ascii.view(), position), (BytePair{0x21, 0x29}));
+  EXPECT_EQ(position, 1u);
+}
+
+// --- Decoding ----------------------------------------------------------------
+
+TEST(JisToSjisTest, DecodesKanjiRunAndReturnsToRoman) {
+  EXPECT_EQ(JisToSjis("\x1B$B\x24\x22\x1B(Jx"), "\x82\xA0x");
+  EXPECT_EQ(JisToSjis("plain\r\n"), "plain\r\n");
+  EXPECT_EQ(JisToSjis(""), "");
+}
+
+TEST(JisToSjisTest, AcceptsTheOtherCommonEscapes) {
+  // ESC $ @ (old JIS) and ESC ( B (ASCII), as other programs write them.
+  EXPECT_EQ(JisToSjis("\x1B$@\x24\x22\x1B(Bx"), "\x82\xA0x");
+  const Converted fromIconv = Iconv("ISO-2022-JP", "UTF-8", "今日は、world!\r\n");
+  ASSERT_TRUE(fromIconv.ok);
+  const Converted expected = Iconv("CP932", "UTF-8", "今日は、world!\r\n");
+  EXPECT_EQ(JisToSjis(fromIconv.bytes), expected.bytes);
+}
+
+TEST(JisToSjisTest, UnknownEscapeKeepsTheModeAndDropsThreeBytes) {
+  EXPECT_EQ(JisToSjis("a\x1B" "xyb"), "ab");
+  EXPECT_EQ(JisToSjis("\x1B$B\x24\x22\x1B" "xy\x24\x24"), "\x82\xA0\x82\xA2");
+}
+
+TEST(JisToSjisTest, ByteRightAfterAnEscapeIsNeverAnotherEscape) {
+  // In Roman mode the ESC after an escape is copied as it is.
+  EXPECT_EQ(JisToSjis("\x1B(J\x1B$B"), "\x1B$B");
+  // In Kanji mode it is the first byte of a pair.
+  EXPECT_EQ(JisToSjis("\x1B$B\x1B\x21"), Bytes({0x7E, 0x40}));
+  // An ESC in second place of a pair is data as well.
+  EXPECT_EQ(JisToSjis("\x1B$B\x24\x1B"), Bytes({0x82, 0x99}));
+}
+
+TEST(JisToSjisTest, EachCallStartsInRomanMode) {
+  // A block that ends inside a Kanji run: the next block starts in Roman mode.
+  EXPECT_EQ(JisToSjis("\x1B$B\x24\x22"), "\x82\xA0");
+  EXPECT_EQ(JisToSjis("\x24\x24\x1B(J\r\n"), "\x24\x24\r\n");
+}
+
+TEST(JisToSjisTest, CutOffEscapeOrPairStopsWithoutReadingPastTheEnd) {
+  struct Case {
+    std::string in;
+    std::string out;
+  };
+  const std::vector<Case> cases = {
+      {"\x1B", ""},
+      {"\x1B$", ""},
+      {"ab\x1B", "ab"},
+      {"ab\x1B(", "ab"},
+      {"\x1B$B", ""},
+      {"\x1B$B\x24", ""},
+      {"\x1B$B\x24\x22\x24", "\x82\xA0"},
+      {"\x1B$B\x24\x22\x1B$", "\x82\xA0"},
+      {"\x1B(J", ""},
+      {"\x1B(Jx", "x"},
+  };
+  for (const Case& c : cases) {
+    const HeapBytes in(c.in);
+    EXPECT_EQ(JisToSjis(in.view()), c.out) << testing::PrintToString(c.in);
+  }
+}
+
+TEST(JisToSjisTest, OutputNeverExceedsInput) {
+  std::string noise;
+  std::uint32_t seed = 12345;
+  for (int i = 0; i < 20000; ++i) {
+    seed = seed * 1103515245u + 12345u;
+    const int pick = static_cast<int>((seed >> 16) % 8);
+    noise += pick == 0 ? "\x1B$B"s : pick == 1 ? "\x1B(J"s : std::string(1, static_cast<char>(seed >> 24));
+  }
+  const HeapBytes in(noise);
+  EXPECT_LE(JisToSjis(in.view()).size(), noise.size());
+}
+
+TEST(JisToSjisTest, AppendKeepsWhatIsAlreadyInTheBuffer) {
+  std::string out = "partial line ";
+  AppendJisToSjis("\x1B$B\x24\x22\x1B(J\r\n", out);
+  EXPECT_EQ(out, "partial line \x82\xA0\r\n");
+}
+
+}  // namespace
+}  // namespace novalune
