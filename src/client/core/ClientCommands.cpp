@@ -1,0 +1,275 @@
+// The user's commands: rooms, talking, away, sounds, host rights, icons.
+#include "client/core/ClientCore.h"
+#include "client/core/ClientTexts.h"
+#include "client/core/ClientUtil.h"
+#include "common/sjistext.h"
+
+namespace novalune::client {
+
+namespace {
+
+constexpr std::string_view kLineBreakEscape = "\x10r\x10n";
+
+bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= ' '; }
+
+std::string Trim(std::string_view text) {
+  while (!text.empty() && IsBlankOrControl(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsBlankOrControl(text.back())) text.remove_suffix(1);
+  return std::string(text);
+}
+
+std::string EscapeLineBreaks(std::string_view text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+      out += kLineBreakEscape;
+      ++i;
+      continue;
+    }
+    out += text[i];
+  }
+  return out;
+}
+
+std::string WithoutLineBreaks(std::string_view text) {
+  std::string out;
+  for (char c : text) {
+    if (c != '\r' && c != '\n') out += c;
+  }
+  return out;
+}
+
+}  // namespace
+
+void ClientCore::RoomIn(std::string_view room, std::string_view password) {
+  std::string name(room);
+  if (name.empty()) name = "#ROOM";
+  if (name.front() != '#') name.insert(0, "#");
+  if (!joinRoom_.empty() && joinRoom_ != name) CommandSend(Fmt(line::kPart, {joinRoom_}));
+  roomName_ = name;
+  roomPass_ = password;
+  if (roomPass_.empty()) {
+    CommandSend(Fmt(line::kJoin, {roomName_}));
+  } else {
+    CommandSend(Fmt(line::kJoinPass, {roomName_, roomPass_}));
+  }
+  CommandSend(Fmt(line::kTopic, {roomName_, roomTopic_}));
+}
+
+void ClientCore::RoomOut() {
+  if (joinRoom_.empty()) return;
+  CommandSend(Fmt(line::kPart, {joinRoom_}));
+  SetCaptionSuffix(text::kCaptionLeft, {myNick_});
+}
+
+void ClientCore::MenuJoin(const ConnectRequest& request) {
+  if (request.joinMe) {
+    if (!view_.LocalServerRunning()) view_.StartServerCopy();
+    ConectHostAddress(view_.GetMyAddress());
+  } else {
+    serverAddress_ = request.serverAddress;
+    ConectHostAddress(serverAddress_);
+  }
+  roomName_ = request.roomName;
+  roomPass_ = request.roomPass;
+  roomTopic_ = WithoutLineBreaks(request.roomTopic);
+  myNick_ = request.nick;
+  homePage_ = request.homePage;
+  mail_ = request.mail;
+  ClientActive(true);
+  if (view_.LocalServerRunning()) OpenHostLink();
+}
+
+void ClientCore::MenuCut() {
+  members_.ClearMembers();
+  ClientActive(false);
+}
+
+bool ClientCore::TalkEnter(const std::string& text) {
+  if (!active_) {
+    view_.DspMessage(kStyleSystem, SysText(text::kNotConnected));
+    return false;
+  }
+  if (text.empty()) return false;
+  if (roomName_.empty()) {
+    view_.DspMessage(kStyleSystem, SysText(text::kNotInRoom));
+    return false;
+  }
+  view_.DspMessage(kStyleComment, myNick_);
+  view_.DspMessage(kStyleOwn, " " + text);
+  const std::string sent = Fmt(line::kPrivmsg, {joinRoom_, text});
+  CommandSend(sent);
+  view_.URLListAdd(myNick_, sent);
+  view_.ActiveTimerStart();
+  return true;
+}
+
+std::string ClientCore::MemoSend(const std::string& text) {
+  const std::string trimmed = Trim(text);
+  if (!active_) {
+    view_.DspMessage(kStyleSystem, SysText(text::kNotConnected));
+    return trimmed;
+  }
+  if (trimmed.empty()) return trimmed;
+  if (roomName_.empty()) {
+    view_.DspMessage(kStyleSystem, SysText(text::kNotInRoom));
+    return trimmed;
+  }
+  const std::string escaped = EscapeLineBreaks(trimmed);
+  view_.DspMessage(kStyleComment, myNick_);
+  view_.DspMessage(kStyleOwn, " " + escaped);
+  SendToJoinRoom(escaped);
+  view_.ActiveTimerStart();
+  return {};
+}
+
+void ClientCore::MenuRoomIn(std::string_view room, std::string_view password) {
+  roomName_ = room;
+  const std::string name = roomName_;
+  RoomIn(name, password);
+}
+
+void ClientCore::MenuRoomOut() {
+  RoomOut();
+  roomName_.clear();
+  members_.ClearMembers();
+}
+
+void ClientCore::MenuRoomLook() {
+  view_.ClearRoomRows();
+  view_.ShowRoomList();
+  CommandSend(line::kList);
+}
+
+void ClientCore::MenuMemberLook() {
+  view_.ClearUserRows();
+  view_.ShowUserList();
+  CommandSend(line::kWho);
+}
+
+void ClientCore::MenuRoomTopic(std::string_view topic) {
+  roomTopic_ = WithoutLineBreaks(topic);
+  CommandSend(Fmt(line::kTopic, {roomName_, roomTopic_}));
+}
+
+void ClientCore::MenuReName(std::string_view nick) {
+  const std::string oldNick = myNick_;
+  myNick_ = nick;
+  if (myNick_ == oldNick) return;
+  CommandSend(Fmt(line::kNick, {myNick_}));
+  SetCaptionSuffix(text::kCaptionJoined, {myNick_, joinRoom_});
+}
+
+void ClientCore::AwayBtnClick(bool down) {
+  if (down) {
+    members_.SetMemberMode(myNick_, "+a");
+    view_.DspMessage(kStyleComment, SysFmt(text::kAway, {myNick_}));
+    SendAway();
+    if (showIcon_) members_.SetMemberIcon(myNick_, kPictureAway);
+    return;
+  }
+  members_.SetMemberMode(myNick_, "-a");
+  view_.DspMessage(kStyleComment, SysFmt(text::kBack, {myNick_}));
+  SendToJoinRoom("\x01" "AWAY\x01");
+  if (!backMessage_.empty()) {
+    view_.DspMessage(kStyleOthers, backMessage_);
+    SendToJoinRoom(backMessage_);
+  }
+  if (serverVersion_ >= 208) CommandSend(Fmt(line::kChgIcon, {myNick_}));
+}
+
+void ClientCore::SendAway() {
+  if (awayMessage_.empty()) {
+    SendToJoinRoom("\x01" + SysText(text::kDefaultAway) + "\x01");
+    return;
+  }
+  view_.DspMessage(kStyleOthers, awayMessage_);
+  SendToJoinRoom("\x01" "AWAY " + awayMessage_ + "\x01");
+}
+
+void ClientCore::BeepBtnClick() {
+  view_.BeepON(beepFile_);
+  view_.DspMessage(kStyleComment, Fmt(text::kSoundLine, {myNick_, beepFile_}));
+  SendToJoinRoom("\x01SOUND " + beepFile_ + "\x01");
+}
+
+void ClientCore::PrivateBtnClick() {
+  const std::string nick = members_.GetSelectedNick();
+  if (!nick.empty() && nick != myNick_) members_.ShowPrivateBox(nick);
+}
+
+void ClientCore::MenuHostClick() {
+  if (!PopupHostEnabled()) {
+    view_.ShowClientMessage(SysText(text::kNotHost), kNotice);
+    return;
+  }
+  const std::string nick = members_.GetSelectedNick();
+  if (nick.empty()) return;
+  CommandSend(Fmt(line::kMode, {joinRoom_, nick}));
+}
+
+void ClientCore::MenuKickClick() {
+  if (!PopupHostEnabled()) {
+    view_.ShowClientMessage(SysText(text::kNotHost), kNotice);
+    return;
+  }
+  const std::string nick = members_.GetSelectedNick();
+  if (nick.empty()) return;
+  if (view_.ShowClientMessage(SysFmt(text::kKickQuestion, {nick}), kQuestion) != kAnswerYes) return;
+  CommandSend(Fmt(line::kKick, {joinRoom_, nick}));
+}
+
+void ClientCore::MenuUJoinClick() { CommandSend(Fmt(line::kJoinIp, {members_.GetSelectedNick()})); }
+
+void ClientCore::SendIconChange() {
+  CommandSend(Fmt(line::kIcon, {iconName_}));
+  CommandSend(Fmt(line::kChgIcon, {myNick_}));
+}
+
+void ClientCore::MenuIconOk(std::string_view iconName) {
+  iconName_ = iconName;
+  if (serverVersion_ >= 208) SendIconChange();
+  view_.SetIconList();
+}
+
+void ClientCore::IconApply(std::string_view iconName) {
+  if (serverVersion_ < 208) return;
+  iconName_ = iconName;
+  SendIconChange();
+}
+
+void ClientCore::SpeedButtonClick(std::size_t number) {
+  if (serverVersion_ < 208) return;
+  const std::vector<std::string> icons = view_.ReadIconList();
+  if (icons.size() <= number) return;
+  iconName_ = icons[number];
+  SendIconChange();
+}
+
+void ClientCore::SetShowIcon(bool on) {
+  showIcon_ = on;
+  if (!on) {
+    members_.SetIconMode(false);
+    return;
+  }
+  if (serverVersion_ >= 208 && !members_.GetIconMode()) CommandSend(Fmt(line::kListIcon, {joinRoom_}));
+  members_.SetIconMode(true);
+}
+
+bool ClientCore::PopupHostEnabled() const {
+  return members_.GetMemberMode(myNick_).find('o') != std::string::npos;
+}
+
+MenuState ClientCore::GetMenuState() const {
+  MenuState state;
+  state.join = !active_;
+  state.cut = active_;
+  state.roomIn = active_;
+  state.roomOut = active_ && !roomName_.empty();
+  state.roomTopic = active_ && !joinRoom_.empty();
+  state.talk = active_;
+  state.hostKick = PopupHostEnabled();
+  return state;
+}
+
+}  // namespace novalune::client

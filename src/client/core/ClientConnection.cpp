@@ -1,0 +1,194 @@
+// Connection state, the connect address, registration, framing and close.
+#include <algorithm>
+#include <exception>
+
+#include "client/core/ClientCore.h"
+#include "client/core/ClientTexts.h"
+#include "client/core/ClientUtil.h"
+#include "common/jconvert.h"
+#include "common/sjistext.h"
+
+namespace novalune::client {
+
+namespace {
+
+constexpr std::string_view kScheme = "ZKWC2://";
+
+bool IsNumericHost(std::string_view host) {
+  return std::all_of(host.begin(), host.end(), [](char c) { return (c >= '0' && c <= '9') || c == '.'; });
+}
+
+std::string WithoutLineBreaks(std::string_view text) {
+  std::string out;
+  for (char c : text) {
+    if (c != '\r' && c != '\n') out += c;
+  }
+  return out;
+}
+
+}  // namespace
+
+ClientCore::ClientCore(ClientNet& net, ClientView& view, ClientPorts ports)
+    : net_(net), view_(view), ports_(ports), members_(&view), alive_(std::make_shared<bool>(true)) {}
+
+ClientCore::~ClientCore() { *alive_ = false; }
+
+void ClientCore::Start(const StartupValues& values) {
+  serverAddress_ = values.serverAddress;
+  roomName_ = values.roomName;
+  roomTopic_ = WithoutLineBreaks(values.roomTopic);
+  myNick_ = values.nick;
+  homePage_ = values.homePage;
+  mail_ = values.mail;
+  awayMessage_ = values.awayMessage;
+  backMessage_ = values.backMessage;
+  iconName_ = values.iconName;
+  loggedIn_ = false;
+  SetCaptionSuffix(text::kCaptionClosed, {myNick_});
+  if (view_.LocalServerRunning()) OpenHostLink();
+  view_.UpDateMenuItems();
+}
+
+void ClientCore::FirstShown(std::string_view firstArgument) {
+  if (firstArgument.empty() || firstArgument.front() == '/') return;
+  Post(&ClientCore::WMConect, std::string(firstArgument));
+}
+
+void ClientCore::WMConect(const std::string& argument) {
+  if (argument.empty() || argument.front() == '/') return;
+  roomName_.clear();
+  roomPass_.clear();
+  serverAddress_ = argument;
+  ConectHostAddress(argument);
+  if (view_.ShowClientMessage(SysText(text::kStartConnect), kQuestion) == kAnswerYes) ClientActive(true);
+}
+
+void ClientCore::ConectHostAddress(std::string_view address) {
+  std::string_view host = address;
+  if (SjisUpper(address).find(kScheme) != std::string::npos) {
+    // The scheme is expected at the front: its length is dropped wherever it stood.
+    const std::string_view rest = address.substr(std::min(address.size(), kScheme.size()));
+    const std::size_t slash = rest.find('/');
+    if (slash != std::string_view::npos) {
+      host = rest.substr(0, slash);
+      const std::string_view room = rest.substr(slash + 1);
+      roomName_ = room.substr(0, room.find('/'));
+    } else {
+      host = rest;
+    }
+  }
+  targetHost_ = host;
+  targetNumeric_ = IsNumericHost(host);
+  serverAddress_ = host;
+}
+
+bool ClientCore::ClientActive(bool on) {
+  if (on == active_) return on;
+  if (!on) {
+    net_.Close();
+    ClientSocketDisconnect();
+    return true;
+  }
+  if (!net_.Open(targetHost_, targetNumeric_, ports_.server)) {
+    view_.ShowClientMessage(SysText(text::kCannotConnect), kNotice);
+    return false;
+  }
+  return true;
+}
+
+void ClientCore::CommandSend(std::string_view line) {
+  if (!active_) return;
+  std::string out(line);
+  out += "\r\n";
+  net_.Write(SjisToJis(out));
+}
+
+void ClientCore::ClientSocketConnect() {
+  active_ = true;
+  loggedIn_ = false;
+  recvBuffer_.clear();
+  view_.DspMessage(kStyleSystem, SysText(text::kConnected));
+  CommandSend(Fmt(line::kUser, {myNick_, myNick_}));
+  CommandSend(Fmt(line::kNick, {myNick_}));
+  if (!iconName_.empty()) CommandSend(Fmt(line::kIcon, {iconName_}));
+  view_.UpDateMenuItems();
+  SetCaptionSuffix(text::kCaptionConnected, {myNick_});
+  std::weak_ptr<bool> alive = alive_;
+  net_.Post([this, alive] {
+    if (auto a = alive.lock(); a && *a) view_.NovaluneMessage();
+  });
+}
+
+void ClientCore::ClientSocketDisconnect() {
+  if (!active_) return;  // a close we asked for has been processed already
+  active_ = false;
+  // Lines of the old connection must not reach the next one.
+  recvBuffer_.clear();
+  SetJoinRoom("");
+  view_.DspMessage(kStyleSystem, SysText(text::kDisconnected));
+  view_.UpDateMenuItems();
+  members_.ClearMembers();
+  SetCaptionSuffix(text::kCaptionClosed, {myNick_});
+  loggedIn_ = false;
+}
+
+bool ClientCore::ProcessOneLine() {
+  const std::size_t lf = recvBuffer_.find('\n');
+  if (lf == std::string::npos) return false;
+  const std::string line = recvBuffer_.substr(0, lf + 1);
+  recvBuffer_.erase(0, lf + 1);
+  Command(line);
+  if (!loggedIn_) {
+    CmdParam echo;
+    CommandCutNo(CutLineEnd(line), echo, 2);
+    view_.DspMessage(kStyleSystem, echo[1]);
+  }
+  return true;
+}
+
+void ClientCore::ClientSocketRead(std::string_view bytes) {
+  AppendJisToSjis(bytes, recvBuffer_);
+  try {
+    while (ProcessOneLine()) {
+    }
+  } catch (const std::exception& error) {
+    // The failed line is gone; the lines behind it wait for the next read.
+    view_.ShowClientMessage(error.what(), kNotice);
+  }
+  if (recvBuffer_.size() > kMaxPendingLine) ClientActive(false);
+  view_.UpDateMenuItems();
+}
+
+void ClientCore::ClientSocketError() {
+  view_.DspMessage(kStyleSystem, SysText(text::kSocketError));
+}
+
+void ClientCore::SendQuit() { CommandSend(Fmt(line::kQuit, {joinRoom_})); }
+
+void ClientCore::Shutdown() {
+  ClientActive(false);
+  net_.HostClose();
+}
+
+void ClientCore::SetJoinRoom(std::string_view room) {
+  joinRoom_ = room;
+  view_.SetJoinRoomText(joinRoom_);
+}
+
+void ClientCore::SetCaptionSuffix(const char* format, std::initializer_list<std::string_view> args) {
+  view_.SetCaption(std::string(text::kCaptionBase) + SysFmt(format, args));
+}
+
+void ClientCore::Post(void (ClientCore::*method)(const std::string&), std::string argument) {
+  std::weak_ptr<bool> alive = alive_;
+  net_.Post([this, alive, method, argument = std::move(argument)] {
+    if (auto a = alive.lock(); a && *a) (this->*method)(argument);
+  });
+}
+
+void ClientCore::SetAwayMessages(std::string_view away, std::string_view back) {
+  awayMessage_ = away;
+  backMessage_ = back;
+}
+
+}  // namespace novalune::client

@@ -1,0 +1,44 @@
+// Small text helpers of the client engine.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace novalune::client {
+
+// Fills each "%s" of the format with the next argument; a "%s" without an
+// argument becomes empty. 0x25 is never a Shift-JIS trail byte, so Shift-JIS
+// formats are safe.
+std::string Fmt(std::string_view format, std::initializer_list<std::string_view> args);
+
+// A system text (UTF-8 literal) as Shift-JIS, filled like Fmt.
+std::string SysFmt(const char* utf8Format, std::initializer_list<std::string_view> args);
+
+// Removes the first occurrence of `c`, wherever it is.
+std::string RemoveFirst(std::string_view text, char c);
+
+// Optional sign and decimal digits only, within the range of the type.
+std::optional<std::int32_t> ParseInt32(std::string_view text);
+std::optional<std::int64_t> ParseInt64(std::string_view text);
+inline std::int32_t ParseInt32Def(std::string_view text, std::int32_t def = 0) {
+  return ParseInt32(text).value_or(def);
+}
+inline std::int64_t ParseInt64Def(std::string_view text, std::int64_t def = 0) {
+  return ParseInt64(text).value_or(def);
+}
+
+// The nick of a user prefix ":nick!x@x": the text between the leading ":"
+// and the first "!" (the whole word after ":" when there is no "!").
+std::string NickOfPrefix(std::string_view prefix);
+inline bool HasBang(std::string_view word) { return word.find('!') != std::string_view::npos; }
+
+// Cuts at the first CR, then at the first LF.
+std::string_view CutLineEnd(std::string_view line);
+
+// The lowest 32 bits of the number as dotted IPv4, highest byte first.
+std::string DottedAddress(std::int64_t number);
+
+}  // namespace novalune::client

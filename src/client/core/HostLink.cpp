@@ -1,0 +1,58 @@
+// The client's side of the loopback link to the server on this machine.
+#include "client/core/ClientCore.h"
+#include "client/core/ClientTexts.h"
+#include "client/core/ClientUtil.h"
+#include "common/jconvert.h"
+#include "common/sjistext.h"
+
+namespace novalune::client {
+
+void ClientCore::OpenHostLink() { net_.HostOpen(ports_.hostLink); }
+
+void ClientCore::HostClientRead(std::string_view bytes) {
+  hostRecvBuffer_.append(bytes);
+  try {
+    std::size_t lf;
+    while ((lf = hostRecvBuffer_.find('\n')) != std::string::npos) {
+      const std::string line = JisToSjis(std::string_view(hostRecvBuffer_).substr(0, lf + 1));
+      hostRecvBuffer_.erase(0, lf + 1);
+      HostCommand(line);
+    }
+  } catch (const std::exception& error) {
+    view_.ShowClientMessage(error.what(), kNotice);
+  }
+  if (hostRecvBuffer_.size() > kMaxPendingLine) {
+    hostRecvBuffer_.clear();
+    net_.HostClose();
+  }
+}
+
+void ClientCore::HostClientClosed() { hostRecvBuffer_.clear(); }
+
+void ClientCore::HostClientError(const std::string& message) { view_.ShowClientMessage(message, kNotice); }
+
+void ClientCore::HostCommand(std::string_view rawLine) {
+  CmdParam notice;
+  CommandCutNo(CutLineEnd(rawLine), notice, 3);
+  const std::string& word = notice[0];
+  if (word == "START") {
+    view_.DspMessage(kStyleSystem, SysFmt(text::kHostStart, {notice[1], notice[2]}));
+  } else if (word == "END") {
+    view_.DspMessage(kStyleSystem, SysFmt(text::kHostEnd, {notice[1], notice[2]}));
+  } else if (word == "JOIN") {
+    if (active_) {
+      view_.DspMessage(kStyleSystem, SysFmt(text::kHostJoin, {notice[2], notice[1]}));
+      if (sounds_.inBeep) view_.PlaySoundFile(sounds_.inFile);
+      return;
+    }
+    roomName_ = notice[1];
+    ConectHostAddress(view_.GetMyAddress());
+    ClientActive(true);
+  }
+}
+
+void ClientCore::ServerViewBtnClick() {
+  if (net_.HostIsOpen()) net_.HostWrite(line::kView);
+}
+
+}  // namespace novalune::client

@@ -1,0 +1,107 @@
+// The data side of the member tree: one row per member of the joined room,
+// in order of addition, with its mode letters, its picture name and the
+// unread state of its private window. The widget keeps the per-row window
+// objects (picture, private window) in step through MemberListObserver.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace novalune::client {
+
+// Built-in pictures; any other picture name is one the window has loaded.
+inline constexpr const char* kPictureDefault = "DEFUSER";
+inline constexpr const char* kPictureAway = "AWAYUSER";
+// Small-mode status marks.
+inline constexpr const char* kMarkHost = "ICON0";
+inline constexpr const char* kMarkMember = "ICON1";
+inline constexpr const char* kMarkAway = "ICON2";
+inline constexpr const char* kMarkBlink = "ICON9";
+
+class MemberListObserver {
+ public:
+  virtual ~MemberListObserver() = default;
+  // A row was appended; create its picture and hidden private window.
+  virtual void MemberInserted(std::size_t row) { (void)row; }
+  // The row is about to go (rows below move up by one); close its private window.
+  virtual void MemberRemoving(std::size_t row) { (void)row; }
+  // The row's nick changed; retitle its private window.
+  virtual void MemberRenamed(std::size_t row) { (void)row; }
+  // Mode letters changed: repaint.
+  virtual void MemberChanged(std::size_t row) { (void)row; }
+  virtual void MemberIconChanged(std::size_t row) { (void)row; }
+  virtual void SelectionChanged() {}
+  virtual void IconModeChanged() {}
+  virtual void BlinkChanged() {}
+  virtual void MyNickChanged() {}
+  // Show the row's private window on top of other windows.
+  virtual void ShowPrivateBox(std::size_t row) { (void)row; }
+  // Show the window if hidden and append the nick (style 2) and " " + text (style).
+  virtual void PrivateMessage(std::size_t row, int style, const std::string& text) {
+    (void)row, (void)style, (void)text;
+  }
+};
+
+struct MemberRow {
+  std::string nick;     // exactly as added
+  std::string mode;     // "o" host, "a" away, in the order set
+  std::string picture;  // empty, kPictureDefault, kPictureAway or a loaded picture's name
+  bool unread = false;  // the private window holds a message not yet seen
+};
+
+class MemberList {
+ public:
+  explicit MemberList(MemberListObserver* observer = nullptr) : observer_(observer) {}
+  void SetObserver(MemberListObserver* observer) { observer_ = observer; }
+
+  void AddMember(std::string_view nick);
+  void DeleteMember(std::string_view nick);
+  void RenameMember(std::string_view oldNick, std::string_view newNick);
+  void ClearMembers();
+  std::string GetMemberMode(std::string_view nick) const;
+  void SetMemberMode(std::string_view nick, std::string_view change);
+  void SetMemberIcon(std::string_view nick, std::string_view picture);
+  std::string GetSelectedNick() const;
+  void ShowPrivateBox(std::string_view nick);
+  void ShowPendingPrivateBox(std::size_t row);
+  void AddPrivateMessage(std::string_view nick, int style, const std::string& text);
+  void SetMyNick(std::string_view nick);
+  const std::string& MyNick() const { return myNick_; }
+
+  // Selection by the mouse; an index outside the list selects nothing.
+  void Select(std::optional<std::size_t> row);
+  std::optional<std::size_t> Selected() const { return selected_; }
+  // The pointer went over the private window: the blink stops.
+  void MarkRead(std::size_t row);
+
+  bool GetIconMode() const { return iconMode_; }
+  void SetIconMode(bool on);
+  int RowHeight() const { return iconMode_ ? 32 : 20; }
+  bool BlinkPhase() const { return blinkPhase_; }
+  void BlinkTick();
+
+  // Drawing decisions of one row.
+  const char* SmallMark(std::size_t row) const;
+  bool LabelHidden(std::size_t row) const;    // icon mode, blink phase of an unread row
+  bool LabelFrameRed(std::size_t row) const;  // host: red frame, else yellow
+
+  std::size_t Count() const { return rows_.size(); }
+  const MemberRow& Row(std::size_t row) const { return rows_.at(row); }
+  const std::vector<MemberRow>& Rows() const { return rows_; }
+  std::optional<std::size_t> FindFirst(std::string_view nick) const;
+
+ private:
+  void RemoveRow(std::size_t row);
+
+  MemberListObserver* observer_;
+  std::vector<MemberRow> rows_;
+  std::optional<std::size_t> selected_;
+  std::string myNick_;
+  bool iconMode_ = false;
+  bool blinkPhase_ = false;
+};
+
+}  // namespace novalune::client

@@ -1,0 +1,123 @@
+#include "client/net/QtClientNet.h"
+
+#include <QMetaObject>
+
+#include "common/sjistext.h"
+
+namespace novalune::client {
+
+QtClientNet::QtClientNet(QObject* parent) : QObject(parent) {}
+
+QtClientNet::~QtClientNet() {
+  Discard(server_);
+  Discard(host_);
+}
+
+void QtClientNet::Discard(QPointer<QTcpSocket>& socket) {
+  if (!socket) return;
+  // No event may reach the engine for a socket it has given up.
+  socket->disconnect();
+  socket->abort();
+  socket->deleteLater();
+  socket.clear();
+}
+
+bool QtClientNet::Open(const std::string& host, bool numeric, std::uint16_t port) {
+  Discard(server_);
+  QHostAddress address;
+  if (numeric && !address.setAddress(QString::fromStdString(host))) return false;
+  if (!numeric && host.empty()) return false;
+  server_ = new QTcpSocket(this);
+  connect(server_, &QTcpSocket::connected, this, [this] {
+    if (events_) events_->ClientSocketConnect();
+  });
+  connect(server_, &QTcpSocket::readyRead, this, &QtClientNet::OnServerReadyRead);
+  connect(server_, &QTcpSocket::disconnected, this, &QtClientNet::OnServerDisconnected);
+  connect(server_, &QTcpSocket::errorOccurred, this, &QtClientNet::OnServerError);
+  if (!localAddress_.isNull() && !server_->bind(localAddress_)) {
+    Discard(server_);
+    return false;
+  }
+  if (numeric) {
+    server_->connectToHost(address, port);
+  } else {
+    server_->connectToHost(QString::fromStdString(host), port);
+  }
+  return true;
+}
+
+void QtClientNet::Write(std::string_view bytes) {
+  if (server_ && server_->state() == QAbstractSocket::ConnectedState) {
+    server_->write(bytes.data(), static_cast<qint64>(bytes.size()));
+  }
+}
+
+void QtClientNet::Close() { Discard(server_); }
+
+void QtClientNet::OnServerReadyRead() {
+  if (!server_) return;
+  const QByteArray bytes = server_->readAll();
+  if (events_) events_->ClientSocketRead(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+}
+
+void QtClientNet::OnServerDisconnected() {
+  // Data that arrived together with the close is delivered first.
+  if (server_ && server_->bytesAvailable() > 0) OnServerReadyRead();
+  if (!server_) return;
+  Discard(server_);
+  if (events_) events_->ClientSocketDisconnect();
+}
+
+void QtClientNet::OnServerError(QAbstractSocket::SocketError error) {
+  // A close by the peer is a disconnect, not an error.
+  if (error == QAbstractSocket::RemoteHostClosedError) return;
+  const bool connected = server_ && server_->state() == QAbstractSocket::ConnectedState;
+  if (events_) events_->ClientSocketError();
+  // A failed connect leaves nothing to close; drop the socket.
+  if (!connected && server_ && server_->state() == QAbstractSocket::UnconnectedState) Discard(server_);
+}
+
+bool QtClientNet::HostOpen(std::uint16_t port) {
+  if (host_ && host_->state() != QAbstractSocket::UnconnectedState) return true;
+  Discard(host_);
+  host_ = new QTcpSocket(this);
+  connect(host_, &QTcpSocket::readyRead, this, &QtClientNet::OnHostReadyRead);
+  connect(host_, &QTcpSocket::disconnected, this, &QtClientNet::OnHostDisconnected);
+  connect(host_, &QTcpSocket::errorOccurred, this, &QtClientNet::OnHostError);
+  host_->connectToHost(QHostAddress(QHostAddress::LocalHost), port);
+  return true;
+}
+
+bool QtClientNet::HostIsOpen() { return host_ && host_->state() == QAbstractSocket::ConnectedState; }
+
+void QtClientNet::HostWrite(std::string_view bytes) {
+  if (HostIsOpen()) host_->write(bytes.data(), static_cast<qint64>(bytes.size()));
+}
+
+void QtClientNet::HostClose() { Discard(host_); }
+
+void QtClientNet::OnHostReadyRead() {
+  if (!host_) return;
+  const QByteArray bytes = host_->readAll();
+  if (events_) events_->HostClientRead(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+}
+
+void QtClientNet::OnHostDisconnected() {
+  if (host_ && host_->bytesAvailable() > 0) OnHostReadyRead();
+  if (!host_) return;
+  Discard(host_);
+  if (events_) events_->HostClientClosed();
+}
+
+void QtClientNet::OnHostError(QAbstractSocket::SocketError error) {
+  if (error == QAbstractSocket::RemoteHostClosedError || !host_) return;
+  const std::string message = Utf8ToSjis(host_->errorString().toStdString());
+  if (host_->state() == QAbstractSocket::UnconnectedState) Discard(host_);
+  if (events_) events_->HostClientError(message);
+}
+
+void QtClientNet::Post(std::function<void()> task) {
+  QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
+}
+
+}  // namespace novalune::client
