@@ -120,7 +120,8 @@ ssize_t ReadSome(int fd, char* buffer, std::size_t size) {
 // Reads up to `limit` bytes; on failure returns nullopt and sets `error`
 // (ENOENT for a missing file).
 std::optional<FileBytes> ReadBytes(const std::string& path, std::size_t limit, int& error) {
-  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  // O_NONBLOCK: a FIFO in place of the file must not block the program.
+  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
   if (fd.get() < 0) {
     error = errno;
     return std::nullopt;

@@ -481,6 +481,14 @@ TEST_F(SettingsTest, AnUnreadableOrOversizedSettingsFileIsNotOverwritten) {
   EXPECT_EQ(fs::file_size(PathOf(kSettingsFileName)), big.size());
 }
 
+TEST_F(SettingsTest, AFifoInPlaceOfAFileDoesNotBlock) {
+  ASSERT_EQ(::mkfifo(PathOf(kSettingsFileName).c_str(), 0600), 0);
+  ASSERT_EQ(::mkfifo(PathOf(files::kWavDir).c_str(), 0600), 0);
+  EXPECT_EQ(ReadSettingString(sys::kSection, sys::kNick), "");
+  EXPECT_TRUE(LoadListFile(files::kWavDir).empty());
+  EXPECT_FALSE(ListFileExists(files::kWavDir));
+}
+
 TEST_F(SettingsTest, PermissionsOfTheFileCarryOver) {
   WriteIni("[System]\r\n");
   ASSERT_EQ(::chmod(PathOf(kSettingsFileName).c_str(), 0640), 0);
