@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -117,9 +118,14 @@ class ServerCore {
   const std::vector<UserRow>& Users() const;
   const std::vector<RoomRow>& Rooms() const;
 
- private:
+  // Verifies the lookup indexes against the tables; empty when they agree,
+  // else a description of the first disagreement (tests and fuzzing).
+  std::string CheckConsistency() const;
+
   struct Impl;
-  Impl* impl_;
+
+ private:
+  std::unique_ptr<Impl> impl_;
 };
 
 }  // namespace novalune::server

@@ -1,0 +1,179 @@
+// Connections of the user port: accept, framing, dispatch, disconnect, the
+// idle timer, and the public face of the engine.
+#include "server/core/ServerCore.h"
+
+#include <algorithm>
+
+#include "common/jconvert.h"
+#include "common/sjistext.h"
+#include "server/core/ServerImpl.h"
+#include "server/core/ServerMessages.h"
+
+namespace novalune::server {
+
+using Impl = ServerCore::Impl;
+
+// ---------------------------------------------------------------- sending
+
+void Impl::Encode() {
+  wire.clear();
+  AppendSjisToJis(line, wire);
+}
+
+void Impl::SendLine(ConnId conn) {
+  Encode();
+  out.Send(conn, wire);
+}
+
+void Impl::SendLineToRoomKey(const std::string& key, UserId except) {
+  const MemberList* members = MembersOfKey(key);
+  if (!members) return;
+  Encode();
+  for (const Member& m : *members) {
+    if (m.id != except) out.Send(m.conn, wire);
+  }
+}
+
+void Impl::SendLineToRoom(std::string_view room, UserId except) { SendLineToRoomKey(Fold(room), except); }
+
+void Impl::SendHostLine() {
+  for (ConnId conn : hostLinks) out.Send(conn, line);
+}
+
+// ---------------------------------------------------------------- connections
+
+void Impl::Accept(ConnId conn, std::string_view peerIp, std::string_view localIp) {
+  if (userOfConn.contains(conn)) return;
+  if (serverLock || IsRefused(peerIp)) {
+    out.Close(conn);
+    return;
+  }
+  AddUser(conn, peerIp, localIp);
+  line.clear();
+  msg::HostStart(line, peerIp);
+  SendHostLine();
+}
+
+void Impl::Receive(ConnId conn, std::string_view bytes) {
+  const auto found = userOfConn.find(conn);
+  if (found == userOfConn.end()) return;
+  const Sender sender{found->second, conn};
+  {
+    std::string& buffer = Row(sender.id).buffer;
+    if (!buffer.empty()) tablesDirty = true;
+    inbuf.clear();
+    inbuf.swap(buffer);  // the partial line, if any, now leads inbuf
+  }
+  AppendJisToSjis(bytes, inbuf);
+  dispatching = conn;
+  dispatchingClosed = false;
+  std::size_t start = 0;
+  for (std::size_t lf; (lf = inbuf.find('\n', start)) != std::string::npos; start = lf + 1) {
+    Dispatch(sender, std::string_view(inbuf).substr(start, lf - start));
+    if (dispatchingClosed) break;  // the rest of this read dies with the row
+  }
+  const bool closed = dispatchingClosed;
+  dispatching.reset();
+  dispatchingClosed = false;
+  if (closed) return;
+  const std::string_view rest = std::string_view(inbuf).substr(start);
+  if (rest.size() > kMaxPartialLine) {
+    DropUser(sender.id, true);
+    return;
+  }
+  std::string& buffer = Row(sender.id).buffer;
+  buffer.assign(rest);
+  if (!rest.empty()) tablesDirty = true;
+  if (inbuf.capacity() > 2 * kMaxPartialLine) std::string().swap(inbuf);  // let one big block go
+}
+
+void Impl::DropUser(UserId id, bool closeConnection) {
+  if (!Exists(id)) return;
+  const ConnId conn = Link(id).conn;
+  const std::string nick = Row(id).nick;
+  const std::string room = Row(id).room;
+  const std::string roomKey = Link(id).roomKey;
+  const std::string ip = Row(id).ip;
+  line.clear();
+  msg::Quit(line, nick, room);
+  SendLineToRoomKey(roomKey, id);
+  RemoveUser(id);
+  RecountAfterDisconnect(roomKey);
+  ForgetUserInTransfers(id);
+  line.clear();
+  msg::HostEnd(line, ip);
+  SendHostLine();
+  if (dispatching && *dispatching == conn) dispatchingClosed = true;
+  if (closeConnection) out.Close(conn);
+}
+
+void Impl::Dispatch(const Sender& sender, std::string_view text) {
+  text = text.substr(0, text.find('\r'));
+  if (text.size() == 4 && EqualsNoCase(text, "IRCX")) {
+    ServerCommand_IRCX(sender, {});
+    return;
+  }
+  // The word and the rest, as CommandCutNo with n = 2 cuts them.
+  const std::size_t blank = text.find(' ');
+  const std::string_view word = text.substr(0, blank);
+  const std::string_view args = blank == std::string_view::npos ? std::string_view() : text.substr(blank + 1);
+  if (const Handler handler = FindHandler(word)) (this->*handler)(sender, args);
+}
+
+void Impl::IdleTick() {
+  if (users.empty()) return;
+  const MemberList* idle = MembersOfKey("");
+  if (!idle) return;
+  for (const Member& m : *idle) {
+    UserRow& row = Row(m.id);
+    ++row.count;
+    tablesDirty = true;
+    if (row.count >= kIdleLimit) {
+      DropUser(m.id, true);  // ends the tick: later rows wait for the next one
+      return;
+    }
+  }
+}
+
+void Impl::FlushTableChanges() {
+  if (!tablesDirty) return;
+  tablesDirty = false;
+  out.TablesChanged();
+}
+
+// ---------------------------------------------------------------- public face
+
+ServerCore::ServerCore(ServerOutput& out, ServerPorts ports) : impl_(std::make_unique<Impl>(out, ports)) {}
+ServerCore::~ServerCore() = default;
+
+void ServerCore::UserAccepted(ConnId conn, std::string_view peerIp, std::string_view localIp) {
+  impl_->Accept(conn, peerIp, localIp);
+  impl_->FlushTableChanges();
+}
+
+void ServerCore::UserReceived(ConnId conn, std::string_view bytes) {
+  impl_->Receive(conn, bytes);
+  impl_->FlushTableChanges();
+}
+
+void ServerCore::UserClosed(ConnId conn) {
+  const auto found = impl_->userOfConn.find(conn);
+  if (found != impl_->userOfConn.end()) impl_->DropUser(found->second, false);
+  impl_->FlushTableChanges();
+}
+
+void ServerCore::Tick() {
+  impl_->IdleTick();
+  impl_->FlushTableChanges();
+}
+
+void ServerCore::DisconnectAll() {
+  while (!impl_->users.empty()) impl_->DropUser(impl_->users.front().id, true);
+  impl_->FlushTableChanges();
+}
+
+const std::vector<UserRow>& ServerCore::Users() const { return impl_->users; }
+const std::vector<RoomRow>& ServerCore::Rooms() const { return impl_->rooms; }
+std::string ServerCore::CheckConsistency() const { return impl_->CheckConsistency(); }
+
+}  // namespace novalune::server
