@@ -19,35 +19,35 @@ namespace novalune::client {
 
 // Values the window has read from the settings when it is created.
 struct StartupValues {
-  std::string serverAddress;  // "ServerIP"
-  std::string roomName;       // "RoomName"
-  std::string roomTopic;      // "RoomTopic.txt"; CR and LF are removed
-  std::string nick;           // "Nick"
-  std::string homePage;
-  std::string mail;
-  std::string awayMessage;  // "AWAY" of "Message"
-  std::string backMessage;  // "BACK"
-  std::string iconName;     // "URL" of "ICON"
+  std::string serverAddress{};  // "ServerIP"
+  std::string roomName{};       // "RoomName"
+  std::string roomTopic{};      // "RoomTopic.txt"; CR and LF are removed
+  std::string nick{};           // "Nick"
+  std::string homePage{};
+  std::string mail{};
+  std::string awayMessage{};  // "AWAY" of "Message"
+  std::string backMessage{};  // "BACK"
+  std::string iconName{};     // "URL" of "ICON"
 };
 
 // The connection dialog confirmed with OK.
 struct ConnectRequest {
   bool joinMe = false;  // become the server myself
-  std::string serverAddress;
-  std::string roomName;
-  std::string roomPass;
-  std::string roomTopic;
-  std::string nick;
-  std::string homePage;
-  std::string mail;
+  std::string serverAddress{};
+  std::string roomName{};
+  std::string roomPass{};
+  std::string roomTopic{};
+  std::string nick{};
+  std::string homePage{};
+  std::string mail{};
 };
 
 // Working copies of the entering and leaving sounds of the options dialog.
 struct EventSounds {
   bool inBeep = false;
-  std::string inFile;
+  std::string inFile{};
   bool outBeep = false;
-  std::string outFile;
+  std::string outFile{};
 };
 
 struct MenuState {
