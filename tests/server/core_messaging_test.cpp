@@ -139,6 +139,23 @@ TEST_F(Relay, TwoTransfersAtOncePairByAddress) {
                                                                     {RelaySide::Receiver, false}}));
 }
 
+TEST_F(Relay, RepeatedOfferReplacesTheUnansweredOneAndStraysGetNoGoAhead) {
+  const ConnId taro = Register("taro", "10.0.0.2");
+  Register("hanako", "10.0.0.3");
+  Send(taro, "RELAYSEND hanako my*file.txt 1");
+  Send(taro, "RELAYSEND hanako my*file.txt 1");
+  core.RelayAccepted(RelaySide::Receiver, 900, "10.0.0.3");
+  core.RelayAccepted(RelaySide::Receiver, 901, "10.0.0.3");  // nothing left waiting for it
+  EXPECT_EQ(Take(taro), (Lines{":ZKWChatServer214!x@x RELAYSEND 17066"}));
+  core.RelayAccepted(RelaySide::Sender, 902, "10.0.0.2");
+  EXPECT_EQ(out.pairs, (std::vector<std::pair<ConnId, ConnId>>{{902, 900}}));
+  core.RelayClosed(RelaySide::Sender, 902);
+  core.RelayClosed(RelaySide::Receiver, 900);
+  // Nothing else waits: both listeners close (the stray goes with its listener).
+  EXPECT_EQ(out.listening.back(), (std::pair<RelaySide, bool>{RelaySide::Receiver, false}));
+  EXPECT_EQ(out.listening.size(), 4u);
+}
+
 TEST_F(Relay, OfferWithoutKnownAddressHasAnEmptyAddressField) {
   const ConnId taro = Register("taro", "10.0.0.2");
   const ConnId hanako = Register("hanako", "fe80::1", "fe80::2");

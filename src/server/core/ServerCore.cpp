@@ -58,13 +58,22 @@ void Impl::Receive(ConnId conn, std::string_view bytes) {
   const auto found = userOfConn.find(conn);
   if (found == userOfConn.end()) return;
   const Sender sender{found->second, conn};
-  {
-    std::string& buffer = Row(sender.id).buffer;
-    if (!buffer.empty()) tablesDirty = true;
-    inbuf.clear();
-    inbuf.swap(buffer);  // the partial line, if any, now leads inbuf
+  std::string& buffer = Row(sender.id).buffer;
+  inbuf.clear();
+  if (buffer.empty()) {
+    AppendJisToSjis(bytes, inbuf);
+  } else {
+    // Grow the partial line in place; it is copied out only once it is complete,
+    // so a line that drips in byte by byte costs linear time.
+    const std::size_t old = buffer.size();
+    AppendJisToSjis(bytes, buffer);
+    tablesDirty = true;
+    if (buffer.find('\n', old) == std::string::npos) {
+      if (buffer.size() > kMaxPartialLine) DropUser(sender.id, true);
+      return;
+    }
+    inbuf.assign(buffer);
   }
-  AppendJisToSjis(bytes, inbuf);
   dispatching = conn;
   dispatchingClosed = false;
   std::size_t start = 0;
@@ -75,16 +84,22 @@ void Impl::Receive(ConnId conn, std::string_view bytes) {
   const bool closed = dispatchingClosed;
   dispatching.reset();
   dispatchingClosed = false;
-  if (closed) return;
-  const std::string_view rest = std::string_view(inbuf).substr(start);
+  if (!closed) KeepPartialLine(sender.id, std::string_view(inbuf).substr(start));
+  if (inbuf.capacity() > 2 * kMaxPartialLine) std::string().swap(inbuf);  // let one big block go
+}
+
+void Impl::KeepPartialLine(UserId id, std::string_view rest) {
   if (rest.size() > kMaxPartialLine) {
-    DropUser(sender.id, true);
+    DropUser(id, true);
     return;
   }
-  std::string& buffer = Row(sender.id).buffer;
-  buffer.assign(rest);
-  if (!rest.empty()) tablesDirty = true;
-  if (inbuf.capacity() > 2 * kMaxPartialLine) std::string().swap(inbuf);  // let one big block go
+  std::string& buffer = Row(id).buffer;
+  if (!rest.empty() || !buffer.empty()) tablesDirty = true;
+  if (buffer.capacity() > 4 * rest.size() + 64) {
+    std::string(rest).swap(buffer);  // do not keep a long line's room per user
+  } else {
+    buffer.assign(rest);
+  }
 }
 
 void Impl::DropUser(UserId id, bool closeConnection) {

@@ -151,6 +151,7 @@ struct ServerCore::Impl {
   // ---- connections (ServerCore.cpp)
   void Accept(ConnId conn, std::string_view peerIp, std::string_view localIp);
   void Receive(ConnId conn, std::string_view bytes);
+  void KeepPartialLine(UserId id, std::string_view rest);
   void DropUser(UserId id, bool closeConnection);
   void Dispatch(const Sender& sender, std::string_view line);
   void IdleTick();

@@ -59,6 +59,11 @@ void Impl::SetListening(RelaySide side, bool active) {
 }
 
 void Impl::RecordTransfer(UserId senderId, UserId receiverId) {
+  // A new offer between the same two users replaces one nobody connected for.
+  std::erase_if(transfers, [&](const RelayTransfer& t) {
+    return t.senderId == senderId && t.receiverId == receiverId && !t.senderConn && !t.receiverConn &&
+           !t.receiverDone;
+  });
   if (transfers.size() >= kMaxRelayTransfers) {
     // Forget the oldest offer nobody has connected for.
     const auto idle = std::find_if(transfers.begin(), transfers.end(),
