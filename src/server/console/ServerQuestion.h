@@ -22,10 +22,10 @@ class TSMesDsp2Dlg : public QDialog {
  public:
   enum Result { kYes = 1, kNo = 2 };
   explicit TSMesDsp2Dlg(const QString& question, QWidget* parent = nullptr);
+  void reject() override;
 
  protected:
   void showEvent(QShowEvent* event) override;
-  void reject() override;
 };
 
 class DialogQuestion : public ServerQuestion {
