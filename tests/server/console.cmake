@@ -1,5 +1,5 @@
 # The server console's widgets with the real engine and adapter on loopback.
-if(TARGET novalune_server_console)
+if(TARGET novalune_server_console AND EXISTS ${CMAKE_SOURCE_DIR}/tests/support/TestClient.cpp)
   foreach(part actions life)
     novalune_add_test(console_${part}_test
       ${CMAKE_CURRENT_LIST_DIR}/console_${part}_test.cpp
