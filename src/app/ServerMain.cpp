@@ -1,0 +1,108 @@
+#include "app/ServerMain.h"
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "common/sjistext.h"
+#include "server/core/ServerCore.h"
+#include "server/net/ServerNet.h"
+
+namespace novalune::app {
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void OnStopSignal(int) {
+  const int saved = errno;
+  const char byte = 1;
+  [[maybe_unused]] const auto written = ::write(signalPipe[1], &byte, 1);
+  errno = saved;
+}
+
+// SIGTERM and SIGINT only write to a pipe; the event loop reads it and shuts down in order.
+bool InstallStopSignals() {
+  if (signalPipe[0] < 0 && ::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return false;
+  struct sigaction action {};
+  action.sa_handler = OnStopSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  return ::sigaction(SIGTERM, &action, nullptr) == 0 && ::sigaction(SIGINT, &action, nullptr) == 0;
+}
+
+std::string Environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
+
+bool PlatformUsable(const std::string& platform) {
+  const std::string name = platform.substr(0, platform.find(':'));
+  if (name == "xcb") return !Environment("DISPLAY").empty();
+  if (name.rfind("wayland", 0) == 0) return !Environment("WAYLAND_DISPLAY").empty();
+  return !name.empty();  // offscreen, minimal, vnc, linuxfb, eglfs: no desktop needed
+}
+
+}  // namespace
+
+CommandLine ParseCommandLine(int argc, char** argv) {
+  CommandLine commandLine;
+  for (int i = 1; i < argc; ++i) commandLine.arguments.emplace_back(argv[i]);
+  if (!commandLine.arguments.empty()) commandLine.firstArgument = AsciiUpper(commandLine.arguments.front());
+  return commandLine;
+}
+
+bool HasDisplay() {
+  const std::string platforms = Environment("QT_QPA_PLATFORM");
+  if (platforms.empty()) return !Environment("DISPLAY").empty() || !Environment("WAYLAND_DISPLAY").empty();
+  std::size_t start = 0;
+  while (start <= platforms.size()) {
+    const std::size_t end = std::min(platforms.find(';', start), platforms.size());
+    if (PlatformUsable(platforms.substr(start, end - start))) return true;
+    start = end + 1;
+  }
+  return false;
+}
+
+int ServeUntilSignalled(server::ServerNet& net) {
+  if (!InstallStopSignals()) return 1;
+  QSocketNotifier stopNotifier(signalPipe[0], QSocketNotifier::Read);
+  QObject::connect(&stopNotifier, &QSocketNotifier::activated, [&] {
+    char bytes[16];
+    while (::read(signalPipe[0], bytes, sizeof bytes) > 0) {
+    }
+    stopNotifier.setEnabled(false);
+    net.Shutdown();
+    QCoreApplication::exit(0);
+  });
+  return QCoreApplication::exec();
+}
+
+int RunServer(int argc, char** argv, const CommandLine& commandLine) {
+  (void)commandLine;  // the console and the client start will read it
+  // The console comes later; until then the server runs without a window, display or not.
+  QCoreApplication app(argc, argv);
+  server::ServerNet net;
+  if (!net.UserListening()) {
+    std::fprintf(stderr, "NOVALUNE server: cannot listen on port %u: %s\n", unsigned{net.UserPort()},
+                 std::strerror(net.UserListenError()));
+    return 1;
+  }
+  server::ServerCore core(net, net.EnginePorts());
+  net.Start(core);
+  if (!HasDisplay()) {
+    std::fprintf(stderr, "NOVALUNE server: serving on port %u without its console (no display)\n",
+                 unsigned{net.UserPort()});
+  }
+  return ServeUntilSignalled(net);
+}
+
+}  // namespace novalune::app

@@ -1,0 +1,34 @@
+// The server program: command line, the headless start and the server's event loop.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace novalune::server {
+class ServerNet;
+}
+
+namespace novalune::app {
+
+struct CommandLine {
+  std::string firstArgument;           // upper-cased (ASCII letters); empty when none
+  std::vector<std::string> arguments;  // everything after the program name, as given
+};
+
+// The one place where the command line is read.
+CommandLine ParseCommandLine(int argc, char** argv);
+
+// True when a window could be shown: a display is named or QT_QPA_PLATFORM
+// picks a platform that needs none.
+bool HasDisplay();
+
+// Serves on the fixed ports until SIGTERM or SIGINT; then every user goes
+// through the normal disconnect processing and the process ends with 0.
+// Returns 1 when the user port cannot be opened.
+int RunServer(int argc, char** argv, const CommandLine& commandLine);
+
+// Runs the current application's event loop for `net` until SIGTERM or SIGINT,
+// then shuts the server down. Needs a QCoreApplication (or QApplication).
+int ServeUntilSignalled(server::ServerNet& net);
+
+}  // namespace novalune::app

@@ -1,0 +1,104 @@
+// The host link: notices to the local client on the loopback-only host port,
+// and its requests to the console.
+#include <gtest/gtest.h>
+
+#include <QObject>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "support/ServerThread.h"
+#include "support/TestClient.h"
+
+namespace novalune::test {
+namespace {
+
+using server::ServerCore;
+using server::ServerNet;
+
+// Polls `done` until it holds or five seconds pass (waiting for a positive event).
+template <typename Predicate>
+bool WaitFor(Predicate done) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return true;
+}
+
+class HostLinkTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(ConnectHostLink(host)); }
+
+  // Connects a host link and waits until the server has accepted it, so that it hears of
+  // every user who connects afterwards.
+  bool ConnectHostLink(TestClient& link) {
+    std::size_t before = 0;
+    server.Run([&](ServerCore&, ServerNet& net) { before = net.OpenConnections(); });
+    if (!link.Connect(server.HostPort())) return false;
+    return WaitFor([&] {
+      std::size_t open = 0;
+      server.Run([&](ServerCore&, ServerNet& net) { open = net.OpenConnections(); });
+      return open > before;
+    });
+  }
+
+  ServerThread server;
+  TestClient host;
+};
+
+TEST_F(HostLinkTest, NoticesArriveInShiftJisWithoutCodeConversion) {
+  TestClient user;
+  ASSERT_TRUE(user.Connect(server.UserPort(), "127.0.0.2"));
+  EXPECT_EQ(host.ReadRawLine(), "START  127.0.0.2\r\n");
+
+  ASSERT_TRUE(user.Register(Sj("花子")));
+  ASSERT_TRUE(user.SendLine("JOIN " + Sj("#部屋")));
+  EXPECT_EQ(host.ReadRawLine(), "JOIN " + Sj("#部屋") + " " + Sj("花子") + "\r\n");
+
+  user.Disconnect();
+  EXPECT_EQ(host.ReadRawLine(), "END  127.0.0.2\r\n");
+}
+
+TEST_F(HostLinkTest, EveryHostLinkConnectionGetsTheNotices) {
+  TestClient second;
+  ASSERT_TRUE(ConnectHostLink(second));
+  TestClient user;
+  ASSERT_TRUE(user.Connect(server.UserPort()));
+  EXPECT_EQ(host.ReadRawLine(), "START  127.0.0.1\r\n");
+  EXPECT_EQ(second.ReadRawLine(), "START  127.0.0.1\r\n");
+}
+
+TEST_F(HostLinkTest, HostPortAcceptsOnlyTheServersOwnLoopbackAddress) {
+  TestClient stranger;
+  EXPECT_FALSE(stranger.Connect(server.HostPort(), "", "127.0.0.2"));
+  EXPECT_TRUE(stranger.Connect(server.HostPort(), "", "127.0.0.1"));
+}
+
+TEST_F(HostLinkTest, ViewAsksForTheConsoleAndClosingReportsTheLinksLeft) {
+  std::atomic<int> views{0};
+  std::atomic<int> ends{0};
+  std::atomic<bool> lastNoUsers{false};
+  std::atomic<std::size_t> lastLinksLeft{99};
+  server.Run([&](ServerCore&, ServerNet& net) {
+    QObject::connect(&net, &ServerNet::ConsoleRequested, &net, [&] { ++views; });
+    QObject::connect(&net, &ServerNet::HostLinkEnded, &net, [&](bool noUsers, std::size_t linksLeft) {
+      lastNoUsers = noUsers;
+      lastLinksLeft = linksLeft;
+      ++ends;
+    });
+  });
+  ASSERT_TRUE(host.SendRaw("VIEW"));
+  EXPECT_TRUE(WaitFor([&] { return views == 1; }));
+
+  host.Disconnect();
+  ASSERT_TRUE(WaitFor([&] { return ends == 1; }));
+  EXPECT_TRUE(lastNoUsers);
+  EXPECT_EQ(lastLinksLeft, 0u);
+  EXPECT_EQ(views, 1);
+}
+
+}  // namespace
+}  // namespace novalune::test

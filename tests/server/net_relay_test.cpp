@@ -1,0 +1,145 @@
+// Relayed file transfer through the two relay ports: whole binary files,
+// both directions, back-pressure, and two transfers at once kept apart.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <thread>
+
+#include "support/ServerThread.h"
+#include "support/TestClient.h"
+
+namespace novalune::test {
+namespace {
+
+const std::string kServer = ":ZKWChatServer214";
+
+// Every byte value, in an order that repeats only after 65,536 bytes; `seed` keeps files apart.
+std::string BinaryFile(std::size_t size, unsigned seed) {
+  std::string data(size, '\0');
+  for (std::size_t i = 0; i < size; ++i) data[i] = static_cast<char>((i * 7 + (i >> 8) * 13 + seed) & 0xFF);
+  return data;
+}
+
+// File size in MB: NOVALUNE_RELAY_MB overrides it for a manual run with a big file.
+std::size_t FileSize() {
+  const char* mb = std::getenv("NOVALUNE_RELAY_MB");
+  return (mb ? std::strtoul(mb, nullptr, 10) : 4) * 1024 * 1024;
+}
+
+class RelayTest : public ::testing::Test {
+ protected:
+  // Offers a file from `sender` to `receiver` and connects both relay sides: the receiver's
+  // side from `receiverSide` first, then the sender's side once the server told the sender.
+  void OpenTransfer(TestClient& sender, const std::string& senderNick, const std::string& receiverNick,
+                    TestClient& receiver,
+                    TestClient& receiverSide, const std::string& receiverAddress, TestClient& senderSide,
+                    const std::string& senderAddress, std::size_t size) {
+    ASSERT_TRUE(sender.SendLine("RELAYSEND " + receiverNick + " my*file.bin " + std::to_string(size)));
+    // 127.0.0.1 as the offer's 32-bit number: 127 * 2^24 + 1.
+    ASSERT_TRUE(receiver.Expect(":" + senderNick + "!x@x PRIVMSG " + receiverNick + " :\x01" + "DCC SEND my*file.bin 2130706433 " +
+                                std::to_string(server.RelayReceiverPort()) + " " + std::to_string(size) + "\x01"));
+    ASSERT_TRUE(receiverSide.Connect(server.RelayReceiverPort(), receiverAddress));
+    ASSERT_TRUE(sender.Expect(kServer + "!x@x RELAYSEND " + std::to_string(server.RelaySenderPort())));
+    ASSERT_TRUE(senderSide.Connect(server.RelaySenderPort(), senderAddress));
+  }
+
+  ServerThread server;
+};
+
+TEST_F(RelayTest, BinaryFileArrivesWholeAndBytesFlowBothWays) {
+  TestClient taro;
+  TestClient hanako;
+  ASSERT_TRUE(taro.Connect(server.UserPort()));
+  ASSERT_TRUE(taro.Register("taro"));
+  ASSERT_TRUE(hanako.Connect(server.UserPort(), "127.0.0.2"));
+  ASSERT_TRUE(hanako.Register("hanako"));
+
+  TestClient upload;
+  TestClient download;
+  const std::size_t size = FileSize();
+  // A small receive window on the receiving side makes the server hold the sender back.
+  ASSERT_TRUE(taro.SendLine("RELAYSEND hanako my*file.bin " + std::to_string(size)));
+  ASSERT_TRUE(hanako.Expect(":taro!x@x PRIVMSG hanako :\x01" "DCC SEND my*file.bin 2130706433 " +
+                            std::to_string(server.RelayReceiverPort()) + " " + std::to_string(size) + "\x01"));
+  ASSERT_TRUE(download.Connect(server.RelayReceiverPort(), "127.0.0.2", "127.0.0.1", 4096));
+  // Sent before the other side exists: kept unread until the pair is made.
+  ASSERT_TRUE(download.SendRaw("early"));
+  ASSERT_TRUE(taro.Expect(kServer + "!x@x RELAYSEND " + std::to_string(server.RelaySenderPort())));
+  ASSERT_TRUE(upload.Connect(server.RelaySenderPort()));
+  EXPECT_EQ(upload.ReadBytes(5), "early");
+
+  const std::string file = BinaryFile(size, 0);
+  std::thread writer([&] { EXPECT_TRUE(upload.SendRaw(file, std::chrono::seconds(60))); });
+  const std::string received = download.ReadBytes(size, std::chrono::seconds(60));
+  writer.join();
+  ASSERT_EQ(received.size(), file.size());
+  EXPECT_TRUE(received == file) << "the relayed bytes differ";
+
+  ASSERT_TRUE(download.SendRaw(std::string("\0\xff", 2)));
+  EXPECT_EQ(upload.ReadBytes(2), std::string("\0\xff", 2));
+
+  // The chat goes on while and after the relay runs.
+  EXPECT_TRUE(taro.ExpectQuiet());
+  EXPECT_TRUE(hanako.ExpectQuiet());
+}
+
+TEST_F(RelayTest, LastBytesBeforeTheSenderClosesStillArrive) {
+  TestClient taro;
+  TestClient hanako;
+  ASSERT_TRUE(taro.Connect(server.UserPort()));
+  ASSERT_TRUE(taro.Register("taro"));
+  ASSERT_TRUE(hanako.Connect(server.UserPort(), "127.0.0.2"));
+  ASSERT_TRUE(hanako.Register("hanako"));
+  TestClient upload;
+  TestClient download;
+  const std::size_t size = 2 * 1024 * 1024;
+  OpenTransfer(taro, "taro", "hanako", hanako, download, "127.0.0.2", upload, "", size);
+  if (HasFatalFailure()) return;
+
+  // The sender writes everything and closes at once, while the receiver has read nothing yet.
+  const std::string file = BinaryFile(size, 5);
+  std::thread writer([&] {
+    EXPECT_TRUE(upload.SendRaw(file, std::chrono::seconds(60)));
+    upload.Disconnect();
+  });
+  const std::string received = download.ReadBytes(size, std::chrono::seconds(60));
+  writer.join();
+  EXPECT_TRUE(received == file) << "received " << received.size() << " of " << size << " bytes";
+  EXPECT_TRUE(taro.ExpectQuiet());
+}
+
+TEST_F(RelayTest, TwoTransfersAtOnceDoNotMix) {
+  TestClient taro, hanako, jiro, yuki;
+  ASSERT_TRUE(taro.Connect(server.UserPort(), "127.0.0.4"));
+  ASSERT_TRUE(taro.Register("taro"));
+  ASSERT_TRUE(hanako.Connect(server.UserPort(), "127.0.0.2"));
+  ASSERT_TRUE(hanako.Register("hanako"));
+  ASSERT_TRUE(jiro.Connect(server.UserPort(), "127.0.0.5"));
+  ASSERT_TRUE(jiro.Register("jiro"));
+  ASSERT_TRUE(yuki.Connect(server.UserPort(), "127.0.0.3"));
+  ASSERT_TRUE(yuki.Register("yuki"));
+
+  const std::size_t size = 3 * 1024 * 1024;
+  TestClient upload1, download1, upload2, download2;
+  OpenTransfer(taro, "taro", "hanako", hanako, download1, "127.0.0.2", upload1, "127.0.0.4", size);
+  if (HasFatalFailure()) return;
+  OpenTransfer(jiro, "jiro", "yuki", yuki, download2, "127.0.0.3", upload2, "127.0.0.5", size);
+  if (HasFatalFailure()) return;
+
+  const std::string file1 = BinaryFile(size, 1);
+  const std::string file2 = BinaryFile(size, 2);
+  std::thread writer1([&] { EXPECT_TRUE(upload1.SendRaw(file1, std::chrono::seconds(60))); });
+  std::thread writer2([&] { EXPECT_TRUE(upload2.SendRaw(file2, std::chrono::seconds(60))); });
+  std::string received2;
+  std::thread reader2([&] { received2 = download2.ReadBytes(size, std::chrono::seconds(60)); });
+  const std::string received1 = download1.ReadBytes(size, std::chrono::seconds(60));
+  writer1.join();
+  writer2.join();
+  reader2.join();
+  EXPECT_TRUE(received1 == file1) << "first transfer: " << received1.size() << " bytes";
+  EXPECT_TRUE(received2 == file2) << "second transfer: " << received2.size() << " bytes";
+}
+
+}  // namespace
+}  // namespace novalune::test
