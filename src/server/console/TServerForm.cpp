@@ -38,7 +38,8 @@ QString Ui(const char* utf8) { return QString::fromUtf8(utf8); }
 QString FromSjis(const std::string& sjis) { return QString::fromStdString(SjisToUtf8(sjis)); }
 std::string ToSjis(const QString& shown) { return Utf8ToSjis(shown.toStdString()); }
 
-QTableWidget* MakeGrid(const char* name, const char* const* titles, int columns, QWidget* parent) {
+QTableWidget* MakeGrid(const char* name, const char* const* titles, const int* widths, int columns,
+                       QWidget* parent) {
   auto* grid = new QTableWidget(0, columns, parent);
   grid->setObjectName(name);
   QStringList headers;
@@ -49,6 +50,9 @@ QTableWidget* MakeGrid(const char* name, const char* const* titles, int columns,
   grid->setSelectionMode(QAbstractItemView::SingleSelection);
   grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
   grid->horizontalHeader()->setStretchLastSection(true);
+  grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
+  grid->setWordWrap(false);
+  for (int i = 0; i < columns; ++i) grid->setColumnWidth(i, widths[i]);
   return grid;
 }
 
@@ -142,7 +146,8 @@ void TServerForm::BuildPages() {
 
 QWidget* TServerForm::BuildUserPage() {
   auto* page = new QWidget(this);
-  userGrid_ = MakeGrid("UserGrid", text::kUserColumns, 9, page);
+  static constexpr int kWidths[] = {44, 90, 140, 100, 44, 100, 48, 90, 120};
+  userGrid_ = MakeGrid("UserGrid", text::kUserColumns, kWidths, 9, page);
   auto* refBtn = MakeButton("RefBtn", text::kRefBtn, page);
   auto* killBtn = MakeButton("KillBtn", text::kKillBtn, page);
   mesEdit_ = MakeLine("MesEdit", page);
@@ -163,7 +168,8 @@ QWidget* TServerForm::BuildUserPage() {
 
 QWidget* TServerForm::BuildRoomPage() {
   auto* page = new QWidget(this);
-  roomGrid_ = MakeGrid("RoomGrid", text::kRoomColumns, 5, page);
+  static constexpr int kWidths[] = {120, 48, 44, 100, 200};
+  roomGrid_ = MakeGrid("RoomGrid", text::kRoomColumns, kWidths, 5, page);
   passEdit_ = MakeLine("PassEdit", page);
   topicEdit_ = MakeLine("TopicEdit", page);
   rmesEdit_ = MakeLine("RMesEdit", page);
