@@ -4,9 +4,9 @@
 namespace novalune::server::test {
 namespace {
 
-using Console = CoreTest;
+using CoreConsole = CoreTest;
 
-TEST_F(Console, HostLinkHearsStartJoinAndEndUnconverted) {
+TEST_F(CoreConsole, HostLinkHearsStartJoinAndEndUnconverted) {
   core.HostAccepted(1);
   core.HostAccepted(2);
   const ConnId c = Connect("10.0.0.2");
@@ -18,7 +18,7 @@ TEST_F(Console, HostLinkHearsStartJoinAndEndUnconverted) {
   EXPECT_EQ(out.sent[2], expected);
 }
 
-TEST_F(Console, ViewMustBeOneWholeBlock) {
+TEST_F(CoreConsole, ViewMustBeOneWholeBlock) {
   core.HostAccepted(1);
   core.HostReceived(1, "VI");
   core.HostReceived(1, "EW");
@@ -28,7 +28,7 @@ TEST_F(Console, ViewMustBeOneWholeBlock) {
   EXPECT_EQ(out.consoleShown, 1);
 }
 
-TEST_F(Console, HostLinkCloseReportsUsersAndLinksLeft) {
+TEST_F(CoreConsole, HostLinkCloseReportsUsersAndLinksLeft) {
   core.HostAccepted(1);
   core.HostAccepted(2);
   core.HostClosed(1);
@@ -39,7 +39,7 @@ TEST_F(Console, HostLinkCloseReportsUsersAndLinksLeft) {
   Take(c);
 }
 
-TEST_F(Console, LockAndRefuseListCloseNewConnectionsBeforeAnyRow) {
+TEST_F(CoreConsole, LockAndRefuseListCloseNewConnectionsBeforeAnyRow) {
   core.HostAccepted(1);
   core.SetServerLock(true);
   const ConnId local = Connect("127.0.0.1", "127.0.0.1");
@@ -58,7 +58,7 @@ TEST_F(Console, LockAndRefuseListCloseNewConnectionsBeforeAnyRow) {
   EXPECT_TRUE(core.Users().empty());
 }
 
-TEST_F(Console, RefuseAddsTheAddressOnceAndKeepsTheUser) {
+TEST_F(CoreConsole, RefuseAddsTheAddressOnceAndKeepsTheUser) {
   const ConnId a = Register("a", "10.0.0.5");
   Register("b", "10.0.0.5");
   core.OperatorRefuse(0);
@@ -72,7 +72,7 @@ TEST_F(Console, RefuseAddsTheAddressOnceAndKeepsTheUser) {
   EXPECT_FALSE(IsClosed(Connect("10.0.0.5")));
 }
 
-TEST_F(Console, MakeAndWithdrawHostTellTheUsersRoomWithTheirOwnNicks) {
+TEST_F(CoreConsole, MakeAndWithdrawHostTellTheUsersRoomWithTheirOwnNicks) {
   const ConnId a = Joined("a", "#A");
   const ConnId b = Joined("b", "#A");
   const ConnId c = Joined("c", "#C");
@@ -90,7 +90,7 @@ TEST_F(Console, MakeAndWithdrawHostTellTheUsersRoomWithTheirOwnNicks) {
   EXPECT_EQ(Take(b), (Lines{":b!x@x MODE #A +o b", ":b!x@x MODE #A -o b"}));
 }
 
-TEST_F(Console, MessagesAndDisconnect) {
+TEST_F(CoreConsole, MessagesAndDisconnect) {
   const ConnId a = Joined("a", "#A");
   const ConnId b = Joined("b", "#A");
   const ConnId c = Register("c");
@@ -108,7 +108,7 @@ TEST_F(Console, MessagesAndDisconnect) {
   EXPECT_EQ(Take(b), (Lines{":a! QUIT #A"}));
 }
 
-TEST_F(Console, ClearingThePasswordShowsTheRoomInListAgain) {
+TEST_F(CoreConsole, ClearingThePasswordShowsTheRoomInListAgain) {
   const ConnId a = Register("a");
   Send(a, "JOIN #A pw");
   core.OperatorSetRoomPass(0, "");
@@ -118,7 +118,7 @@ TEST_F(Console, ClearingThePasswordShowsTheRoomInListAgain) {
   EXPECT_EQ(Take(a)[1], ":ZKWChatServer214 322 a #A 1 :");
 }
 
-TEST_F(Console, DisconnectAllEmptiesBothTablesThroughTheNormalPath) {
+TEST_F(CoreConsole, DisconnectAllEmptiesBothTablesThroughTheNormalPath) {
   core.HostAccepted(1);
   const ConnId a = Joined("a", "#A", "10.0.0.2");
   const ConnId b = Joined("b", "#B", "10.0.0.3");

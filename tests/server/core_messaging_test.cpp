@@ -4,9 +4,9 @@
 namespace novalune::server::test {
 namespace {
 
-using Messaging = CoreTest;
+using CoreMessaging = CoreTest;
 
-TEST_F(Messaging, PrivmsgToARoomReachesTheOthersOnly) {
+TEST_F(CoreMessaging, PrivmsgToARoomReachesTheOthersOnly) {
   const ConnId taro = Joined("taro", "#ROOM");
   const ConnId hanako = Joined("hanako", "#ROOM");
   const ConnId jiro = Joined("jiro", "#OTHER");
@@ -24,7 +24,7 @@ TEST_F(Messaging, PrivmsgToARoomReachesTheOthersOnly) {
   EXPECT_EQ(Take(hanako), (Lines{":taro!x@x PRIVMSG #ROOM :\x01SOUND a.wav\x01"}));
 }
 
-TEST_F(Messaging, PrivmsgToANickReachesOnlyThatUser) {
+TEST_F(CoreMessaging, PrivmsgToANickReachesOnlyThatUser) {
   const ConnId taro = Joined("taro", "#A");
   const ConnId hanako = Joined("hanako", "#B");
   const ConnId jiro = Joined("jiro", "#B");
@@ -37,7 +37,7 @@ TEST_F(Messaging, PrivmsgToANickReachesOnlyThatUser) {
   EXPECT_EQ(Take(taro), Lines{});
 }
 
-TEST_F(Messaging, RoomWithoutOtherMembersFallsThroughToANick) {
+TEST_F(CoreMessaging, RoomWithoutOtherMembersFallsThroughToANick) {
   const ConnId alone = Joined("alone", "#X");
   const ConnId named = Joined("#x", "#Y");
   Send(alone, "PRIVMSG #X :who");
@@ -45,7 +45,7 @@ TEST_F(Messaging, RoomWithoutOtherMembersFallsThroughToANick) {
   EXPECT_EQ(Take(alone), Lines{});
 }
 
-TEST_F(Messaging, DataKeepsItsColonAndHasNoPrivateForm) {
+TEST_F(CoreMessaging, DataKeepsItsColonAndHasNoPrivateForm) {
   const ConnId taro = Joined("taro", "#ROOM");
   const ConnId hanako = Joined("hanako", "#ROOM");
   Take(taro);
@@ -56,7 +56,7 @@ TEST_F(Messaging, DataKeepsItsColonAndHasNoPrivateForm) {
   EXPECT_EQ(Take(hanako), Lines{});
 }
 
-TEST_F(Messaging, OneLineIsEncodedOnceForEveryReceiver) {
+TEST_F(CoreMessaging, OneLineIsEncodedOnceForEveryReceiver) {
   const ConnId s = Joined("s", "#R");
   std::vector<ConnId> receivers;
   for (int k = 0; k < 5; ++k) receivers.push_back(Joined("r" + std::to_string(k), "#R"));
@@ -67,7 +67,7 @@ TEST_F(Messaging, OneLineIsEncodedOnceForEveryReceiver) {
   for (std::size_t k = 1; k < receivers.size(); ++k) EXPECT_EQ(TakeRaw(receivers[k]), first);
 }
 
-class Relay : public CoreTest {
+class CoreRelay : public CoreTest {
  protected:
   std::string OfferFor(std::string_view sender, std::string_view receiver, std::string_view rest,
                        std::string_view address) {
@@ -76,7 +76,7 @@ class Relay : public CoreTest {
   }
 };
 
-TEST_F(Relay, SingleTransferFollowsTheOfferGoAheadAndListenerRules) {
+TEST_F(CoreRelay, SingleTransferFollowsTheOfferGoAheadAndListenerRules) {
   const ConnId taro = Register("taro", "10.0.0.2");
   const ConnId hanako = Register("hanako", "10.0.0.3", "192.168.0.1");
   Send(taro, "RELAYSEND nobody f 1");
@@ -100,7 +100,7 @@ TEST_F(Relay, SingleTransferFollowsTheOfferGoAheadAndListenerRules) {
   EXPECT_EQ(out.listening.size(), 6u);
 }
 
-TEST_F(Relay, AnyAddressStillReachesTheLatestSender) {
+TEST_F(CoreRelay, AnyAddressStillReachesTheLatestSender) {
   const ConnId taro = Register("taro", "10.0.0.2");
   Register("hanako", "10.0.0.3");
   Send(taro, "RELAYSEND hanako my*file.txt 1");
@@ -110,7 +110,7 @@ TEST_F(Relay, AnyAddressStillReachesTheLatestSender) {
   EXPECT_EQ(out.pairs, (std::vector<std::pair<ConnId, ConnId>>{{901, 900}}));
 }
 
-TEST_F(Relay, TwoTransfersAtOncePairByAddress) {
+TEST_F(CoreRelay, TwoTransfersAtOncePairByAddress) {
   const ConnId a = Register("a", "10.0.0.1");
   const ConnId b = Register("b", "10.0.0.2");
   const ConnId c = Register("c", "10.0.0.3");
@@ -139,7 +139,7 @@ TEST_F(Relay, TwoTransfersAtOncePairByAddress) {
                                                                     {RelaySide::Receiver, false}}));
 }
 
-TEST_F(Relay, RepeatedOfferReplacesTheUnansweredOneAndStraysGetNoGoAhead) {
+TEST_F(CoreRelay, RepeatedOfferReplacesTheUnansweredOneAndStraysGetNoGoAhead) {
   const ConnId taro = Register("taro", "10.0.0.2");
   Register("hanako", "10.0.0.3");
   Send(taro, "RELAYSEND hanako my*file.txt 1");
@@ -156,14 +156,14 @@ TEST_F(Relay, RepeatedOfferReplacesTheUnansweredOneAndStraysGetNoGoAhead) {
   EXPECT_EQ(out.listening.size(), 4u);
 }
 
-TEST_F(Relay, OfferWithoutKnownAddressHasAnEmptyAddressField) {
+TEST_F(CoreRelay, OfferWithoutKnownAddressHasAnEmptyAddressField) {
   const ConnId taro = Register("taro", "10.0.0.2");
   const ConnId hanako = Register("hanako", "fe80::1", "fe80::2");
   Send(taro, "RELAYSEND hanako my*file.txt 7");
   EXPECT_EQ(Take(hanako), (Lines{OfferFor("taro", "hanako", "7", "")}));
 }
 
-TEST_F(Relay, GoAheadIsNotSentToAUserWhoReusedTheSendersId) {
+TEST_F(CoreRelay, GoAheadIsNotSentToAUserWhoReusedTheSendersId) {
   const ConnId taro = Register("taro", "10.0.0.2");
   Register("hanako", "10.0.0.3");
   Send(taro, "RELAYSEND hanako my*file.txt 1");

@@ -4,7 +4,7 @@
 namespace novalune::server::test {
 namespace {
 
-class Queries : public CoreTest {
+class CoreQueries : public CoreTest {
  protected:
   ConnId asker = 0;
   ConnId a1 = 0;
@@ -21,7 +21,7 @@ class Queries : public CoreTest {
   }
 };
 
-TEST_F(Queries, ListAndListXSkipPasswordRooms) {
+TEST_F(CoreQueries, ListAndListXSkipPasswordRooms) {
   Send(asker, "LIST");
   Send(asker, "listx anything");
   EXPECT_EQ(Take(asker), (Lines{":ZKWChatServer214 321 idle Channel :Users  Name",
@@ -34,7 +34,7 @@ TEST_F(Queries, ListAndListXSkipPasswordRooms) {
   EXPECT_EQ(Take(asker)[2], ":ZKWChatServer214 322 idle #B 1 :");
 }
 
-TEST_F(Queries, WhoListsUsersOutsidePasswordRoomsInRowOrder) {
+TEST_F(CoreQueries, WhoListsUsersOutsidePasswordRoomsInRowOrder) {
   Send(asker, "WHO");
   EXPECT_EQ(Take(asker), (Lines{":ZKWChatServer214 352 idle #A taro 10.0.0.1 * a1 H@ :0 Taro",
                                 ":ZKWChatServer214 352 idle #A a2 10.0.0.2 * a2 H@ :0 a2",
@@ -46,14 +46,14 @@ TEST_F(Queries, WhoListsUsersOutsidePasswordRoomsInRowOrder) {
   EXPECT_EQ(Take(asker), (Lines{":ZKWChatServer214 315 idle :End of /WHO list"}));
 }
 
-TEST_F(Queries, WhoWithoutUserTextGivesEmptyFields) {
+TEST_F(CoreQueries, WhoWithoutUserTextGivesEmptyFields) {
   const ConnId bare = Connect("10.0.0.8");
   Send(asker, "WHO");
   EXPECT_EQ(Take(asker)[3], ":ZKWChatServer214 352 idle   10.0.0.8   H@ :0 ");
   Take(bare);
 }
 
-TEST_F(Queries, LusersCountsUsersAndAlwaysOneChannel) {
+TEST_F(CoreQueries, LusersCountsUsersAndAlwaysOneChannel) {
   Send(asker, "LUSERS");
   EXPECT_EQ(Take(asker), (Lines{":ZKWChatServer214 251 idle :There are 4 users and 0 invisible on 1 servers",
                                 ":ZKWChatServer214 252 idle 0 :operator(s) online",
@@ -62,7 +62,7 @@ TEST_F(Queries, LusersCountsUsersAndAlwaysOneChannel) {
                                 ":ZKWChatServer214 255 idle :I have 4 clients and 0 servers"}));
 }
 
-TEST_F(Queries, ListIconIgnoresPasswordsAndEmptyRoomMeansNoRoom) {
+TEST_F(CoreQueries, ListIconIgnoresPasswordsAndEmptyRoomMeansNoRoom) {
   Send(asker, "ICON me.gif");
   Send(asker, "LISTICON #b");
   Send(asker, "LISTICON");
@@ -70,7 +70,7 @@ TEST_F(Queries, ListIconIgnoresPasswordsAndEmptyRoomMeansNoRoom) {
   EXPECT_EQ(Take(asker), (Lines{":ZKWChatServer214 LISTICON b1 ", ":ZKWChatServer214 LISTICON idle me.gif"}));
 }
 
-TEST_F(Queries, ChgIconGoesToTheOwnRoomOrToEveryoneWithoutRoom) {
+TEST_F(CoreQueries, ChgIconGoesToTheOwnRoomOrToEveryoneWithoutRoom) {
   Take(a1);
   Send(a1, "ICON new.gif");
   Send(a1, "CHGICON");

@@ -4,9 +4,9 @@
 namespace novalune::server::test {
 namespace {
 
-using Registration = CoreTest;
+using CoreRegistration = CoreTest;
 
-TEST_F(Registration, FirstNickGetsWelcomeAndMotdOnly) {
+TEST_F(CoreRegistration, FirstNickGetsWelcomeAndMotdOnly) {
   const ConnId c = Connect("10.0.0.2");
   Send(c, "NICK taro");
   EXPECT_EQ(Take(c), (Lines{":ZKWChatServer214 001 taro :Welcome to the Internet Relay Network taro",
@@ -14,7 +14,7 @@ TEST_F(Registration, FirstNickGetsWelcomeAndMotdOnly) {
   EXPECT_EQ(core.Users()[0].nick, "taro");
 }
 
-TEST_F(Registration, TakenOwnOrEmptyNickGets433AndKeepsTheOldOne) {
+TEST_F(CoreRegistration, TakenOwnOrEmptyNickGets433AndKeepsTheOldOne) {
   const ConnId taro = Register("taro");
   const ConnId other = Register("hanako");
   Send(taro, "NICK taro");
@@ -31,7 +31,7 @@ TEST_F(Registration, TakenOwnOrEmptyNickGets433AndKeepsTheOldOne) {
   EXPECT_EQ(core.Users()[2].nick, "");
 }
 
-TEST_F(Registration, RenameReachesTheRoomOnlyOrEveryoneWithoutRoom) {
+TEST_F(CoreRegistration, RenameReachesTheRoomOnlyOrEveryoneWithoutRoom) {
   const ConnId a = Joined("a", "#ROOM");
   const ConnId b = Joined("b", "#ROOM");
   const ConnId c = Joined("c", "#OTHER");
@@ -54,7 +54,7 @@ TEST_F(Registration, RenameReachesTheRoomOnlyOrEveryoneWithoutRoom) {
   EXPECT_EQ(Take(f), (Lines{":ZKWChatServer214 433 D2 :Nicname is olready in use"}));
 }
 
-TEST_F(Registration, CommandWordsIgnoreCaseAndIrcxMustStandAlone) {
+TEST_F(CoreRegistration, CommandWordsIgnoreCaseAndIrcxMustStandAlone) {
   const ConnId c = Connect("10.0.0.2");
   Send(c, "irCX");
   Send(c, "IRCX now");
@@ -67,7 +67,7 @@ TEST_F(Registration, CommandWordsIgnoreCaseAndIrcxMustStandAlone) {
                             ":ZKWChatServer214 800 * 0 0 NTML,ANON 512 *", ":10.0.0.2 PONG 10.0.0.2 :192.168.0.1"}));
 }
 
-TEST_F(Registration, UserAndIconStoreTheWholeText) {
+TEST_F(CoreRegistration, UserAndIconStoreTheWholeText) {
   const ConnId c = Connect("10.0.0.2");
   Send(c, "USER taro * * :Taro Yamada");
   Send(c, "ICON pics/cat 1.gif");
@@ -78,7 +78,7 @@ TEST_F(Registration, UserAndIconStoreTheWholeText) {
   EXPECT_EQ(Take(c), Lines{});
 }
 
-TEST_F(Registration, FramingCutsAtLfAndDropsFromTheFirstCr) {
+TEST_F(CoreRegistration, FramingCutsAtLfAndDropsFromTheFirstCr) {
   const ConnId c = Connect("10.0.0.2");
   core.UserReceived(c, "NI");
   EXPECT_EQ(core.Users()[0].buffer, "NI");
@@ -95,7 +95,7 @@ TEST_F(Registration, FramingCutsAtLfAndDropsFromTheFirstCr) {
   EXPECT_EQ(core.Users()[0].room, "#A");
 }
 
-TEST_F(Registration, JapaneseTravelsAsIso2022JpAndHalfWidthKanaArrivesWidened) {
+TEST_F(CoreRegistration, JapaneseTravelsAsIso2022JpAndHalfWidthKanaArrivesWidened) {
   const ConnId a = Joined("a", "#ROOM");
   const ConnId b = Joined("b", "#ROOM");
   Take(a);
@@ -109,7 +109,7 @@ TEST_F(Registration, JapaneseTravelsAsIso2022JpAndHalfWidthKanaArrivesWidened) {
   EXPECT_EQ(Take(a), (Lines{":b!x@x NICK :" + J("花子")}));
 }
 
-TEST_F(Registration, QuitClosesAndDropsTheRestOfTheRead) {
+TEST_F(CoreRegistration, QuitClosesAndDropsTheRestOfTheRead) {
   const ConnId a = Joined("a", "#A");
   const ConnId b = Joined("b", "#A");
   Take(a);
@@ -123,7 +123,7 @@ TEST_F(Registration, QuitClosesAndDropsTheRestOfTheRead) {
   EXPECT_EQ(Nicks(), (std::vector<std::string>{"a"}));
 }
 
-TEST_F(Registration, LeaverWithoutRoomIsAnnouncedToOthersWithoutRoom) {
+TEST_F(CoreRegistration, LeaverWithoutRoomIsAnnouncedToOthersWithoutRoom) {
   const ConnId inRoom = Joined("a", "#A");
   const ConnId idle1 = Register("b");
   const ConnId idle2 = Register("c");
@@ -133,7 +133,7 @@ TEST_F(Registration, LeaverWithoutRoomIsAnnouncedToOthersWithoutRoom) {
   EXPECT_FALSE(IsClosed(idle1));  // the peer closed it: the engine does not close it again
 }
 
-TEST_F(Registration, LongPartialLineDisconnects) {
+TEST_F(CoreRegistration, LongPartialLineDisconnects) {
   const ConnId a = Register("a");
   const ConnId b = Register("b");
   core.UserReceived(a, std::string(64 * 1024, 'x'));
@@ -147,14 +147,14 @@ TEST_F(Registration, LongPartialLineDisconnects) {
   EXPECT_EQ(core.Users()[0].name.size(), 100u * 1024);
 }
 
-class IdleTimer : public CoreTest {
+class CoreIdleTimer : public CoreTest {
  protected:
   void Ticks(int n) {
     for (int k = 0; k < n; ++k) core.Tick();
   }
 };
 
-TEST_F(IdleTimer, DropsAfter300TicksWithoutRoomAndPingRestarts) {
+TEST_F(CoreIdleTimer, DropsAfter300TicksWithoutRoomAndPingRestarts) {
   const ConnId idle = Register("idle");
   const ConnId pinger = Register("pinger");
   const ConnId member = Joined("member", "#A");
@@ -177,7 +177,7 @@ TEST_F(IdleTimer, DropsAfter300TicksWithoutRoomAndPingRestarts) {
   EXPECT_FALSE(IsClosed(member));
 }
 
-TEST_F(IdleTimer, OneUserPerTickAndLaterRowsWaitAndPartKeepsCounting) {
+TEST_F(CoreIdleTimer, OneUserPerTickAndLaterRowsWaitAndPartKeepsCounting) {
   const ConnId a = Register("a");
   const ConnId b = Register("b");
   const ConnId c = Register("c");
@@ -198,7 +198,7 @@ TEST_F(IdleTimer, OneUserPerTickAndLaterRowsWaitAndPartKeepsCounting) {
   EXPECT_TRUE(core.Users().empty());
 }
 
-TEST_F(IdleTimer, UnnamedConnectionsAreDroppedToo) {
+TEST_F(CoreIdleTimer, UnnamedConnectionsAreDroppedToo) {
   const ConnId c = Connect("10.0.0.2");
   Ticks(300);
   EXPECT_TRUE(IsClosed(c));

@@ -4,9 +4,9 @@
 namespace novalune::server::test {
 namespace {
 
-using Rooms = CoreTest;
+using CoreRooms = CoreTest;
 
-TEST_F(Rooms, RemoteJoinSequenceAndTableRows) {
+TEST_F(CoreRooms, RemoteJoinSequenceAndTableRows) {
   const ConnId a = Register("a", "10.0.0.2");
   Send(a, "ICON cat.gif");
   Send(a, "JOIN #A");
@@ -25,7 +25,7 @@ TEST_F(Rooms, RemoteJoinSequenceAndTableRows) {
   EXPECT_EQ(IdCell(core.Users()[1].id), "    2");
 }
 
-TEST_F(Rooms, LocalJoinerBecomesHostAndIsListedWithAt) {
+TEST_F(CoreRooms, LocalJoinerBecomesHostAndIsListedWithAt) {
   const ConnId remote = Joined("hanako", "#A", "10.0.0.2");
   const ConnId local = Register("taro", "127.0.0.1", "127.0.0.1");
   Send(local, "JOIN #A");
@@ -48,7 +48,7 @@ TEST_F(Rooms, LocalJoinerBecomesHostAndIsListedWithAt) {
   EXPECT_EQ(moved[3], ":ZKWChatServer214 353 taro = #B :@taro");
 }
 
-TEST_F(Rooms, PasswordOnCreationWrongPasswordAndChange) {
+TEST_F(CoreRooms, PasswordOnCreationWrongPasswordAndChange) {
   const ConnId a = Register("a", "10.0.0.2");
   Send(a, "JOIN #A pw");
   const Lines created = Take(a);
@@ -79,7 +79,7 @@ TEST_F(Rooms, PasswordOnCreationWrongPasswordAndChange) {
   EXPECT_EQ(raw.substr(raw.size() - 5), "\x1b(J\r\n");
 }
 
-TEST_F(Rooms, PassCheckLeavesPasswordChangesToHostsAndLocalUsers) {
+TEST_F(CoreRooms, PassCheckLeavesPasswordChangesToHostsAndLocalUsers) {
   core.SetPassCheck(true);
   const ConnId a = Register("a", "10.0.0.2");
   Send(a, "JOIN #A pw");
@@ -103,7 +103,7 @@ TEST_F(Rooms, PassCheckLeavesPasswordChangesToHostsAndLocalUsers) {
   Take(c);
 }
 
-TEST_F(Rooms, JoinBeforeNickIsIgnoredAndRejoinDoesNothing) {
+TEST_F(CoreRooms, JoinBeforeNickIsIgnoredAndRejoinDoesNothing) {
   const ConnId c = Connect("10.0.0.2");
   Send(c, "JOIN #A");
   EXPECT_EQ(Take(c), Lines{});
@@ -113,7 +113,7 @@ TEST_F(Rooms, JoinBeforeNickIsIgnoredAndRejoinDoesNothing) {
   EXPECT_EQ(Take(a), Lines{});
 }
 
-TEST_F(Rooms, TopicIsStoredSilentlyAndShownOnTheNextJoin) {
+TEST_F(CoreRooms, TopicIsStoredSilentlyAndShownOnTheNextJoin) {
   const ConnId host = Register("host", "127.0.0.1", "127.0.0.1");
   Send(host, "JOIN #A");
   const ConnId plain = Joined("plain", "#A", "10.0.0.2");
@@ -133,7 +133,7 @@ TEST_F(Rooms, TopicIsStoredSilentlyAndShownOnTheNextJoin) {
   EXPECT_EQ(core.Rooms()[0].topic, "");
 }
 
-TEST_F(Rooms, ModeGivesAndTakesHostWithEachReceiversOwnNick) {
+TEST_F(CoreRooms, ModeGivesAndTakesHostWithEachReceiversOwnNick) {
   const ConnId host = Register("host", "127.0.0.1", "127.0.0.1");
   Send(host, "JOIN #A");
   const ConnId hanako = Joined("hanako", "#A", "10.0.0.2");
@@ -159,7 +159,7 @@ TEST_F(Rooms, ModeGivesAndTakesHostWithEachReceiversOwnNick) {
   EXPECT_EQ(Take(hanako).back(), ":ZKWChatServer214 324 hanako #A :");
 }
 
-TEST_F(Rooms, KickDisconnectsOnlyTheNamedMemberOfThatRoom) {
+TEST_F(CoreRooms, KickDisconnectsOnlyTheNamedMemberOfThatRoom) {
   const ConnId host = Register("host", "127.0.0.1", "127.0.0.1");
   Send(host, "JOIN #A");
   const ConnId hanako = Joined("hanako", "#A", "10.0.0.2");
@@ -179,7 +179,7 @@ TEST_F(Rooms, KickDisconnectsOnlyTheNamedMemberOfThatRoom) {
   EXPECT_EQ(Nicks(), (std::vector<std::string>{"jiro"}));
 }
 
-TEST_F(Rooms, JoinIpAnswersWithTheStoredNickAndAddress) {
+TEST_F(CoreRooms, JoinIpAnswersWithTheStoredNickAndAddress) {
   const ConnId a = Register("a", "10.0.0.2");
   Register("Hanako", "10.0.0.7");
   Send(a, "JOINIP hanako");
@@ -187,7 +187,7 @@ TEST_F(Rooms, JoinIpAnswersWithTheStoredNickAndAddress) {
   EXPECT_EQ(Take(a), (Lines{":a!x@x JOINIP Hanako 10.0.0.7"}));
 }
 
-TEST_F(Rooms, PartTellsTheRoomAndTheLastLeaverDeletesIt) {
+TEST_F(CoreRooms, PartTellsTheRoomAndTheLastLeaverDeletesIt) {
   const ConnId a = Register("a", "10.0.0.2");
   Send(a, "JOIN #A pw");
   core.OperatorSetRoomTopic(0, "t");
@@ -203,7 +203,7 @@ TEST_F(Rooms, PartTellsTheRoomAndTheLastLeaverDeletesIt) {
   EXPECT_EQ(core.Rooms()[1].topic, "");
 }
 
-TEST_F(Rooms, PartNamingAnotherRoomLeavesTheRealRoomStaleUntilADisconnect) {
+TEST_F(CoreRooms, PartNamingAnotherRoomLeavesTheRealRoomStaleUntilADisconnect) {
   const ConnId a = Joined("a", "#A", "10.0.0.2");
   const ConnId b = Joined("b", "#B", "10.0.0.3");
   const ConnId c = Joined("c", "#B", "10.0.0.4");
@@ -223,7 +223,7 @@ TEST_F(Rooms, PartNamingAnotherRoomLeavesTheRealRoomStaleUntilADisconnect) {
   EXPECT_EQ(core.Rooms()[0].name, "#B");
 }
 
-TEST_F(Rooms, IdsAreReusedAndRowsKeepAcceptanceOrder) {
+TEST_F(CoreRooms, IdsAreReusedAndRowsKeepAcceptanceOrder) {
   Register("one");
   const ConnId two = Register("two");
   Register("three");
@@ -237,7 +237,7 @@ TEST_F(Rooms, IdsAreReusedAndRowsKeepAcceptanceOrder) {
   EXPECT_EQ(core.Users()[3].id, 4u);
 }
 
-TEST_F(Rooms, RoomRowsMoveUpWhenOneIsDeleted) {
+TEST_F(CoreRooms, RoomRowsMoveUpWhenOneIsDeleted) {
   const ConnId a = Joined("a", "#A");
   Joined("b", "#B");
   Joined("c", "#C");
