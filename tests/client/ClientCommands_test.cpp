@@ -8,9 +8,9 @@ namespace {
 using Lines = std::vector<std::string>;
 using Urls = std::vector<std::pair<std::string, std::string>>;
 
-class Commands : public ::testing::Test, public ClientFixture {};
+class ClientCommands : public ::testing::Test, public ClientFixture {};
 
-TEST_F(Commands, EnteringARoomSendsJoinAndTopic) {
+TEST_F(ClientCommands, EnteringARoomSendsJoinAndTopic) {
   core.Start(StartupValues{.roomTopic = S("説明"), .nick = "taro"});
   Connect();
   core.RoomIn("lobby", "");
@@ -23,7 +23,7 @@ TEST_F(Commands, EnteringARoomSendsJoinAndTopic) {
   EXPECT_EQ(core.RoomPass(), "pw");
 }
 
-TEST_F(Commands, EnteringAnotherRoomLeavesTheJoinedOneFirst) {
+TEST_F(ClientCommands, EnteringAnotherRoomLeavesTheJoinedOneFirst) {
   JoinRoom("#lobby");
   core.RoomIn("#other", "");
   EXPECT_EQ(net.TakeLines(), (Lines{"PART #lobby", "JOIN #other", "TOPIC #other :"}));
@@ -34,7 +34,7 @@ TEST_F(Commands, EnteringAnotherRoomLeavesTheJoinedOneFirst) {
   EXPECT_EQ(net.TakeLines().front(), "PART #lobby");
 }
 
-TEST_F(Commands, TypingChecksConnectionTextAndRoom) {
+TEST_F(ClientCommands, TypingChecksConnectionTextAndRoom) {
   EXPECT_FALSE(core.TalkEnter("hello"));
   EXPECT_EQ(view.TakeShown(), (std::vector<Shown>{{1, S("サーバーに接続されていません")}}));
   Connect();
@@ -45,7 +45,7 @@ TEST_F(Commands, TypingChecksConnectionTextAndRoom) {
   EXPECT_TRUE(net.TakeLines().empty());
 }
 
-TEST_F(Commands, TypedStatementIsShownAsOwnSpeechAndSentToTheJoinedRoom) {
+TEST_F(ClientCommands, TypedStatementIsShownAsOwnSpeechAndSentToTheJoinedRoom) {
   JoinRoom("#lobby");
   EXPECT_TRUE(core.TalkEnter(S("こんにちは http://a.jp")));
   EXPECT_EQ(view.TakeShown(), (std::vector<Shown>{{2, "taro"}, {4, " " + S("こんにちは http://a.jp")}}));
@@ -54,7 +54,7 @@ TEST_F(Commands, TypedStatementIsShownAsOwnSpeechAndSentToTheJoinedRoom) {
   EXPECT_EQ(view.activeTimerStarts, 1);
 }
 
-TEST_F(Commands, MemoTextIsTrimmedAndTravelsAsOneLine) {
+TEST_F(ClientCommands, MemoTextIsTrimmedAndTravelsAsOneLine) {
   EXPECT_EQ(core.MemoSend("  a\r\n"), "a");
   EXPECT_EQ(view.TakeShown(), (std::vector<Shown>{{1, S("サーバーに接続されていません")}}));
   JoinRoom("#lobby");
@@ -68,7 +68,7 @@ TEST_F(Commands, MemoTextIsTrimmedAndTravelsAsOneLine) {
   EXPECT_EQ(view.activeTimerStarts, 1);
 }
 
-TEST_F(Commands, LeavingTheRoom) {
+TEST_F(ClientCommands, LeavingTheRoom) {
   JoinRoom("#lobby");
   Feed(":hanako!x@x JOIN :#lobby");
   Clear();
@@ -82,7 +82,7 @@ TEST_F(Commands, LeavingTheRoom) {
   EXPECT_TRUE(net.TakeLines().empty());
 }
 
-TEST_F(Commands, ListsTopicAndRename) {
+TEST_F(ClientCommands, ListsTopicAndRename) {
   JoinRoom("#lobby");
   core.MenuRoomLook();
   core.MenuMemberLook();
@@ -102,7 +102,7 @@ TEST_F(Commands, ListsTopicAndRename) {
   EXPECT_EQ(core.Members().Rows()[0].nick, "taro");  // follows when the server answers
 }
 
-TEST_F(Commands, GoingAwayAndComingBack) {
+TEST_F(ClientCommands, GoingAwayAndComingBack) {
   JoinRoom("#lobby");
   core.SetShowIcon(true);
   Clear();
@@ -127,7 +127,7 @@ TEST_F(Commands, GoingAwayAndComingBack) {
   EXPECT_EQ(view.TakeShown(), (std::vector<Shown>{{2, S("taroが戻りました")}, {3, S("ただいま")}}));
 }
 
-TEST_F(Commands, ComingBackFromAnOldServerSendsNoIconChange) {
+TEST_F(ClientCommands, ComingBackFromAnOldServerSendsNoIconChange) {
   Connect();
   core.MenuRoomIn("#lobby", "");
   Feed(":OldServer 001 taro :Welcome");
@@ -138,7 +138,7 @@ TEST_F(Commands, ComingBackFromAnOldServerSendsNoIconChange) {
   EXPECT_EQ(net.TakeLines(), (Lines{"PRIVMSG #lobby :\x01" "AWAY\x01"}));
 }
 
-TEST_F(Commands, SoundButtonPlaysShowsAndSends) {
+TEST_F(ClientCommands, SoundButtonPlaysShowsAndSends) {
   JoinRoom("#lobby");
   core.SetBeepFile("ding.wav");
   core.BeepBtnClick();
@@ -147,7 +147,7 @@ TEST_F(Commands, SoundButtonPlaysShowsAndSends) {
   EXPECT_EQ(net.TakeLines(), (Lines{"PRIVMSG #lobby :\x01SOUND ding.wav\x01"}));
 }
 
-TEST_F(Commands, WhisperOpensThePrivateWindowOfAnotherMemberOnly) {
+TEST_F(ClientCommands, WhisperOpensThePrivateWindowOfAnotherMemberOnly) {
   JoinRoom("#lobby");
   Feed(":hanako!x@x JOIN :#lobby");
   core.PrivateBtnClick();  // own row selected
@@ -158,7 +158,7 @@ TEST_F(Commands, WhisperOpensThePrivateWindowOfAnotherMemberOnly) {
   EXPECT_TRUE(net.TakeLines().empty());
 }
 
-TEST_F(Commands, HostAndKickNeedHostRightsAndASelection) {
+TEST_F(ClientCommands, HostAndKickNeedHostRightsAndASelection) {
   JoinRoom("#lobby");
   Feed(":hanako!x@x JOIN :#lobby");
   Clear();
@@ -189,7 +189,7 @@ TEST_F(Commands, HostAndKickNeedHostRightsAndASelection) {
   EXPECT_TRUE(net.TakeLines().empty());
 }
 
-TEST_F(Commands, FollowingAMemberAsksForItsAddress) {
+TEST_F(ClientCommands, FollowingAMemberAsksForItsAddress) {
   JoinRoom("#lobby");
   Feed(":hanako!x@x JOIN :#lobby");
   core.Members().Select(1);
@@ -199,7 +199,7 @@ TEST_F(Commands, FollowingAMemberAsksForItsAddress) {
   EXPECT_EQ(net.TakeLines(), (Lines{"JOINIP hanako", "JOINIP "}));
 }
 
-TEST_F(Commands, IconCommandsNeedServerVersion208) {
+TEST_F(ClientCommands, IconCommandsNeedServerVersion208) {
   view.iconList = {"http://a/0.gif", "http://a/1.gif"};
   Connect();
   Feed(":ZKWChatServer207 001 taro :Welcome");
@@ -228,7 +228,7 @@ TEST_F(Commands, IconCommandsNeedServerVersion208) {
   EXPECT_EQ(view.iconListRebuilds, 2);
 }
 
-TEST_F(Commands, EnablingFollowsConnectionRoomNameAndJoinedRoom) {
+TEST_F(ClientCommands, EnablingFollowsConnectionRoomNameAndJoinedRoom) {
   MenuState s = core.GetMenuState();
   EXPECT_TRUE(s.join);
   EXPECT_FALSE(s.cut || s.roomIn || s.roomOut || s.roomTopic || s.talk || s.hostKick);
@@ -244,7 +244,7 @@ TEST_F(Commands, EnablingFollowsConnectionRoomNameAndJoinedRoom) {
   EXPECT_TRUE(core.GetMenuState().roomTopic);
 }
 
-TEST_F(Commands, ConnectFromTheDialog) {
+TEST_F(ClientCommands, ConnectFromTheDialog) {
   ConnectRequest request{.serverAddress = "ZKWC2://chat.example/ignored", .roomName = "lobby", .roomPass = "pw",
                          .roomTopic = "t", .nick = "jiro", .homePage = "h", .mail = "m"};
   core.MenuJoin(request);
@@ -263,7 +263,7 @@ TEST_F(Commands, ConnectFromTheDialog) {
   EXPECT_EQ(view.serverCopies, 1);
 }
 
-TEST_F(Commands, DisconnectClearsTheListAndCloses) {
+TEST_F(ClientCommands, DisconnectClearsTheListAndCloses) {
   JoinRoom("#lobby");
   Feed(":hanako!x@x JOIN :#lobby");
   core.MenuCut();

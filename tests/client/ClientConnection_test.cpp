@@ -7,9 +7,9 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-class Connection : public ::testing::Test, public ClientFixture {};
+class ClientConnection : public ::testing::Test, public ClientFixture {};
 
-TEST_F(Connection, LinkAddressesSetHostAndMayNameTheRoom) {
+TEST_F(ClientConnection, LinkAddressesSetHostAndMayNameTheRoom) {
   struct Case {
     const char* address;
     const char* host;
@@ -36,7 +36,7 @@ TEST_F(Connection, LinkAddressesSetHostAndMayNameTheRoom) {
   EXPECT_TRUE(net.TakeLines().empty());
 }
 
-TEST_F(Connection, OpeningGoesToTheServerPortAndAnImmediateFailureIsANotice) {
+TEST_F(ClientConnection, OpeningGoesToTheServerPortAndAnImmediateFailureIsANotice) {
   core.ConectHostAddress("");
   EXPECT_FALSE(core.ClientActive(true));
   EXPECT_EQ(view.TakeAsked(), (std::vector<Asked>{{S("サーバーに接続できません"), kNotice}}));
@@ -53,7 +53,7 @@ TEST_F(Connection, OpeningGoesToTheServerPortAndAnImmediateFailureIsANotice) {
   EXPECT_EQ(net.closes, 0);
 }
 
-TEST_F(Connection, PortsAreParameters) {
+TEST_F(ClientConnection, PortsAreParameters) {
   FakeNet otherNet;
   FakeView otherView;
   ClientCore other(otherNet, otherView, ClientPorts{4000, 4001});
@@ -65,7 +65,7 @@ TEST_F(Connection, PortsAreParameters) {
   EXPECT_EQ(otherNet.hostOpens, (std::vector<std::uint16_t>{4001}));
 }
 
-TEST_F(Connection, StartShowsTheClosedCaptionAndOpensTheHostLinkOnlyWithALocalServer) {
+TEST_F(ClientConnection, StartShowsTheClosedCaptionAndOpensTheHostLinkOnlyWithALocalServer) {
   EXPECT_EQ(view.caption, "NOVALUNE Ver1.13 taro " + S("未接続"));
   EXPECT_TRUE(net.hostOpens.empty());
   view.localServer = true;
@@ -74,7 +74,7 @@ TEST_F(Connection, StartShowsTheClosedCaptionAndOpensTheHostLinkOnlyWithALocalSe
   EXPECT_EQ(core.RoomTopic(), "ab");
 }
 
-TEST_F(Connection, RegistrationSendsUserNickAndIconInOrder) {
+TEST_F(ClientConnection, RegistrationSendsUserNickAndIconInOrder) {
   core.SetIconName("http://example.com/me.gif");
   core.ConectHostAddress("10.0.0.1");
   core.ClientActive(true);
@@ -89,7 +89,7 @@ TEST_F(Connection, RegistrationSendsUserNickAndIconInOrder) {
   EXPECT_EQ(view.novMessages, 1);
 }
 
-TEST_F(Connection, RegistrationWithoutIconIsExactlyTwoLines) {
+TEST_F(ClientConnection, RegistrationWithoutIconIsExactlyTwoLines) {
   Connect();
   core.ClientActive(false);
   core.ClientActive(true);
@@ -97,7 +97,7 @@ TEST_F(Connection, RegistrationWithoutIconIsExactlyTwoLines) {
   EXPECT_EQ(net.TakeLines(), (Lines{"USER taro * * :taro", "NICK taro"}));
 }
 
-TEST_F(Connection, LinesAreWrittenAsIso2022JpWithCrLf) {
+TEST_F(ClientConnection, LinesAreWrittenAsIso2022JpWithCrLf) {
   Connect();
   core.CommandSend(S("PRIVMSG #部屋 :こんにちは"));
   EXPECT_EQ(net.written, SjisToJis(S("PRIVMSG #部屋 :こんにちは") + "\r\n"));
@@ -105,7 +105,7 @@ TEST_F(Connection, LinesAreWrittenAsIso2022JpWithCrLf) {
   EXPECT_EQ(net.written.substr(net.written.size() - 5), "\033(J\r\n");
 }
 
-TEST_F(Connection, NothingIsWrittenWhileClosedOrConnecting) {
+TEST_F(ClientConnection, NothingIsWrittenWhileClosedOrConnecting) {
   core.CommandSend("PING x");
   core.ConectHostAddress("10.0.0.1");
   core.ClientActive(true);
@@ -113,7 +113,7 @@ TEST_F(Connection, NothingIsWrittenWhileClosedOrConnecting) {
   EXPECT_EQ(net.written, "");
 }
 
-TEST_F(Connection, FramingWaitsForTheLineFeed) {
+TEST_F(ClientConnection, FramingWaitsForTheLineFeed) {
   Connect();
   core.ClientSocketRead("PING a b");
   EXPECT_TRUE(net.TakeLines().empty());
@@ -125,13 +125,13 @@ TEST_F(Connection, FramingWaitsForTheLineFeed) {
   EXPECT_EQ(net.TakeLines(), (Lines{"PONG g"}));
 }
 
-TEST_F(Connection, EachBlockIsDecodedFromIso2022Jp) {
+TEST_F(ClientConnection, EachBlockIsDecodedFromIso2022Jp) {
   JoinRoom("#lobby");
   core.ClientSocketRead(SjisToJis(":hanako!x@x PRIVMSG #lobby :" + S("日本語です") + "\r\n"));
   EXPECT_EQ(view.TakeShown(), (std::vector<Shown>{{2, "hanako"}, {3, " " + S("日本語です")}}));
 }
 
-TEST_F(Connection, ServerLinesAreEchoedUntilRegistrationEnds) {
+TEST_F(ClientConnection, ServerLinesAreEchoedUntilRegistrationEnds) {
   core.ConectHostAddress("10.0.0.1");
   core.ClientActive(true);
   core.ClientSocketConnect();
@@ -148,7 +148,7 @@ TEST_F(Connection, ServerLinesAreEchoedUntilRegistrationEnds) {
   EXPECT_TRUE(view.TakeShown().empty());
 }
 
-TEST_F(Connection, AClosedConnectionForgetsTheRoomButKeepsNickAndRoomName) {
+TEST_F(ClientConnection, AClosedConnectionForgetsTheRoomButKeepsNickAndRoomName) {
   JoinRoom("#lobby");
   Feed(":hanako!x@x JOIN :#lobby");
   Clear();
@@ -167,7 +167,7 @@ TEST_F(Connection, AClosedConnectionForgetsTheRoomButKeepsNickAndRoomName) {
   EXPECT_TRUE(view.TakeShown().empty());
 }
 
-TEST_F(Connection, ClosingAnEstablishedConnectionRunsTheDisconnectAtOnce) {
+TEST_F(ClientConnection, ClosingAnEstablishedConnectionRunsTheDisconnectAtOnce) {
   Connect();
   EXPECT_TRUE(core.ClientActive(false));
   EXPECT_EQ(net.closes, 1);
@@ -175,7 +175,7 @@ TEST_F(Connection, ClosingAnEstablishedConnectionRunsTheDisconnectAtOnce) {
   EXPECT_FALSE(core.Active());
 }
 
-TEST_F(Connection, LinesLeftFromAClosedConnectionNeverReachTheNextOne) {
+TEST_F(ClientConnection, LinesLeftFromAClosedConnectionNeverReachTheNextOne) {
   Connect();
   core.ClientSocketRead("PING half");
   core.ClientSocketDisconnect();
@@ -186,7 +186,7 @@ TEST_F(Connection, LinesLeftFromAClosedConnectionNeverReachTheNextOne) {
   EXPECT_TRUE(net.TakeLines().empty());
 }
 
-TEST_F(Connection, AnEndlessLineDropsTheConnection) {
+TEST_F(ClientConnection, AnEndlessLineDropsTheConnection) {
   Connect();
   const std::string chunk(64 * 1024, 'x');
   for (int i = 0; i < 16; ++i) core.ClientSocketRead(chunk);
@@ -196,14 +196,14 @@ TEST_F(Connection, AnEndlessLineDropsTheConnection) {
   EXPECT_EQ(net.closes, 1);
 }
 
-TEST_F(Connection, SocketErrorIsOneSystemLine) {
+TEST_F(ClientConnection, SocketErrorIsOneSystemLine) {
   Connect();
   core.ClientSocketError();
   EXPECT_EQ(view.TakeShown(), (std::vector<Shown>{{1, S("接続中にエラ－が発生しました")}}));
   EXPECT_TRUE(core.Active());
 }
 
-TEST_F(Connection, CommandLineConnectAsksFirstAndRunsAfterTheShow) {
+TEST_F(ClientConnection, CommandLineConnectAsksFirstAndRunsAfterTheShow) {
   core.MenuRoomIn("old", "pw");
   core.FirstShown("/CONLY");
   EXPECT_TRUE(net.posted.empty());
@@ -223,7 +223,7 @@ TEST_F(Connection, CommandLineConnectAsksFirstAndRunsAfterTheShow) {
   EXPECT_EQ(core.ServerAddress(), "otherhost");
 }
 
-TEST_F(Connection, ClosingTheWindowSendsQuitWithTheJoinedRoom) {
+TEST_F(ClientConnection, ClosingTheWindowSendsQuitWithTheJoinedRoom) {
   core.SendQuit();  // not connected: nothing
   EXPECT_EQ(net.written, "");
   Connect();
@@ -238,7 +238,7 @@ TEST_F(Connection, ClosingTheWindowSendsQuitWithTheJoinedRoom) {
   EXPECT_EQ(net.hostCloses, 1);
 }
 
-TEST_F(Connection, PostedWorkIsDroppedOnceTheEngineIsGone) {
+TEST_F(ClientConnection, PostedWorkIsDroppedOnceTheEngineIsGone) {
   FakeNet otherNet;
   FakeView otherView;
   {

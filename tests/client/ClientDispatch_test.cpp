@@ -8,7 +8,7 @@ namespace {
 using Lines = std::vector<std::string>;
 using Rows = std::vector<std::vector<std::string>>;
 
-class Dispatch : public ::testing::Test, public ClientFixture {
+class ClientDispatch : public ::testing::Test, public ClientFixture {
  protected:
   void SetUp() override { JoinRoom("#lobby"); }
   std::vector<std::string> Nicks() {
@@ -18,7 +18,7 @@ class Dispatch : public ::testing::Test, public ClientFixture {
   }
 };
 
-TEST_F(Dispatch, PingIsAnsweredWithTheSecondWord) {
+TEST_F(ClientDispatch, PingIsAnsweredWithTheSecondWord) {
   Feed("PING");
   Feed("PING token");
   Feed("PING a b");
@@ -27,7 +27,7 @@ TEST_F(Dispatch, PingIsAnsweredWithTheSecondWord) {
   EXPECT_EQ(net.TakeLines(), (Lines{"PONG ", "PONG ", "PONG a", "PONG a"}));
 }
 
-TEST_F(Dispatch, CommandWordsMatchOnlyInUpperCaseAndNeedAPrefix) {
+TEST_F(ClientDispatch, CommandWordsMatchOnlyInUpperCaseAndNeedAPrefix) {
   Feed(":hanako!x@x join :#lobby");
   Feed("hanako!x@x JOIN :#lobby");
   Feed(":hanako!x@x PONG x");
@@ -39,7 +39,7 @@ TEST_F(Dispatch, CommandWordsMatchOnlyInUpperCaseAndNeedAPrefix) {
   EXPECT_TRUE(net.TakeLines().empty());
 }
 
-TEST_F(Dispatch, JoinOfAnotherUserAddsAnnouncesRecordsAndPlaysTheEntrySound) {
+TEST_F(ClientDispatch, JoinOfAnotherUserAddsAnnouncesRecordsAndPlaysTheEntrySound) {
   core.SetEventSounds({.inBeep = true, .inFile = "/snd/in.wav"});
   core.Members().SetMemberMode("hanako", "+o");
   Feed(":hanako!x@x JOIN :#lobby");
@@ -56,7 +56,7 @@ TEST_F(Dispatch, JoinOfAnotherUserAddsAnnouncesRecordsAndPlaysTheEntrySound) {
   EXPECT_EQ(Nicks(), (Lines{"taro/", "hanako/"}));
 }
 
-TEST_F(Dispatch, JoinWhileAwayTellsTheNewcomer) {
+TEST_F(ClientDispatch, JoinWhileAwayTellsTheNewcomer) {
   core.SetAwayMessages(S("昼食中"), "");
   core.Members().SetMemberMode("taro", "+a");
   Feed(":hanako!x@x JOIN :#lobby");
@@ -67,7 +67,7 @@ TEST_F(Dispatch, JoinWhileAwayTellsTheNewcomer) {
   EXPECT_TRUE(net.TakeLines().empty());
 }
 
-TEST_F(Dispatch, OwnJoinInAnotherCaseSetsTheJoinedRoomAndCaption) {
+TEST_F(ClientDispatch, OwnJoinInAnotherCaseSetsTheJoinedRoomAndCaption) {
   Feed(":TARO!x@x JOIN :#other");
   EXPECT_EQ(core.GetJoinRoom(), "#other");
   EXPECT_EQ(view.joinRoomText, "#other");
@@ -77,7 +77,7 @@ TEST_F(Dispatch, OwnJoinInAnotherCaseSetsTheJoinedRoomAndCaption) {
   EXPECT_EQ(core.GetJoinRoom(), "#other");
 }
 
-TEST_F(Dispatch, JoinIpReconnectsToTheFoundAddressForTheSameRoom) {
+TEST_F(ClientDispatch, JoinIpReconnectsToTheFoundAddressForTheSameRoom) {
   core.MenuRoomIn("#lobby", "secret");
   Clear();
   Feed(":taro!x@x JOINIP hanako ");  // no address: nothing
@@ -92,7 +92,7 @@ TEST_F(Dispatch, JoinIpReconnectsToTheFoundAddressForTheSameRoom) {
   EXPECT_EQ(view.TakeShown().front(), (Shown{1, S("サーバーと切断しました")}));
 }
 
-TEST_F(Dispatch, TopicNickAndModeLines) {
+TEST_F(ClientDispatch, TopicNickAndModeLines) {
   Feed(":hanako!x@x JOIN :#lobby");
   Clear();
   Feed(":hanako!x@x TOPIC #lobby :" + S("楽しい 部屋"));
@@ -107,13 +107,13 @@ TEST_F(Dispatch, TopicNickAndModeLines) {
   EXPECT_EQ(core.MyNick(), "taro");
 }
 
-TEST_F(Dispatch, RelaySendOpensTheRelayTowardsTheChatServer) {
+TEST_F(ClientDispatch, RelaySendOpensTheRelayTowardsTheChatServer) {
   Feed(":ZKWChatServer214!x@x RELAYSEND 7066");
   Feed(":ZKWChatServer214!x@x RELAYSEND x");
   EXPECT_EQ(view.relays, (Rows{{"10.0.0.1", "numeric", "7066"}, {"10.0.0.1", "numeric", "0"}}));
 }
 
-TEST_F(Dispatch, PartOfOthersIsRecordedAndOwnPartClearsTheRoom) {
+TEST_F(ClientDispatch, PartOfOthersIsRecordedAndOwnPartClearsTheRoom) {
   core.SetEventSounds({.outBeep = true, .outFile = "/snd/out.wav"});
   Feed(":hanako!x@x JOIN :#lobby");
   Clear();
@@ -128,7 +128,7 @@ TEST_F(Dispatch, PartOfOthersIsRecordedAndOwnPartClearsTheRoom) {
   EXPECT_EQ(view.soundFiles.size(), 1u);
 }
 
-TEST_F(Dispatch, QuitIsASystemLineEvenForStrangers) {
+TEST_F(ClientDispatch, QuitIsASystemLineEvenForStrangers) {
   Feed(":hanako!x@x JOIN :#lobby");
   Clear();
   Feed(":hanako! QUIT #lobby");
@@ -142,7 +142,7 @@ TEST_F(Dispatch, QuitIsASystemLineEvenForStrangers) {
   EXPECT_EQ(Nicks(), (Lines{}));
 }
 
-TEST_F(Dispatch, ListIconRunsAfterTheEventAndOnlyWithIconDisplayOn) {
+TEST_F(ClientDispatch, ListIconRunsAfterTheEventAndOnlyWithIconDisplayOn) {
   Feed(":ZKWChatServer214 LISTICON hanako http://x.example/h.gif");
   EXPECT_FALSE(net.posted.empty());
   net.RunPosted();
@@ -159,7 +159,7 @@ TEST_F(Dispatch, ListIconRunsAfterTheEventAndOnlyWithIconDisplayOn) {
   EXPECT_EQ(view.iconFetches, (Fetches{{"hanako", "http://x.example/h.gif"}}));
 }
 
-TEST_F(Dispatch, AFailedIconFetchGivesTheDefaultPictureAndAddsTheMember) {
+TEST_F(ClientDispatch, AFailedIconFetchGivesTheDefaultPictureAndAddsTheMember) {
   core.MemberIconFetched("ghost", "");
   EXPECT_EQ(Nicks(), (Lines{"taro/", "ghost/"}));
   EXPECT_EQ(core.Members().Row(1).picture, kPictureDefault);
@@ -169,7 +169,7 @@ TEST_F(Dispatch, AFailedIconFetchGivesTheDefaultPictureAndAddsTheMember) {
   EXPECT_EQ(core.Members().Row(0).picture, "http://x.example/t.gif");
 }
 
-TEST_F(Dispatch, Reply001GivesTheServerVersion) {
+TEST_F(ClientDispatch, Reply001GivesTheServerVersion) {
   EXPECT_EQ(core.ServerVersion(), 214);
   Feed(":OtherServer 001 taro :Welcome");
   EXPECT_EQ(core.ServerVersion(), 0);
@@ -179,7 +179,7 @@ TEST_F(Dispatch, Reply001GivesTheServerVersion) {
   EXPECT_EQ(core.ServerVersion(), 209);
 }
 
-TEST_F(Dispatch, RoomAndUserListRepliesFillTheListWindows) {
+TEST_F(ClientDispatch, RoomAndUserListRepliesFillTheListWindows) {
   Feed(":ZKWChatServer214 322 taro #lobby 3 :" + S("雑談 の部屋"));
   Feed(":ZKWChatServer214 322 taro #empty x :");
   Feed(":ZKWChatServer214 322 hanako #lobby 3 :not for me");
@@ -188,7 +188,7 @@ TEST_F(Dispatch, RoomAndUserListRepliesFillTheListWindows) {
   EXPECT_EQ(view.userRows, (Rows{{"taro", "10.0.0.5", "*", "#lobby"}}));
 }
 
-TEST_F(Dispatch, NamesReplyRebuildsTheListForTheOwnRoomOnly) {
+TEST_F(ClientDispatch, NamesReplyRebuildsTheListForTheOwnRoomOnly) {
   Feed(":hanako!x@x JOIN :#lobby");
   core.Members().SetMemberMode("hanako", "+a");
   Feed(":ZKWChatServer214 353 taro = #lobby :@taro hanako  jiro@");
@@ -199,7 +199,7 @@ TEST_F(Dispatch, NamesReplyRebuildsTheListForTheOwnRoomOnly) {
   EXPECT_EQ(Nicks(), (Lines{}));
 }
 
-TEST_F(Dispatch, EndOfMotdOr422FinishesRegistrationIntoTheRoom) {
+TEST_F(ClientDispatch, EndOfMotdOr422FinishesRegistrationIntoTheRoom) {
   FakeNet otherNet;
   FakeView otherView;
   ClientCore other(otherNet, otherView);
@@ -213,7 +213,7 @@ TEST_F(Dispatch, EndOfMotdOr422FinishesRegistrationIntoTheRoom) {
   EXPECT_EQ(otherNet.TakeLines(), (Lines{"JOIN #lobby", "TOPIC #lobby :"}));
 }
 
-TEST_F(Dispatch, NickInUseAsksForAnotherNick) {
+TEST_F(ClientDispatch, NickInUseAsksForAnotherNick) {
   view.renameAnswer = "taro2";
   Feed(":ZKWChatServer214 433 taro :Nicname is olready in use");
   EXPECT_EQ(view.TakeAsked(), (std::vector<Asked>{{S("taroは現在使われています"), kNotice}}));

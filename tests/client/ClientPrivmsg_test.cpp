@@ -8,7 +8,7 @@ namespace {
 using Lines = std::vector<std::string>;
 using Urls = std::vector<std::pair<std::string, std::string>>;
 
-class Privmsg : public ::testing::Test, public ClientFixture {
+class ClientPrivmsg : public ::testing::Test, public ClientFixture {
  protected:
   void SetUp() override {
     JoinRoom("#lobby");
@@ -17,21 +17,21 @@ class Privmsg : public ::testing::Test, public ClientFixture {
   }
 };
 
-TEST_F(Privmsg, RoomStatementShowsSpeakerAndTextAndRecordsTheAddress) {
+TEST_F(ClientPrivmsg, RoomStatementShowsSpeakerAndTextAndRecordsTheAddress) {
   Feed(":hanako!x@x PRIVMSG #LOBBY :" + S("見て http://example.com/a です"));
   EXPECT_EQ(view.TakeShown(), (std::vector<Shown>{{2, "hanako"}, {3, " " + S("見て http://example.com/a です")}}));
   EXPECT_EQ(view.urls, (Urls{{"hanako", S("見て http://example.com/a です")}}));
   EXPECT_EQ(view.activeTimerStarts, 1);
 }
 
-TEST_F(Privmsg, SilentStatementOnlyRestartsTheCountdown) {
+TEST_F(ClientPrivmsg, SilentStatementOnlyRestartsTheCountdown) {
   Feed(":hanako!x@x PRIVMSG #lobby :<Chr>");
   EXPECT_TRUE(view.TakeShown().empty());
   EXPECT_TRUE(view.urls.empty());
   EXPECT_EQ(view.activeTimerStarts, 1);
 }
 
-TEST_F(Privmsg, MessagesForOtherTargetsOrWithoutUserPrefixAreIgnored) {
+TEST_F(ClientPrivmsg, MessagesForOtherTargetsOrWithoutUserPrefixAreIgnored) {
   Feed(":hanako!x@x PRIVMSG #elsewhere :hello");
   Feed(":hanako PRIVMSG #lobby :hello");
   Feed(":hanako!x@x PRIVMSG jiro :hello");
@@ -40,7 +40,7 @@ TEST_F(Privmsg, MessagesForOtherTargetsOrWithoutUserPrefixAreIgnored) {
   EXPECT_EQ(view.activeTimerStarts, 0);
 }
 
-TEST_F(Privmsg, TheRoomTestUsesTheRequestedRoomNotTheJoinedOne) {
+TEST_F(ClientPrivmsg, TheRoomTestUsesTheRequestedRoomNotTheJoinedOne) {
   core.MenuRoomIn("#next", "");  // asked for, not yet confirmed
   Clear();
   Feed(":hanako!x@x PRIVMSG #lobby :old room");
@@ -48,14 +48,14 @@ TEST_F(Privmsg, TheRoomTestUsesTheRequestedRoomNotTheJoinedOne) {
   EXPECT_EQ(view.TakeShown(), (std::vector<Shown>{{2, "hanako"}, {3, " new room"}}));
 }
 
-TEST_F(Privmsg, RoomSoundIsShownAndPlayed) {
+TEST_F(ClientPrivmsg, RoomSoundIsShownAndPlayed) {
   Feed(":hanako!x@x PRIVMSG #lobby :\x01SOUND ding.wav\x01");
   EXPECT_EQ(view.TakeShown(), (std::vector<Shown>{{2, "hanako_(ding.wav)"}}));
   EXPECT_EQ(view.beeps, (Lines{"ding.wav"}));
   EXPECT_EQ(view.activeTimerStarts, 1);
 }
 
-TEST_F(Privmsg, AwayAndBackMarksFollowTheNotices) {
+TEST_F(ClientPrivmsg, AwayAndBackMarksFollowTheNotices) {
   core.SetShowIcon(true);
   Feed(":hanako!x@x PRIVMSG #lobby :\x01" "AWAY " + S("ご飯 です") + "\x01");
   EXPECT_EQ(view.TakeShown(), (std::vector<Shown>{{2, S("hanakoが席を離れました")}, {3, S("ご飯 です")}}));
@@ -74,14 +74,14 @@ TEST_F(Privmsg, AwayAndBackMarksFollowTheNotices) {
   EXPECT_EQ(core.Members().GetMemberMode("hanako"), "a");
 }
 
-TEST_F(Privmsg, UnknownControlWordsInARoomAreIgnored) {
+TEST_F(ClientPrivmsg, UnknownControlWordsInARoomAreIgnored) {
   Feed(":hanako!x@x PRIVMSG #lobby :\x01VERSION\x01");
   Feed(":hanako!x@x PRIVMSG #lobby :\x01" "AWAYS x\x01");
   EXPECT_TRUE(view.TakeShown().empty());
   EXPECT_EQ(view.activeTimerStarts, 0);
 }
 
-TEST_F(Privmsg, WhisperGoesToThePrivateWindowWhole) {
+TEST_F(ClientPrivmsg, WhisperGoesToThePrivateWindowWhole) {
   Feed(":hanako!x@x PRIVMSG TARO :" + S("内緒 の 話 http://x.jp/"));
   EXPECT_EQ(view.privateLines, (std::vector<PrivateLine>{{1, 3, S("内緒 の 話 http://x.jp/")}}));
   EXPECT_TRUE(core.Members().Row(1).unread);
@@ -90,7 +90,7 @@ TEST_F(Privmsg, WhisperGoesToThePrivateWindowWhole) {
   EXPECT_TRUE(view.TakeShown().empty());
 }
 
-TEST_F(Privmsg, WhisperFromAStrangerIsNotShownButStillCounts) {
+TEST_F(ClientPrivmsg, WhisperFromAStrangerIsNotShownButStillCounts) {
   Feed(":ghost!x@x PRIVMSG taro :boo");
   Feed(":ghost!x@x PRIVMSG taro :\x01SOUND boo.wav\x01");
   EXPECT_TRUE(view.privateLines.empty());
@@ -99,14 +99,14 @@ TEST_F(Privmsg, WhisperFromAStrangerIsNotShownButStillCounts) {
   EXPECT_EQ(view.activeTimerStarts, 2);
 }
 
-TEST_F(Privmsg, PrivateSoundIsAnnouncedInThePrivateWindow) {
+TEST_F(ClientPrivmsg, PrivateSoundIsAnnouncedInThePrivateWindow) {
   Feed(":hanako!x@x PRIVMSG taro :\x01SOUND ding.wav\x01");
   EXPECT_EQ(view.privateLines, (std::vector<PrivateLine>{{1, 2, "hanako_(ding.wav)"}}));
   EXPECT_EQ(view.beeps, (Lines{"ding.wav"}));
   EXPECT_TRUE(view.urls.empty());
 }
 
-TEST_F(Privmsg, FileOfferIsParsedAndHandedToTheWindow) {
+TEST_F(ClientPrivmsg, FileOfferIsParsedAndHandedToTheWindow) {
   Feed(":hanako!x@x PRIVMSG taro :\x01" "DCC send my*photo.jpg 3232235521 7033 123456\x01");
   ASSERT_EQ(view.offers.size(), 1u);
   const FileOffer& offer = view.offers[0];
@@ -125,7 +125,7 @@ TEST_F(Privmsg, FileOfferIsParsedAndHandedToTheWindow) {
   EXPECT_EQ(view.offers[1].size, 0);
 }
 
-TEST_F(Privmsg, OffersWhileReceivingOrOfOtherKindsAreIgnored) {
+TEST_F(ClientPrivmsg, OffersWhileReceivingOrOfOtherKindsAreIgnored) {
   view.receiving = true;
   Feed(":hanako!x@x PRIVMSG taro :\x01" "DCC SEND a.txt 1 2 3\x01");
   view.receiving = false;
@@ -135,7 +135,7 @@ TEST_F(Privmsg, OffersWhileReceivingOrOfOtherKindsAreIgnored) {
   EXPECT_TRUE(view.asked.empty());
 }
 
-TEST_F(Privmsg, MalformedOfferAddressIsReportedAndTheRestWaitsForTheNextRead) {
+TEST_F(ClientPrivmsg, MalformedOfferAddressIsReportedAndTheRestWaitsForTheNextRead) {
   core.ClientSocketRead(SjisToJis(":hanako!x@x PRIVMSG taro :\x01" "DCC SEND a.txt 12ab 7033 5\x01\r\n"
                                   "PING next one\r\n"));
   EXPECT_EQ(view.TakeAsked(), (std::vector<Asked>{{"'12ab' is not a valid integer value", kNotice}}));

@@ -5,15 +5,15 @@
 namespace novalune::client::testing {
 namespace {
 
-class HostLink : public ::testing::Test, public ClientFixture {};
+class ClientHostLink : public ::testing::Test, public ClientFixture {};
 
-TEST_F(HostLink, StartAndEndNoticesAreSystemLines) {
+TEST_F(ClientHostLink, StartAndEndNoticesAreSystemLines) {
   core.HostClientRead("START  10.0.0.7\r\nEND  10.0.0.7\r\n");
   EXPECT_EQ(view.TakeShown(), (std::vector<Shown>{{1, S("あなたのサーバーへ[10.0.0.7]が接続しました")},
                                                   {1, S("あなたのサーバーから[10.0.0.7]を切断しました")}}));
 }
 
-TEST_F(HostLink, NoticesSplitOverReadsWaitForTheLineFeed) {
+TEST_F(ClientHostLink, NoticesSplitOverReadsWaitForTheLineFeed) {
   core.HostClientRead("START  10.0");
   EXPECT_TRUE(view.shown.empty());
   core.HostClientRead(".0.8\r");
@@ -22,7 +22,7 @@ TEST_F(HostLink, NoticesSplitOverReadsWaitForTheLineFeed) {
   EXPECT_EQ(view.TakeShown(), (std::vector<Shown>{{1, S("あなたのサーバーへ[10.0.0.8]が接続しました")}}));
 }
 
-TEST_F(HostLink, JoinWhileConnectedIsANoticeWithTheEntrySound) {
+TEST_F(ClientHostLink, JoinWhileConnectedIsANoticeWithTheEntrySound) {
   JoinRoom("#lobby");
   core.SetEventSounds({.inBeep = true, .inFile = "/snd/in.wav"});
   const std::size_t opens = net.opens.size();
@@ -33,7 +33,7 @@ TEST_F(HostLink, JoinWhileConnectedIsANoticeWithTheEntrySound) {
   EXPECT_EQ(net.opens.size(), opens);
 }
 
-TEST_F(HostLink, JoinWhileDisconnectedConnectsToTheOwnServerForThatRoom) {
+TEST_F(ClientHostLink, JoinWhileDisconnectedConnectsToTheOwnServerForThatRoom) {
   core.MenuRoomIn("#old", "pw");
   // Host-link lines are Shift-JIS as the server writes them.
   core.HostClientRead("JOIN #" + S("雑談") + " hanako\r\n");
@@ -43,7 +43,7 @@ TEST_F(HostLink, JoinWhileDisconnectedConnectsToTheOwnServerForThatRoom) {
   EXPECT_TRUE(view.shown.empty());
 }
 
-TEST_F(HostLink, ViewRequestIsFourBytesOnAnOpenLinkOnly) {
+TEST_F(ClientHostLink, ViewRequestIsFourBytesOnAnOpenLinkOnly) {
   core.ServerViewBtnClick();
   EXPECT_EQ(net.hostWritten, "");
   net.hostOpen = true;
@@ -51,7 +51,7 @@ TEST_F(HostLink, ViewRequestIsFourBytesOnAnOpenLinkOnly) {
   EXPECT_EQ(net.hostWritten, "VIEW");
 }
 
-TEST_F(HostLink, AnEndlessNoticeClosesTheLink) {
+TEST_F(ClientHostLink, AnEndlessNoticeClosesTheLink) {
   net.hostOpen = true;
   core.HostClientRead(std::string(kMaxPendingLine + 1, 'x'));
   EXPECT_EQ(net.hostCloses, 1);
@@ -59,7 +59,7 @@ TEST_F(HostLink, AnEndlessNoticeClosesTheLink) {
   EXPECT_EQ(view.TakeShown().size(), 1u);
 }
 
-TEST_F(HostLink, LinkErrorsAreNotices) {
+TEST_F(ClientHostLink, LinkErrorsAreNotices) {
   core.HostClientError("Connection refused");
   EXPECT_EQ(view.TakeAsked(), (std::vector<Asked>{{"Connection refused", kNotice}}));
 }

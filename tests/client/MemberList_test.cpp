@@ -27,7 +27,7 @@ std::vector<std::string> Nicks(const MemberList& list) {
   return nicks;
 }
 
-TEST(MemberList, NicksMatchWithoutRegardToAsciiCase) {
+TEST(ClientMemberList, NicksMatchWithoutRegardToAsciiCase) {
   MemberList list;
   list.AddMember("Taro");
   list.AddMember("TARO");
@@ -44,7 +44,7 @@ TEST(MemberList, NicksMatchWithoutRegardToAsciiCase) {
   EXPECT_EQ(list.Count(), 3u);
 }
 
-TEST(MemberList, FirstRowAddedIsSelectedAndLaterAdditionsKeepTheSelection) {
+TEST(ClientMemberList, FirstRowAddedIsSelectedAndLaterAdditionsKeepTheSelection) {
   MemberList list;
   EXPECT_EQ(list.GetSelectedNick(), "");
   list.AddMember("taro");
@@ -57,7 +57,7 @@ TEST(MemberList, FirstRowAddedIsSelectedAndLaterAdditionsKeepTheSelection) {
   EXPECT_EQ(list.GetSelectedNick(), "");
 }
 
-TEST(MemberList, DeletingARowMovesTheRowsBelowUpAndTheSelectionWithThem) {
+TEST(ClientMemberList, DeletingARowMovesTheRowsBelowUpAndTheSelectionWithThem) {
   Recorder rec;
   MemberList list(&rec);
   for (const char* nick : {"a", "b", "c", "d"}) list.AddMember(nick);
@@ -73,7 +73,7 @@ TEST(MemberList, DeletingARowMovesTheRowsBelowUpAndTheSelectionWithThem) {
   EXPECT_EQ(list.Count(), 2u);
 }
 
-TEST(MemberList, ClearRemovesFromTheLastRowToTheFirst) {
+TEST(ClientMemberList, ClearRemovesFromTheLastRowToTheFirst) {
   Recorder rec;
   MemberList list(&rec);
   list.AddMember("a");
@@ -86,7 +86,7 @@ TEST(MemberList, ClearRemovesFromTheLastRowToTheFirst) {
   EXPECT_EQ(list.GetSelectedNick(), "");
 }
 
-TEST(MemberList, RenameChangesEveryMatchingRowAndDoesNotCheckTheNewNick) {
+TEST(ClientMemberList, RenameChangesEveryMatchingRowAndDoesNotCheckTheNewNick) {
   Recorder rec;
   MemberList list(&rec);
   list.AddMember("taro");
@@ -106,7 +106,7 @@ TEST(MemberList, RenameChangesEveryMatchingRowAndDoesNotCheckTheNewNick) {
   EXPECT_EQ(Nicks(list), (std::vector<std::string>{"jiro", "jiro"}));
 }
 
-TEST(MemberList, ModeChangesKeepEachLetterOnceInTheOrderSet) {
+TEST(ClientMemberList, ModeChangesKeepEachLetterOnceInTheOrderSet) {
   MemberList list;
   list.AddMember("taro");
   list.SetMemberMode("taro", "+a");
@@ -126,7 +126,7 @@ TEST(MemberList, ModeChangesKeepEachLetterOnceInTheOrderSet) {
   EXPECT_EQ(list.GetMemberMode("taro"), "");
 }
 
-TEST(MemberList, MarksAndLabelsFollowModeUnreadAndBlinkPhase) {
+TEST(ClientMemberList, MarksAndLabelsFollowModeUnreadAndBlinkPhase) {
   MemberList list;
   list.AddMember("host");
   list.AddMember("plain");
@@ -154,7 +154,7 @@ TEST(MemberList, MarksAndLabelsFollowModeUnreadAndBlinkPhase) {
   EXPECT_FALSE(list.LabelHidden(1));
 }
 
-TEST(MemberList, PrivateMessagesGoToTheFirstMatchingRowOnly) {
+TEST(ClientMemberList, PrivateMessagesGoToTheFirstMatchingRowOnly) {
   Recorder rec;
   MemberList list(&rec);
   list.AddMember("taro");
@@ -172,7 +172,7 @@ TEST(MemberList, PrivateMessagesGoToTheFirstMatchingRowOnly) {
   EXPECT_TRUE(list.Row(1).unread);
 }
 
-TEST(MemberList, IconsAndIconModeBelongToTheRows) {
+TEST(ClientMemberList, IconsAndIconModeBelongToTheRows) {
   MemberList list;
   list.AddMember("taro");
   list.SetMemberIcon("TARO", kPictureAway);

@@ -5,7 +5,8 @@ novalune_add_test(client_core_test
   client/ClientDispatch_test.cpp
   client/ClientPrivmsg_test.cpp
   client/ClientCommands_test.cpp
-  client/HostLink_test.cpp)
+  client/HostLink_test.cpp
+  client/ClientSettings_test.cpp)
 target_link_libraries(client_core_test PRIVATE novalune_client_core)
 
 # Against the real server on loopback; its test support is defined by another
