@@ -21,10 +21,10 @@ std::string BinaryFile(std::size_t size, unsigned seed) {
   return data;
 }
 
-// File size in MB: NOVALUNE_RELAY_MB overrides it for a manual run with a big file.
-std::size_t FileSize() {
+// File size in MB: NOVALUNE_RELAY_MB overrides the default for a manual run with a big file.
+std::size_t FileSize(std::size_t defaultMb) {
   const char* mb = std::getenv("NOVALUNE_RELAY_MB");
-  return (mb ? std::strtoul(mb, nullptr, 10) : 4) * 1024 * 1024;
+  return (mb ? std::strtoul(mb, nullptr, 10) : defaultMb) * 1024 * 1024;
 }
 
 class RelayTest : public ::testing::Test {
@@ -57,7 +57,7 @@ TEST_F(RelayTest, BinaryFileArrivesWholeAndBytesFlowBothWays) {
 
   TestClient upload;
   TestClient download;
-  const std::size_t size = FileSize();
+  const std::size_t size = FileSize(4);
   // A small receive window on the receiving side makes the server hold the sender back.
   ASSERT_TRUE(taro.SendLine("RELAYSEND hanako my*file.bin " + std::to_string(size)));
   ASSERT_TRUE(hanako.Expect(":taro!x@x PRIVMSG hanako :\x01" "DCC SEND my*file.bin 2130706433 " +
@@ -93,7 +93,7 @@ TEST_F(RelayTest, LastBytesBeforeTheSenderClosesStillArrive) {
   ASSERT_TRUE(hanako.Register("hanako"));
   TestClient upload;
   TestClient download;
-  const std::size_t size = 2 * 1024 * 1024;
+  const std::size_t size = FileSize(2);
   OpenTransfer(taro, "taro", "hanako", hanako, download, "127.0.0.2", upload, "", size);
   if (HasFatalFailure()) return;
 

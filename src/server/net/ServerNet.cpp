@@ -235,9 +235,9 @@ int ServerNet::AcceptOrShed(int listenFd) {
 }
 
 void ServerNet::Admit(ListenerIndex index, int fd) {
+  net::SetNoDelay(fd);
   switch (index) {
     case kUser: {
-      net::SetNoDelay(fd);
       const std::string peer = net::PeerAddress(fd);
       const std::string local = net::LocalAddress(fd);
       const ConnId id = Open(fd, Kind::User);
@@ -245,7 +245,6 @@ void ServerNet::Admit(ListenerIndex index, int fd) {
       break;
     }
     case kHost: {
-      net::SetNoDelay(fd);
       const ConnId id = Open(fd, Kind::Host);
       CallEngine([&](ServerCore& core) { core.HostAccepted(id); });
       break;
