@@ -6,6 +6,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <memory>
 #include <poll.h>
 #include <spawn.h>
 #include <string>
@@ -94,10 +95,25 @@ class Program {
   int errors_ = -1;
 };
 
+// Starts the program and returns its first line on standard error. Other test runs on this
+// machine may hold the fixed port for a while: then the start is retried for up to a minute.
+std::string StartServing(std::unique_ptr<Program>& program, const char* argument) {
+  std::string line;
+  for (int attempt = 0; attempt < 120; ++attempt) {
+    program = std::make_unique<Program>(argument);
+    if (!program->Started()) return "";
+    line = program->FirstErrorLine();
+    if (line.find("cannot listen") == std::string::npos) return line;
+    program->WaitExit();
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  }
+  return line;
+}
+
 TEST(ProgramTest, SigtermDisconnectsEveryUserWithQuitAndExitsCleanly) {
-  Program program("/SONLY");
-  ASSERT_TRUE(program.Started());
-  ASSERT_EQ(program.FirstErrorLine(), kServingLine);
+  std::unique_ptr<Program> started;
+  ASSERT_EQ(StartServing(started, "/SONLY"), kServingLine);
+  Program& program = *started;
 
   TestClient taro, hanako, jiro;
   ASSERT_TRUE(taro.Connect(kUserPort));
@@ -124,9 +140,9 @@ TEST(ProgramTest, SigtermDisconnectsEveryUserWithQuitAndExitsCleanly) {
 }
 
 TEST(ProgramTest, LowerCaseSonlyServesAndSigintEndsIt) {
-  Program program("/sonly");
-  ASSERT_TRUE(program.Started());
-  ASSERT_EQ(program.FirstErrorLine(), kServingLine);
+  std::unique_ptr<Program> started;
+  ASSERT_EQ(StartServing(started, "/sonly"), kServingLine);
+  Program& program = *started;
   TestClient taro;
   ASSERT_TRUE(taro.Connect(kUserPort));
   ASSERT_TRUE(taro.Register("taro"));
