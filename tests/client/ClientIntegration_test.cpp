@@ -326,5 +326,44 @@ TEST_F(ClientAgainstServer, JoinNoticeWhileDisconnectedConnectsToTheOwnServer) {
   EXPECT_TRUE(WaitFor([&] { return hanako->HasMember("taro", "o"); }));
 }
 
+TEST_F(ClientAgainstServer, IconsAndTheMessageBoardRunAfterTheEvent) {
+  auto taro = std::make_unique<Peer>("taro", "#lobby", server, "127.0.0.1");
+  taro->values.iconName = "http://icons.example/taro.gif";
+  taro->Start();
+  taro->core.SetShowIcon(true);
+  taro->core.ConectHostAddress("127.0.0.1");
+  ASSERT_TRUE(taro->core.ClientActive(true));
+  ASSERT_TRUE(WaitFor([&] { return !taro->view.iconFetches.empty(); }));
+  using Fetches = std::vector<std::pair<std::string, std::string>>;
+  EXPECT_EQ(taro->view.iconFetches, (Fetches{{"taro", "http://icons.example/taro.gif"}}));
+  EXPECT_EQ(taro->view.novMessages, 1);
+
+  // Coming back asks the server to announce the own icon again.
+  taro->core.AwayBtnClick(true);
+  taro->core.AwayBtnClick(false);
+  EXPECT_TRUE(WaitFor([&] { return taro->view.iconFetches.size() == 2; }));
+}
+
+TEST_F(ClientAgainstServer, FailedConnectsAreReported) {
+  Peer lost("taro", "#lobby", server, "127.0.0.1");
+  lost.Start();
+  lost.core.ConectHostAddress("999.1.1.1");
+  EXPECT_FALSE(lost.core.ClientActive(true));
+  EXPECT_EQ(lost.view.TakeAsked(), (std::vector<Asked>{{S("サーバーに接続できません"), kNotice}}));
+
+  // Nothing listens on port 1: the connect is refused.
+  lost.net.portFor["127.0.0.1"] = 1;
+  lost.core.ConectHostAddress("127.0.0.1");
+  EXPECT_TRUE(lost.core.ClientActive(true));
+  ASSERT_TRUE(WaitFor([&] { return lost.Shows(1, S("接続中にエラ－が発生しました")); }));
+  EXPECT_FALSE(lost.core.Active());
+  EXPECT_TRUE(lost.core.GetMenuState().join);
+
+  // The next attempt works.
+  lost.net.portFor.clear();
+  EXPECT_TRUE(lost.core.ClientActive(true));
+  EXPECT_TRUE(WaitFor([&] { return lost.core.GetJoinRoom() == "#lobby"; }));
+}
+
 }  // namespace
 }  // namespace novalune::client::testing
