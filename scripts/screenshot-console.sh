@@ -28,6 +28,8 @@ def connect(port, attempts=200):
         try:
             return socket.create_connection(("127.0.0.1", port))
         except OSError:
+            if server.poll() is not None:
+                sys.exit("the server ended early")
             time.sleep(0.05)
     sys.exit("the server did not start")
 
@@ -41,6 +43,11 @@ def sync(conn):
         data += conn.recv(65536)
 
 program, output = sys.argv[1], sys.argv[2]
+try:
+    socket.create_connection(("127.0.0.1", 6667)).close()
+    sys.exit("port 6667 is taken by another program: stop it first")
+except OSError:
+    pass
 server = subprocess.Popen([program, "/SONLY"])
 try:
     users = []

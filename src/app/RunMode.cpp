@@ -9,14 +9,7 @@
 #include <cstring>
 #include <utility>
 
-#include "common/sjistext.h"
-
 namespace novalune::app {
-
-std::string FirstArgument(int argc, const char* const* argv) {
-  if (argc < 2 || argv == nullptr || argv[1] == nullptr) return {};
-  return AsciiUpper(argv[1]);
-}
 
 RunMode DecideRunMode(std::string_view firstArg, bool serverRunning) {
   if (serverRunning) return RunMode::Client;

@@ -13,10 +13,8 @@ enum class RunMode {
   Client,
 };
 
-// The first command-line argument upper-cased (ASCII letters only); empty when there is none.
-std::string FirstArgument(int argc, const char* const* argv);
-
-// The decision table of the start-up: `firstArg` as given by FirstArgument.
+// The decision table of the start-up: `firstArg` is the first command-line
+// argument upper-cased (ParseCommandLine), empty when there is none.
 RunMode DecideRunMode(std::string_view firstArg, bool serverRunning);
 
 inline constexpr const char* kServerMarkerName = "ZKWChat_IRCMutexServer";

@@ -1,5 +1,6 @@
 #include "app/ServerMain.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QSocketNotifier>
 
@@ -13,6 +14,8 @@
 #include <unistd.h>
 
 #include "common/sjistext.h"
+#include "server/console/ConsoleLink.h"
+#include "server/console/TServerForm.h"
 #include "server/core/ServerCore.h"
 #include "server/net/ServerNet.h"
 
@@ -86,9 +89,34 @@ int ServeUntilSignalled(server::ServerNet& net) {
   return QCoreApplication::exec();
 }
 
+// With a desktop the server has its console, which lives in the tray and
+// starts the client copy.
+int RunServerWithConsole(int argc, char** argv, const CommandLine& commandLine) {
+  QApplication app(argc, argv);
+  QApplication::setQuitOnLastWindowClosed(false);  // the console hides; the server goes on
+  server::ServerNet net;
+  if (!net.UserListening()) {
+    std::fprintf(stderr, "NOVALUNE server: cannot listen on port %u: %s\n", unsigned{net.UserPort()},
+                 std::strerror(net.UserListenError()));
+    return 1;
+  }
+  server::ServerCore core(net, net.EnginePorts());
+  net.Start(core);
+  server::ConsoleSetup setup;
+  setup.firstArg = commandLine.firstArgument;
+  setup.programPath = QCoreApplication::applicationFilePath();
+  server::TServerForm form(core, std::move(setup));
+  server::AttachConsole(form, net);
+  QObject::connect(&form, &server::TServerForm::serverEnded, [&net] {
+    net.Shutdown();
+    QCoreApplication::exit(0);
+  });
+  form.FirstShow();
+  return ServeUntilSignalled(net);
+}
+
 int RunServer(int argc, char** argv, const CommandLine& commandLine) {
-  (void)commandLine;  // the console and the client start will read it
-  // The console comes later; until then the server runs without a window, display or not.
+  if (HasDisplay()) return RunServerWithConsole(argc, argv, commandLine);
   QCoreApplication app(argc, argv);
   server::ServerNet net;
   if (!net.UserListening()) {

@@ -22,7 +22,8 @@ CommandLine ParseCommandLine(int argc, char** argv);
 // picks a platform that needs none.
 bool HasDisplay();
 
-// Serves on the fixed ports until SIGTERM or SIGINT; then every user goes
+// Serves on the fixed ports, with the console when there is a display, until
+// the console's Exit or SIGTERM or SIGINT; then every user goes
 // through the normal disconnect processing and the process ends with 0.
 // Returns 1 when the user port cannot be opened.
 int RunServer(int argc, char** argv, const CommandLine& commandLine);

@@ -25,21 +25,6 @@ TEST(RunModeTest, DecisionTableWithRunningServerIsAlwaysClient) {
   }
 }
 
-TEST(RunModeTest, FirstArgumentIsUpperCasedAsciiOnly) {
-  const char* plain[] = {"novalune"};
-  EXPECT_EQ(FirstArgument(1, plain), "");
-  const char* lower[] = {"novalune", "/sonly", "ignored"};
-  EXPECT_EQ(FirstArgument(3, lower), "/SONLY");
-  EXPECT_EQ(DecideRunMode(FirstArgument(3, lower), false), RunMode::ServerOnly);
-  const char* mixed[] = {"novalune", "/cOnLy"};
-  EXPECT_EQ(DecideRunMode(FirstArgument(2, mixed), false), RunMode::Client);
-  // Bytes above 0x7F (Shift-JIS) are left as they are.
-  const char* sjis[] = {"novalune", "\x83\x61z"};
-  EXPECT_EQ(FirstArgument(2, sjis), "\x83\x61Z");
-  const char* empty[] = {"novalune", ""};
-  EXPECT_EQ(DecideRunMode(FirstArgument(2, empty), false), RunMode::ServerWithClient);
-}
-
 // Fixed per test process, also inside forked children.
 const std::string& TestMarkerName() {
   static const std::string name = "NOVALUNE_runmode_test_" + std::to_string(::getpid());

@@ -1,0 +1,240 @@
+// The run modes of the real program: started with each first argument while a
+// server runs and while none does, on the fixed ports.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <set>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/RunMode.h"
+#include "support/TestClient.h"
+
+extern char** environ;
+
+namespace novalune::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr std::uint16_t kUserPort = 6667;
+
+// Polls for a condition that is expected to become true.
+template <typename Condition>
+bool Eventually(Condition condition, std::chrono::milliseconds limit = 10s) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(10ms);
+  }
+  return true;
+}
+
+bool MarkerExists() { return app::ServerMarker().Exists(); }
+
+// The processes whose parent is this test (copies started by a started
+// program come here too: the test is their subreaper).
+std::set<pid_t> ChildrenOfThisTest() {
+  std::set<pid_t> children;
+  const std::string self = std::to_string(::getpid());
+  std::ifstream list("/proc/self/task/" + self + "/children");
+  pid_t pid;
+  while (list >> pid) children.insert(pid);
+  return children;
+}
+
+class RunModeProgramTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(::prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
+    char pattern[] = "/tmp/novalune-runmode-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    home_ = pattern;
+    ASSERT_FALSE(MarkerExists()) << "another server runs on this machine";
+  }
+
+  void TearDown() override {
+    for (const auto& [pid, alive] : spawned_) {
+      if (alive) ::kill(pid, SIGKILL);
+    }
+    for (const pid_t pid : ChildrenOfThisTest()) ::kill(pid, SIGKILL);
+    while (::waitpid(-1, nullptr, WNOHANG) > 0 || !ChildrenOfThisTest().empty()) {
+      std::this_thread::sleep_for(5ms);
+    }
+    EXPECT_TRUE(Eventually([] { return !MarkerExists(); }));
+    std::system(("rm -rf '" + home_ + "'").c_str());
+  }
+
+  // Starts the program with one argument (none when nullopt). `display`
+  // false removes every way to reach a desktop.
+  pid_t Start(std::optional<std::string> argument, bool display = true) {
+    std::vector<std::string> env;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+      const std::string text = *entry;
+      const std::string name = text.substr(0, text.find('='));
+      if (name == "NOVALUNE_HOME" || name == "QT_QPA_PLATFORM" || name == "DISPLAY" || name == "WAYLAND_DISPLAY") {
+        continue;
+      }
+      env.push_back(text);
+    }
+    env.push_back("NOVALUNE_HOME=" + home_);
+    if (display) env.push_back("QT_QPA_PLATFORM=offscreen");
+    const std::string errors = home_ + "/stderr-" + std::to_string(spawned_.size());
+
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+      const int fd = ::open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      if (fd >= 0) ::dup2(fd, 2);
+      std::vector<char*> envp;
+      for (std::string& entry : env) envp.push_back(entry.data());
+      envp.push_back(nullptr);
+      std::string program = NOVALUNE_PROGRAM;
+      std::vector<char*> argv{program.data()};
+      if (argument) argv.push_back(argument->data());
+      argv.push_back(nullptr);
+      ::execve(program.c_str(), argv.data(), envp.data());
+      ::_exit(127);
+    }
+    spawned_[pid] = true;
+    errorFiles_[pid] = errors;
+    return pid;
+  }
+
+  // The exit status of a started process once it ends by itself; nullopt when
+  // it is still running after the wait.
+  std::optional<int> WaitExit(pid_t pid, std::chrono::milliseconds limit = 15s) {
+    int status = 0;
+    const bool ended = Eventually([&] { return ::waitpid(pid, &status, WNOHANG) == pid; }, limit);
+    if (!ended) return std::nullopt;
+    spawned_[pid] = false;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  }
+
+  std::string Errors(pid_t pid) {
+    std::ifstream file(errorFiles_[pid]);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+  }
+
+  // The server answers a registration on the user port.
+  ::testing::AssertionResult Serves(const std::string& nick) {
+    TestClient client;
+    if (!Eventually([&] { return client.Connect(kUserPort); })) {
+      return ::testing::AssertionFailure() << "nothing listens on " << kUserPort;
+    }
+    return client.Register(nick);
+  }
+
+  // Processes that a started program started in turn (running or ended).
+  std::vector<pid_t> Others() {
+    std::vector<pid_t> others;
+    for (const pid_t pid : ChildrenOfThisTest()) {
+      if (spawned_.count(pid) == 0) others.push_back(pid);
+    }
+    return others;
+  }
+
+  std::string home_;
+  std::map<pid_t, bool> spawned_;
+  std::map<pid_t, std::string> errorFiles_;
+};
+
+TEST_F(RunModeProgramTest, PlainStartGivesAServerThatStartsItsClient) {
+  const pid_t server = Start(std::nullopt);
+  ASSERT_TRUE(Eventually(MarkerExists));
+  EXPECT_TRUE(Serves("taro"));
+  // The client copy was started before the server served anyone.
+  const std::vector<pid_t> others = Others();
+  ASSERT_EQ(others.size(), 1u) << "exactly one client copy";
+  const std::optional<int> status = WaitExit(others[0]);
+  ASSERT_TRUE(status.has_value());
+  EXPECT_EQ(*status, 0) << "the copy found the server and ran as the client";
+  EXPECT_FALSE(WaitExit(server, 0ms).has_value()) << "the server keeps running";
+  EXPECT_TRUE(MarkerExists());
+}
+
+TEST_F(RunModeProgramTest, ServerOnlyInAnyLetterCaseStartsNoClient) {
+  const pid_t server = Start("/sOnLy");
+  ASSERT_TRUE(Eventually(MarkerExists));
+  EXPECT_TRUE(Serves("taro"));
+  EXPECT_TRUE(Others().empty());
+  EXPECT_FALSE(WaitExit(server, 0ms).has_value());
+}
+
+TEST_F(RunModeProgramTest, ClientOnlyAndOtherArgumentsNeverStartAServer) {
+  for (const char* argument : {"/CONLY", "/conly", "C:\\chat\\log.txt", "/S"}) {
+    const pid_t client = Start(argument);
+    // A server never ends by itself; the placeholder client does, with 0.
+    const std::optional<int> status = WaitExit(client);
+    ASSERT_TRUE(status.has_value()) << argument;
+    EXPECT_EQ(*status, 0) << argument;
+    EXPECT_FALSE(MarkerExists()) << argument;
+    EXPECT_TRUE(Others().empty()) << argument;
+  }
+  TestClient nobody;
+  EXPECT_FALSE(nobody.Connect(kUserPort));
+}
+
+TEST_F(RunModeProgramTest, WhileAServerRunsEveryStartIsAClient) {
+  const pid_t server = Start("/SONLY");
+  ASSERT_TRUE(Eventually(MarkerExists));
+  ASSERT_TRUE(Serves("taro"));
+  for (std::optional<std::string> argument : {std::optional<std::string>{}, std::optional<std::string>{"/SONLY"},
+                                               std::optional<std::string>{"/CONLY"}, std::optional<std::string>{"x"}}) {
+    const pid_t copy = Start(argument);
+    const std::optional<int> status = WaitExit(copy);
+    ASSERT_TRUE(status.has_value()) << argument.value_or("(none)");
+    EXPECT_EQ(*status, 0) << argument.value_or("(none)");
+    EXPECT_TRUE(Others().empty()) << "a client starts no further copy";
+  }
+  EXPECT_TRUE(Serves("hanako")) << "the first server still serves";
+  EXPECT_FALSE(WaitExit(server, 0ms).has_value());
+}
+
+TEST_F(RunModeProgramTest, MarkerVanishesWhenTheServerIsKilled) {
+  const pid_t server = Start("/SONLY");
+  ASSERT_TRUE(Eventually(MarkerExists));
+  ASSERT_TRUE(Serves("taro"));
+  ASSERT_EQ(::kill(server, SIGKILL), 0);
+  ASSERT_EQ(WaitExit(server), 128 + SIGKILL);
+  EXPECT_FALSE(MarkerExists()) << "gone at once with the process";
+
+  // The next plain start is a server again.
+  Start("/SONLY");
+  EXPECT_TRUE(Eventually(MarkerExists));
+  EXPECT_TRUE(Serves("hanako"));
+}
+
+TEST_F(RunModeProgramTest, WithoutADisplay) {
+  const pid_t plain = Start(std::nullopt, false);
+  const std::optional<int> status = WaitExit(plain);
+  ASSERT_TRUE(status.has_value());
+  EXPECT_NE(*status, 0);
+  EXPECT_NE(Errors(plain).find("needs a desktop"), std::string::npos) << Errors(plain);
+  EXPECT_FALSE(MarkerExists());
+  EXPECT_TRUE(Others().empty());
+
+  // Server only keeps serving headless and ends cleanly on SIGTERM.
+  const pid_t headless = Start("/SONLY", false);
+  ASSERT_TRUE(Eventually(MarkerExists));
+  EXPECT_TRUE(Serves("taro"));
+  ASSERT_EQ(::kill(headless, SIGTERM), 0);
+  EXPECT_EQ(WaitExit(headless), 0);
+  EXPECT_FALSE(MarkerExists());
+}
+
+}  // namespace
+}  // namespace novalune::test
