@@ -2,6 +2,7 @@
 
 #include <QContextMenuEvent>
 #include <QDesktopServices>
+#include <QLocale>
 #include <QMenu>
 #include <QScrollBar>
 #include <QTextBlock>

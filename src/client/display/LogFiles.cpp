@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileDialog>
+#include <QRegularExpression>
 
 #include "client/display/DisplayTexts.h"
 #include "client/display/DisplayText.h"
