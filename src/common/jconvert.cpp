@@ -1,6 +1,12 @@
 #include "common/jconvert.h"
 
+#include <algorithm>
+#include <bit>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace novalune {
 
@@ -101,25 +107,23 @@ inline std::uint8_t HankakuSecond(std::uint8_t h, std::uint8_t next, std::size_t
   return second;
 }
 
-// Output buffer written through a raw pointer; grows on demand. `Need` must
-// be called before writing up to that many bytes.
+// Output buffer written through a raw pointer. Capacity is reserved up front;
+// the string is lengthened (and so zero-filled) a slice at a time just ahead
+// of the writes, while those bytes are still in the cache. `Need` must be
+// called before writing up to that many bytes.
 class Writer {
  public:
-  Writer(std::string& out, std::size_t expected) : out_(out), base_(out.size()) {
-    out_.resize(base_ + expected + kSlack);
-    p_ = out_.data() + base_;
-    end_ = out_.data() + out_.size();
+  Writer(std::string& out, std::size_t expected) : out_(out), expectedEnd_(out.size() + expected) {
+    out_.reserve(expectedEnd_ + kSlack);
+    p_ = out_.data() + out_.size();
+    end_ = p_;
   }
   ~Writer() { out_.resize(static_cast<std::size_t>(p_ - out_.data())); }
   Writer(const Writer&) = delete;
   Writer& operator=(const Writer&) = delete;
 
   void Need(std::size_t bytes) {
-    if (static_cast<std::size_t>(end_ - p_) >= bytes) return;
-    const auto used = static_cast<std::size_t>(p_ - out_.data());
-    out_.resize(used + bytes + out_.size());
-    p_ = out_.data() + used;
-    end_ = out_.data() + out_.size();
+    if (static_cast<std::size_t>(end_ - p_) < bytes) Grow(bytes);
   }
   char* At() { return p_; }
   void Advance(std::size_t bytes) { p_ += bytes; }
@@ -129,10 +133,19 @@ class Writer {
   }
 
   static constexpr std::size_t kSlack = 16;
+  static constexpr std::size_t kSlice = 16384;
 
  private:
+  void Grow(std::size_t bytes) {
+    const auto used = static_cast<std::size_t>(p_ - out_.data());
+    const std::size_t expectedLeft = expectedEnd_ > used ? expectedEnd_ - used : 0;
+    out_.resize(used + bytes + std::min(kSlice, expectedLeft + kSlack));
+    p_ = out_.data() + used;
+    end_ = out_.data() + out_.size();
+  }
+
   std::string& out_;
-  std::size_t base_;
+  std::size_t expectedEnd_;
   char* p_;
   char* end_;
 };
@@ -148,6 +161,158 @@ std::size_t RomanRunEnd(const unsigned char* in, std::size_t i, std::size_t n) {
   while (i < n && in[i] < 0x80) ++i;
   return i;
 }
+
+// The decoder takes the input a window of 64 bytes at a time: one bit mask
+// tells where the ESC bytes are, so finding the end of each run is a shift
+// and a bit scan that never waits on the converted data, and the runs between
+// escapes are converted a block of 16 bytes at a time. That keeps the short
+// runs of chat text cheap.
+constexpr std::size_t kBlock = 16;
+constexpr std::size_t kWindow = 64;
+
+#if defined(__SSE2__)
+// Eight JIS pairs to eight Shift-JIS pairs: the pair arithmetic in 16-bit lanes.
+inline __m128i JisPairsToSjis(__m128i v) {
+  const __m128i lowBytes = _mm_set1_epi16(0x00FF);
+  const __m128i one = _mm_set1_epi16(1);
+  const __m128i j1 = _mm_and_si128(v, lowBytes);
+  const __m128i j2 = _mm_srli_epi16(v, 8);
+  __m128i s1 = _mm_add_epi16(_mm_srli_epi16(_mm_add_epi16(j1, one), 1), _mm_set1_epi16(0x70));
+  s1 = _mm_add_epi16(s1, _mm_and_si128(_mm_cmpgt_epi16(j1, _mm_set1_epi16(0x5E)), _mm_set1_epi16(0x40)));
+  s1 = _mm_and_si128(s1, lowBytes);
+  // Even j1: j2 + 0x7E; odd j1: j2 + 0x1F, or j2 + 0x20 from 0x60 on.
+  const __m128i odd = _mm_cmpeq_epi16(_mm_and_si128(j1, one), one);
+  const __m128i oddAdd = _mm_sub_epi16(_mm_set1_epi16(0x1F), _mm_cmpgt_epi16(j2, _mm_set1_epi16(0x5F)));
+  const __m128i add = _mm_or_si128(_mm_and_si128(odd, oddAdd), _mm_andnot_si128(odd, _mm_set1_epi16(0x7E)));
+  // Shifting the second byte into place drops its carry: 8-bit arithmetic.
+  return _mm_or_si128(s1, _mm_slli_epi16(_mm_add_epi16(j2, add), 8));
+}
+
+inline __m128i LoadBlock(const unsigned char* at) {
+  return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+}
+
+// The last bytes of the input (fewer than a block), zero-padded: the padding is
+// no ESC and converts to bytes that are never kept.
+inline __m128i LoadPartial(const unsigned char* at, std::size_t count) {
+  alignas(16) unsigned char block[kBlock] = {};
+  std::memcpy(block, at, count);
+  return _mm_load_si128(reinterpret_cast<const __m128i*>(block));
+}
+
+inline __m128i LoadUpTo(const unsigned char* at, std::size_t available) {
+  return available >= kBlock ? LoadBlock(at) : LoadPartial(at, available);
+}
+
+inline std::uint64_t BlockEscBits(__m128i v) {
+  return static_cast<std::uint64_t>(
+      static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8(kEsc)))));
+}
+
+inline std::uint64_t BlockEscBits(const unsigned char* at) { return BlockEscBits(LoadBlock(at)); }
+#endif
+
+// Bit t set when in[from + t] is ESC, for t < end - from (at most a window).
+inline std::uint64_t EscBits(const unsigned char* in, std::size_t from, std::size_t end) {
+  std::size_t t = 0;
+  std::uint64_t bits = 0;
+#if defined(__SSE2__)
+  if (end - from == kWindow) {
+    return BlockEscBits(in + from) | BlockEscBits(in + from + 16) << 16 | BlockEscBits(in + from + 32) << 32 |
+           BlockEscBits(in + from + 48) << 48;
+  }
+  for (; t < end - from; t += kBlock) bits |= BlockEscBits(LoadUpTo(in + from + t, end - from - t)) << t;
+#else
+  for (; t < end - from; ++t) bits |= static_cast<std::uint64_t>(in[from + t] == kEsc) << t;
+#endif
+  return bits;
+}
+
+// Converts in[from, to), which holds no escape, in the given mode; for Kanji
+// the length is even. Whole blocks may be stored up to a block past the run's
+// output (the caller leaves room); the next run overwrites them.
+inline void ConvertRun(const unsigned char* in, std::size_t from, std::size_t to, std::size_t n, bool kanji,
+                       char*& out) {
+  const std::size_t length = to - from;
+  std::size_t t = 0;
+#if defined(__SSE2__)
+  for (; t < length; t += kBlock) {
+    const __m128i v = LoadUpTo(in + from + t, n - (from + t));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + t), kanji ? JisPairsToSjis(v) : v);
+  }
+#else
+  (void)n;
+  if (kanji) {
+    for (; t < length; t += 2) PutJisPairAsSjis(in[from + t], in[from + t + 1], out + t);
+  } else {
+    std::memcpy(out, in + from, length);
+  }
+#endif
+  out += length;
+}
+
+// One call of the decoder.
+class JisDecoder {
+ public:
+  JisDecoder(std::string_view text) : in_(reinterpret_cast<const unsigned char*>(text.data())), n_(text.size()) {}
+
+  void Run(Writer& w) {
+    while (at_ < n_) {
+      // Room for a window, an escape and a pair reaching past it, and a block stored whole.
+      w.Need(kWindow + 4 + kBlock);
+      char* out = w.At();
+      const bool more = Window(out);
+      w.Advance(static_cast<std::size_t>(out - w.At()));
+      if (!more) return;
+    }
+  }
+
+ private:
+  // Decodes the escapes and runs that start in the window at at_; returns
+  // false when the conversion has ended.
+  bool Window(char*& out) {
+    const std::size_t from = at_;
+    const std::size_t end = std::min(n_, from + kWindow);
+    const std::uint64_t escs = EscBits(in_, from, end);
+    while (at_ < end) {
+      std::uint64_t bits = escs >> (at_ - from);
+      if (kanji_) bits &= 0x5555555555555555ULL;   // only an ESC in first place of a pair
+      if (afterEscape_) bits &= ~std::uint64_t{1};  // the byte right after an escape is data
+      if (bits == 0) return RestOfWindow(end, out);
+      const std::size_t esc = at_ + static_cast<std::size_t>(std::countr_zero(bits));
+      ConvertRun(in_, at_, esc, n_, kanji_, out);
+      if (n_ - esc < 3) return false;  // an escape cut off at the end ends the conversion
+      const unsigned char selector = in_[esc + 1];
+      if (selector == '$') {
+        kanji_ = true;
+      } else if (selector == '(') {
+        kanji_ = false;
+      }
+      at_ = esc + 3;
+      afterEscape_ = true;
+    }
+    return true;
+  }
+
+  // No escape between at_ and the window's end: convert up to there. A pair
+  // that straddles the end waits for the next window, or is cut off and
+  // dropped at the end of the input.
+  bool RestOfWindow(std::size_t end, char*& out) {
+    const std::size_t stop = kanji_ && ((end - at_) & 1) != 0 ? end - 1 : end;
+    if (stop > at_) {
+      ConvertRun(in_, at_, stop, n_, kanji_, out);
+      at_ = stop;
+      afterEscape_ = false;
+    }
+    return end < n_;
+  }
+
+  const unsigned char* in_;
+  std::size_t n_;
+  std::size_t at_ = 0;
+  bool kanji_ = false;
+  bool afterEscape_ = false;  // the byte at at_ directly follows an escape
+};
 
 }  // namespace
 
@@ -236,50 +401,9 @@ std::string SjisToJis(std::string_view text) {
 }
 
 void AppendJisToSjis(std::string_view text, std::string& out) {
-  const auto* in = reinterpret_cast<const unsigned char*>(text.data());
-  const std::size_t n = text.size();
   // Escapes vanish and pairs stay pairs, so the output never exceeds the input.
-  Writer w(out, n);
-  char* p = w.At();
-  std::size_t i = 0;
-  bool kanji = false;
-  while (i < n) {
-    if (in[i] == kEsc) {
-      if (n - i < 3) break;  // an escape cut off at the end ends the conversion
-      if (in[i + 1] == '$') {
-        kanji = true;
-      } else if (in[i + 1] == '(') {
-        kanji = false;
-      }
-      i += 3;
-      if (i == n) break;
-      // The byte right after an escape is taken as data, even when it is ESC.
-      if (kanji) {
-        if (n - i < 2) break;
-        PutJisPairAsSjis(in[i], in[i + 1], p);
-        p += 2;
-        i += 2;
-      } else {
-        *p++ = static_cast<char>(in[i++]);
-      }
-      continue;
-    }
-    if (kanji) {
-      while (n - i >= 2 && in[i] != kEsc) {
-        PutJisPairAsSjis(in[i], in[i + 1], p);
-        p += 2;
-        i += 2;
-      }
-      if (i < n && in[i] != kEsc) break;  // a pair cut off at the end
-    } else {
-      const void* esc = std::memchr(in + i, kEsc, n - i);
-      const std::size_t end = esc ? static_cast<std::size_t>(static_cast<const unsigned char*>(esc) - in) : n;
-      std::memcpy(p, in + i, end - i);
-      p += end - i;
-      i = end;
-    }
-  }
-  w.Advance(static_cast<std::size_t>(p - w.At()));
+  Writer w(out, text.size());
+  JisDecoder(text).Run(w);
 }
 
 std::string JisToSjis(std::string_view text) {

@@ -8,6 +8,7 @@
 
 #include <cstring>
 #include <memory>
+#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -384,6 +385,150 @@ TEST(JisToSjisTest, AppendKeepsWhatIsAlreadyInTheBuffer) {
   std::string out = "partial line ";
   AppendJisToSjis("\x1B$B\x24\x22\x1B(J\r\n", out);
   EXPECT_EQ(out, "partial line \x82\xA0\r\n");
+}
+
+// --- Long and random inputs against a byte-by-byte reading -----------------
+//
+// The converters work a block at a time; these readings follow the described
+// steps one byte at a time with the pair arithmetic written out, and every
+// input must give the same bytes.
+
+std::string ReferenceJisToSjis(std::string_view s) {
+  std::string out;
+  bool kanji = false;
+  std::size_t i = 0;
+  while (i < s.size()) {
+    if (s[i] == '\x1B') {
+      if (s.size() - i < 3) break;
+      if (s[i + 1] == '$') kanji = true;
+      if (s[i + 1] == '(') kanji = false;
+      i += 3;
+      if (i >= s.size()) break;
+    }
+    if (kanji) {
+      if (s.size() - i < 2) break;
+      const int j1 = static_cast<unsigned char>(s[i]);
+      const int j2 = static_cast<unsigned char>(s[i + 1]);
+      out.push_back(static_cast<char>(((j1 + 1) >> 1) + (j1 <= 0x5E ? 0x70 : 0xB0)));
+      out.push_back(static_cast<char>(j1 % 2 == 0 ? j2 + 0x7E : j2 < 0x60 ? j2 + 0x1F : j2 + 0x20));
+      i += 2;
+    } else {
+      out.push_back(s[i++]);
+    }
+  }
+  return out;
+}
+
+std::string ReferenceSjisToJis(std::string_view s) {
+  std::string out;
+  bool kanji = false;
+  std::size_t i = 0;
+  while (i < s.size()) {
+    const int c = static_cast<unsigned char>(s[i]);
+    if (c < 0x80) {
+      if (kanji) out += "\x1B(J";
+      kanji = false;
+      out.push_back(s[i++]);
+      continue;
+    }
+    if (!kanji) out += "\x1B$B";
+    kanji = true;
+    if (c >= 0xA1 && c <= 0xDF) {
+      const BytePair pair = HankakuToJis(s, i);
+      out.push_back(static_cast<char>(pair[0]));
+      out.push_back(static_cast<char>(pair[1]));
+      continue;
+    }
+    if (i + 1 >= s.size()) break;
+    const int t = static_cast<unsigned char>(s[i + 1]);
+    int j1 = 2 * (c < 0xA0 ? c - 0x70 : c - 0xB0);
+    int j2 = t - 0x7E;
+    if (t <= 0x9E) {
+      j1 -= 1;
+      j2 = t < 0x80 ? t - 0x1F : t - 0x20;
+    }
+    out.push_back(static_cast<char>(j1 & 0xFF));
+    out.push_back(static_cast<char>(j2 & 0xFF));
+    i += 2;
+  }
+  return out;
+}
+
+// Bytes drawn mostly from what matters to the converters: escapes and their
+// selectors, line ends, printable ASCII, JIS codes, leads and half-width kana.
+std::string RandomBytes(std::mt19937& rng, std::size_t length) {
+  static const std::string kSpecial = "\x1B$(BJ@\r\n \x7F\x80\xA0\xFF\xDE\xDF";
+  std::uniform_int_distribution<int> kind(0, 9);
+  std::uniform_int_distribution<int> any(0, 255);
+  std::string s;
+  for (std::size_t k = 0; k < length; ++k) {
+    const int pick = kind(rng);
+    if (pick == 0) {
+      s.push_back(kSpecial[static_cast<std::size_t>(any(rng)) % kSpecial.size()]);
+    } else if (pick <= 4) {
+      s.push_back(static_cast<char>(0x21 + any(rng) % 94));
+    } else if (pick <= 6) {
+      s += pick == 5 ? "\x1B$B" : "\x1B(J";
+    } else {
+      s.push_back(static_cast<char>(any(rng)));
+    }
+  }
+  return s;
+}
+
+TEST(LongInputTest, DecoderMatchesTheByteByByteReadingOnRandomInput) {
+  std::mt19937 rng(7);
+  for (int round = 0; round < 3000; ++round) {
+    const std::size_t length = static_cast<std::size_t>(round % 300);
+    const std::string input = RandomBytes(rng, length);
+    const HeapBytes in(input);
+    ASSERT_EQ(JisToSjis(in.view()), ReferenceJisToSjis(input)) << testing::PrintToString(input);
+  }
+  const std::string big = RandomBytes(rng, 100000);
+  EXPECT_EQ(JisToSjis(HeapBytes(big).view()), ReferenceJisToSjis(big));
+}
+
+TEST(LongInputTest, EncoderMatchesTheByteByByteReadingOnRandomInput) {
+  std::mt19937 rng(11);
+  for (int round = 0; round < 3000; ++round) {
+    const std::string input = RandomBytes(rng, static_cast<std::size_t>(round % 300));
+    const HeapBytes in(input);
+    ASSERT_EQ(SjisToJis(in.view()), ReferenceSjisToJis(input)) << testing::PrintToString(input);
+  }
+}
+
+TEST(LongInputTest, EscapesAndPairsAtEveryOffsetOfLongInput) {
+  // A Kanji run that starts, ends or is cut at every position of the first
+  // few hundred bytes: it crosses every internal block and window edge.
+  for (std::size_t prefix = 0; prefix < 200; ++prefix) {
+    for (std::size_t pairs : {1u, 7u, 8u, 9u, 31u, 32u, 33u}) {
+      std::string jis(prefix, 'a');
+      jis += "\x1B$B";
+      std::string sjis(prefix, 'a');
+      for (std::size_t k = 0; k < pairs; ++k) {
+        jis += "\x24\x22";
+        sjis += "\x82\xA0";
+      }
+      ASSERT_EQ(JisToSjis(HeapBytes(jis).view()), sjis) << prefix << ' ' << pairs;
+      ASSERT_EQ(JisToSjis(HeapBytes(jis + "\x24").view()), sjis) << prefix << ' ' << pairs;  // cut pair
+      ASSERT_EQ(JisToSjis(HeapBytes(jis + "\x1B(").view()), sjis) << prefix << ' ' << pairs;  // cut escape
+      ASSERT_EQ(JisToSjis(HeapBytes(jis + "\x1B(Jb\r\n").view()), sjis + "b\r\n") << prefix << ' ' << pairs;
+      ASSERT_EQ(SjisToJis(HeapBytes(sjis + "b\r\n").view()), jis + "\x1B(Jb\r\n") << prefix << ' ' << pairs;
+    }
+  }
+}
+
+TEST(LongInputTest, WholeChatLogRoundTrips) {
+  // Many lines in one block, as a busy connection delivers them.
+  std::string sjis;
+  for (int line = 0; line < 2000; ++line) {
+    sjis += ":taro!x@x PRIVMSG #ROOM :";
+    for (int k = 0; k <= line % 37; ++k) sjis += k % 5 == 0 ? " ok " : "\x8A\xBF\x8E\x9A";  // 漢字
+    sjis += "\r\n";
+  }
+  const std::string jis = SjisToJis(sjis);
+  EXPECT_EQ(jis, ReferenceSjisToJis(sjis));
+  EXPECT_EQ(JisToSjis(jis), sjis);
 }
 
 }  // namespace
