@@ -88,7 +88,7 @@ ConnId Choose(Input& in, const Set& set) {
 }
 
 void Step(ServerCore& core, CheckingOutput& out, Input& in, ConnId& next) {
-  switch (in.Byte() % 14) {
+  switch (in.Byte() % 16) {
     case 0:
     case 1: {
       const char* ip = Pick(in, kIps);
@@ -160,6 +160,15 @@ void Step(ServerCore& core, CheckingOutput& out, Input& in, ConnId& next) {
       break;
     case 12:
       if (in.Byte() % 16 == 0) core.DisconnectAll();
+      break;
+    case 13: {
+      // Long partial lines, up to past the limit.
+      const ConnId conn = Choose(in, out.users);
+      if (out.users.contains(conn)) core.UserReceived(conn, std::string((in.Byte() % 72) * 1024, 'x'));
+      break;
+    }
+    case 14:
+      for (int k = (in.Byte() % 4) * 100; k > 0; --k) core.Tick();
       break;
     default:
       if (in.Byte() % 4 == 0) core.SetRefList({Pick(in, kIps)});
