@@ -1,0 +1,32 @@
+// Small helpers the dialogs share: Shift-JIS at the widget boundary, the
+// OK/cancel row, and running an OK step whose file writes may fail.
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <string>
+
+#include "settings/ClientMessage.h"
+
+class QBoxLayout;
+class QDialog;
+class QPushButton;
+
+namespace novalune::settings::detail {
+
+QString FromSjis(const std::string& text);
+std::string ToSjis(const QString& text);
+QString Ui(const char* utf8);
+
+// A right-aligned row with the OK button (default) and the cancel button.
+QBoxLayout* OkCancelRow(QDialog* owner, const char* okCaption, const char* cancelCaption, QPushButton** ok,
+                        QPushButton** cancel);
+
+// Runs `step`; an error (a settings file that cannot be written) is shown as a
+// notice with its text and the dialog stays open. True when the step ran through.
+bool RunReporting(const NoticeFn& notice, const std::function<void()>& step);
+
+// The notice to use: the given one, or the client's notice box over `owner`.
+NoticeFn NoticeOrBox(NoticeFn notice, QWidget* owner);
+
+}  // namespace novalune::settings::detail
