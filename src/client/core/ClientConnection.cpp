@@ -106,7 +106,7 @@ void ClientCore::CommandSend(std::string_view line) {
 void ClientCore::ClientSocketConnect() {
   active_ = true;
   loggedIn_ = false;
-  recvBuffer_.clear();
+  recvBuffer_.Clear();
   view_.DspMessage(kStyleSystem, SysText(text::kConnected));
   CommandSend(Fmt(line::kUser, {myNick_, myNick_}));
   CommandSend(Fmt(line::kNick, {myNick_}));
@@ -123,7 +123,7 @@ void ClientCore::ClientSocketDisconnect() {
   if (!active_) return;  // a close we asked for has been processed already
   active_ = false;
   // Lines of the old connection must not reach the next one.
-  recvBuffer_.clear();
+  recvBuffer_.Clear();
   SetJoinRoom("");
   view_.DspMessage(kStyleSystem, SysText(text::kDisconnected));
   view_.UpDateMenuItems();
@@ -133,10 +133,9 @@ void ClientCore::ClientSocketDisconnect() {
 }
 
 bool ClientCore::ProcessOneLine() {
-  const std::size_t lf = recvBuffer_.find('\n');
-  if (lf == std::string::npos) return false;
-  const std::string line = recvBuffer_.substr(0, lf + 1);
-  recvBuffer_.erase(0, lf + 1);
+  const std::optional<std::string> taken = recvBuffer_.TakeLine();
+  if (!taken) return false;
+  const std::string& line = *taken;
   Command(line);
   if (!loggedIn_) {
     CmdParam echo;
@@ -147,7 +146,7 @@ bool ClientCore::ProcessOneLine() {
 }
 
 void ClientCore::ClientSocketRead(std::string_view bytes) {
-  AppendJisToSjis(bytes, recvBuffer_);
+  AppendJisToSjis(bytes, *recvBuffer_.Tail());
   try {
     while (ProcessOneLine()) {
     }
@@ -155,7 +154,7 @@ void ClientCore::ClientSocketRead(std::string_view bytes) {
     // The failed line is gone; the lines behind it wait for the next read.
     view_.ShowClientMessage(error.what(), kNotice);
   }
-  if (recvBuffer_.size() > kMaxPendingLine) ClientActive(false);
+  if (recvBuffer_.Pending() > kMaxPendingLine) ClientActive(false);
   view_.UpDateMenuItems();
 }
 

@@ -12,6 +12,7 @@
 
 #include "client/core/ClientNet.h"
 #include "client/core/ClientView.h"
+#include "client/core/LineBuffer.h"
 #include "client/core/MemberList.h"
 #include "common/cmdparam.h"
 
@@ -93,7 +94,8 @@ class ClientCore : public ClientNetEvents {
   void HostClientClosed() override;
   void HostClientError(const std::string& message) override;
 
-  // Dispatch of one received line.
+  // Dispatch of one received line. Raises std::runtime_error for a file
+  // offer whose address is not a number (the event boundary shows it).
   void Command(std::string_view line);
   void HostCommand(std::string_view line);
   void WMListIcon(const std::string& line);
@@ -216,8 +218,8 @@ class ClientCore : public ClientNetEvents {
   bool loggedIn_ = false;
   bool showIcon_ = false;
   int serverVersion_ = 0;
-  std::string recvBuffer_;
-  std::string hostRecvBuffer_;
+  LineBuffer recvBuffer_;
+  LineBuffer hostRecvBuffer_;
   CmdParam cmdParam_;
 };
 

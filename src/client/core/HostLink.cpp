@@ -10,24 +10,19 @@ namespace novalune::client {
 void ClientCore::OpenHostLink() { net_.HostOpen(ports_.hostLink); }
 
 void ClientCore::HostClientRead(std::string_view bytes) {
-  hostRecvBuffer_.append(bytes);
+  hostRecvBuffer_.Append(bytes);
   try {
-    std::size_t lf;
-    while ((lf = hostRecvBuffer_.find('\n')) != std::string::npos) {
-      const std::string line = JisToSjis(std::string_view(hostRecvBuffer_).substr(0, lf + 1));
-      hostRecvBuffer_.erase(0, lf + 1);
-      HostCommand(line);
-    }
+    while (const std::optional<std::string> line = hostRecvBuffer_.TakeLine()) HostCommand(JisToSjis(*line));
   } catch (const std::exception& error) {
     view_.ShowClientMessage(error.what(), kNotice);
   }
-  if (hostRecvBuffer_.size() > kMaxPendingLine) {
-    hostRecvBuffer_.clear();
+  if (hostRecvBuffer_.Pending() > kMaxPendingLine) {
+    hostRecvBuffer_.Clear();
     net_.HostClose();
   }
 }
 
-void ClientCore::HostClientClosed() { hostRecvBuffer_.clear(); }
+void ClientCore::HostClientClosed() { hostRecvBuffer_.Clear(); }
 
 void ClientCore::HostClientError(const std::string& message) { view_.ShowClientMessage(message, kNotice); }
 

@@ -20,22 +20,37 @@ void DeleteLetter(std::string& mode, char letter) {
 }  // namespace
 
 std::optional<std::size_t> MemberList::FindFirst(std::string_view nick) const {
-  for (std::size_t i = 0; i < rows_.size(); ++i) {
-    if (EqualsNoCase(rows_[i].nick, nick)) return i;
-  }
-  return std::nullopt;
+  const auto found = index_.find(AsciiUpper(nick));
+  if (found == index_.end() || found->second.empty()) return std::nullopt;
+  return found->second.front();
+}
+
+void MemberList::Reindex() {
+  index_.clear();
+  for (std::size_t i = 0; i < rows_.size(); ++i) index_[AsciiUpper(rows_[i].nick)].push_back(i);
 }
 
 void MemberList::AddMember(std::string_view nick) {
   if (nick.empty() || FindFirst(nick)) return;
   rows_.push_back(MemberRow{std::string(nick), {}, {}, false});
+  index_[AsciiUpper(nick)].push_back(rows_.size() - 1);
   if (observer_) observer_->MemberInserted(rows_.size() - 1);
   if (rows_.size() == 1) Select(0);
 }
 
 void MemberList::RemoveRow(std::size_t row) {
   if (observer_) observer_->MemberRemoving(row);
+  const bool last = row + 1 == rows_.size();
+  const std::string key = AsciiUpper(rows_[row].nick);
   rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(row));
+  if (last) {
+    // The last row is the highest entry of its key: no other index moves.
+    auto found = index_.find(key);
+    found->second.pop_back();
+    if (found->second.empty()) index_.erase(found);
+  } else {
+    Reindex();
+  }
   if (!selected_) return;
   if (*selected_ == row) {
     selected_.reset();
@@ -56,20 +71,21 @@ void MemberList::ClearMembers() {
 
 void MemberList::RenameMember(std::string_view oldNick, std::string_view newNick) {
   if (oldNick.empty()) return;
-  const std::string oldCopy(oldNick);  // the argument may be a row's own text
-  for (std::size_t i = 0; i < rows_.size(); ++i) {
-    if (!EqualsNoCase(rows_[i].nick, oldCopy)) continue;
-    rows_[i].nick = newNick;
-    if (observer_) observer_->MemberRenamed(i);
+  const auto found = index_.find(AsciiUpper(oldNick));
+  if (found == index_.end()) return;
+  const std::vector<std::size_t> matching = found->second;
+  const std::string newCopy(newNick);  // the argument may be a row's own text
+  for (std::size_t row : matching) rows_[row].nick = newCopy;
+  Reindex();
+  if (observer_) {
+    for (std::size_t row : matching) observer_->MemberRenamed(row);
   }
 }
 
 std::string MemberList::GetMemberMode(std::string_view nick) const {
-  std::string mode;
-  for (const auto& row : rows_) {
-    if (EqualsNoCase(row.nick, nick)) mode = row.mode;
-  }
-  return mode;
+  const auto found = index_.find(AsciiUpper(nick));
+  if (found == index_.end() || found->second.empty()) return {};
+  return rows_[found->second.back()].mode;
 }
 
 void MemberList::SetMemberMode(std::string_view nick, std::string_view change) {

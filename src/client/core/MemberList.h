@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace novalune::client {
@@ -95,9 +96,13 @@ class MemberList {
 
  private:
   void RemoveRow(std::size_t row);
+  void Reindex();
 
   MemberListObserver* observer_;
   std::vector<MemberRow> rows_;
+  // Upper-cased nick -> its rows in ascending order, so that a long names
+  // reply does not cost quadratic time.
+  std::unordered_map<std::string, std::vector<std::size_t>> index_;
   std::optional<std::size_t> selected_;
   std::string myNick_;
   bool iconMode_ = false;
