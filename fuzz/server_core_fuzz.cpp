@@ -2,6 +2,8 @@
 // relay and operator events decoded from the fuzzer's bytes, and checks after
 // every event that the indexes agree with the tables and that the engine only
 // ever writes to, closes or pairs connections that are open.
+// Run: server_core_fuzz -max_len=4096 <work corpus> fuzz/server_core_corpus
+// (the seeds reach host mode, topics on join and a whole relayed transfer).
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
