@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/jconvert_reference.h"
+
 namespace novalune {
 namespace {
 
@@ -389,70 +391,8 @@ TEST(JisToSjisTest, AppendKeepsWhatIsAlreadyInTheBuffer) {
 
 // --- Long and random inputs against a byte-by-byte reading -----------------
 //
-// The converters work a block at a time; these readings follow the described
-// steps one byte at a time with the pair arithmetic written out, and every
-// input must give the same bytes.
-
-std::string ReferenceJisToSjis(std::string_view s) {
-  std::string out;
-  bool kanji = false;
-  std::size_t i = 0;
-  while (i < s.size()) {
-    if (s[i] == '\x1B') {
-      if (s.size() - i < 3) break;
-      if (s[i + 1] == '$') kanji = true;
-      if (s[i + 1] == '(') kanji = false;
-      i += 3;
-      if (i >= s.size()) break;
-    }
-    if (kanji) {
-      if (s.size() - i < 2) break;
-      const int j1 = static_cast<unsigned char>(s[i]);
-      const int j2 = static_cast<unsigned char>(s[i + 1]);
-      out.push_back(static_cast<char>(((j1 + 1) >> 1) + (j1 <= 0x5E ? 0x70 : 0xB0)));
-      out.push_back(static_cast<char>(j1 % 2 == 0 ? j2 + 0x7E : j2 < 0x60 ? j2 + 0x1F : j2 + 0x20));
-      i += 2;
-    } else {
-      out.push_back(s[i++]);
-    }
-  }
-  return out;
-}
-
-std::string ReferenceSjisToJis(std::string_view s) {
-  std::string out;
-  bool kanji = false;
-  std::size_t i = 0;
-  while (i < s.size()) {
-    const int c = static_cast<unsigned char>(s[i]);
-    if (c < 0x80) {
-      if (kanji) out += "\x1B(J";
-      kanji = false;
-      out.push_back(s[i++]);
-      continue;
-    }
-    if (!kanji) out += "\x1B$B";
-    kanji = true;
-    if (c >= 0xA1 && c <= 0xDF) {
-      const BytePair pair = HankakuToJis(s, i);
-      out.push_back(static_cast<char>(pair[0]));
-      out.push_back(static_cast<char>(pair[1]));
-      continue;
-    }
-    if (i + 1 >= s.size()) break;
-    const int t = static_cast<unsigned char>(s[i + 1]);
-    int j1 = 2 * (c < 0xA0 ? c - 0x70 : c - 0xB0);
-    int j2 = t - 0x7E;
-    if (t <= 0x9E) {
-      j1 -= 1;
-      j2 = t < 0x80 ? t - 0x1F : t - 0x20;
-    }
-    out.push_back(static_cast<char>(j1 & 0xFF));
-    out.push_back(static_cast<char>(j2 & 0xFF));
-    i += 2;
-  }
-  return out;
-}
+// The converters work a block at a time; the readings of jconvert_reference.h
+// follow the steps one byte at a time, and every input must give the same bytes.
 
 // Bytes drawn mostly from what matters to the converters: escapes and their
 // selectors, line ends, printable ASCII, JIS codes, leads and half-width kana.
