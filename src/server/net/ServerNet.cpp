@@ -19,7 +19,7 @@ constexpr std::size_t kRelayReadChunk = 64 * 1024;
 constexpr std::size_t kReadBufferSize = kRelayReadChunk;
 constexpr std::size_t kRelayDrainLimit = 8 * 1024 * 1024;  // what a closing source may still hand over
 constexpr std::size_t kCloseDrainLimit = 64 * 1024;       // unread input discarded before close
-constexpr std::size_t kSettleThreshold = 256 * 1024;      // flush early when a round queues this much
+constexpr std::size_t kSettleThreshold = 4 * 1024 * 1024;  // flush early when a round queues this much
 constexpr int kEventsPerRound = 256;
 constexpr int kAcceptsPerRound = 64;
 constexpr int kTickMs = 1000;
@@ -516,8 +516,11 @@ void ServerNet::Send(ConnId conn, std::string_view bytes) {
   Connection* c = Find(conn);
   if (!c || c->dropping || bytes.empty()) return;
   Enqueue(conn, *c, bytes.data(), bytes.size());
-  const bool relay = c->kind == Kind::RelaySender || c->kind == Kind::RelayReceiver;
-  if (!relay && c->Queued() > limits_.maxQueue) {
+  if (c->Queued() > limits_.maxQueue && !WriteQueue(*c)) {
+    PeerGone(conn);
+    return;
+  }
+  if (c->Queued() > limits_.maxQueue) {
     PeerGone(conn);  // a peer that does not read is disconnected, not buffered without end
     return;
   }
