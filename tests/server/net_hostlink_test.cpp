@@ -71,6 +71,25 @@ TEST_F(HostLinkTest, EveryHostLinkConnectionGetsTheNotices) {
   EXPECT_EQ(second.ReadRawLine(), "START  127.0.0.1\r\n");
 }
 
+TEST_F(HostLinkTest, RefusedAndLockedConnectionsAreClosedWithoutNotice) {
+  server.Run([](ServerCore& core, ServerNet&) { core.SetRefList({"127.0.0.3"}); });
+  TestClient refused;
+  ASSERT_TRUE(refused.Connect(server.UserPort(), "127.0.0.3"));
+  EXPECT_TRUE(refused.WaitClosed());
+
+  server.Run([](ServerCore& core, ServerNet&) { core.SetServerLock(true); });
+  TestClient locked;
+  ASSERT_TRUE(locked.Connect(server.UserPort()));
+  EXPECT_TRUE(locked.WaitClosed());
+
+  server.Run([](ServerCore& core, ServerNet&) { core.SetServerLock(false); });
+  TestClient welcome;
+  ASSERT_TRUE(welcome.Connect(server.UserPort(), "127.0.0.2"));
+  ASSERT_TRUE(welcome.Register("welcome"));
+  // The first notice is the welcome user's: the closed ones left no START or END.
+  EXPECT_EQ(host.ReadRawLine(), "START  127.0.0.2\r\n");
+}
+
 TEST_F(HostLinkTest, HostPortAcceptsOnlyTheServersOwnLoopbackAddress) {
   TestClient stranger;
   EXPECT_FALSE(stranger.Connect(server.HostPort(), "", "127.0.0.2"));

@@ -175,6 +175,18 @@ TEST_F(RoomTest, ClosingAConnectionSendsQuitToTheRoom) {
   EXPECT_TRUE(taro.WaitClosed());
 }
 
+TEST_F(RoomTest, OperatorActionsOutsideAnyNetworkEventReachTheWire) {
+  // The console calls the engine directly; what it sends must still be written.
+  server.Run([](server::ServerCore& core, server::ServerNet&) {
+    core.OperatorMessageRoom(0, Sj("お知らせ"));
+    core.OperatorDisconnect(1);
+  });
+  EXPECT_TRUE(taro.Expect(":Server_Message!x@x PRIVMSG " + room + " :" + Sj("お知らせ")));
+  EXPECT_TRUE(hanako.Expect(":Server_Message!x@x PRIVMSG " + room + " :" + Sj("お知らせ")));
+  EXPECT_TRUE(hanako.WaitClosed());
+  EXPECT_TRUE(taro.Expect(":" + nickHanako + "! QUIT " + room));
+}
+
 TEST_F(RoomTest, KickedUserIsDisconnected) {
   ASSERT_TRUE(taro.SendLine("KICK " + room + " " + nickHanako));
   EXPECT_TRUE(hanako.WaitClosed());

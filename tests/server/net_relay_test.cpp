@@ -2,6 +2,7 @@
 // both directions, back-pressure, and two transfers at once kept apart.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <string>
 #include <thread>
@@ -25,6 +26,17 @@ std::string BinaryFile(std::size_t size, unsigned seed) {
 std::size_t FileSize(std::size_t defaultMb) {
   const char* mb = std::getenv("NOVALUNE_RELAY_MB");
   return (mb ? std::strtoul(mb, nullptr, 10) : defaultMb) * 1024 * 1024;
+}
+
+// Polls `done` until it holds or five seconds pass (waiting for a positive event).
+template <typename Predicate>
+bool WaitFor(Predicate done) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return true;
 }
 
 class RelayTest : public ::testing::Test {
@@ -107,6 +119,31 @@ TEST_F(RelayTest, LastBytesBeforeTheSenderClosesStillArrive) {
   writer.join();
   EXPECT_TRUE(received == file) << "received " << received.size() << " of " << size << " bytes";
   EXPECT_TRUE(taro.ExpectQuiet());
+}
+
+TEST_F(RelayTest, RelayPortsCloseAfterATransferAndOpenAgainOnTheSameNumbers) {
+  TestClient taro;
+  TestClient hanako;
+  ASSERT_TRUE(taro.Connect(server.UserPort()));
+  ASSERT_TRUE(taro.Register("taro"));
+  ASSERT_TRUE(hanako.Connect(server.UserPort(), "127.0.0.2"));
+  ASSERT_TRUE(hanako.Register("hanako"));
+  TestClient probe;
+  EXPECT_FALSE(probe.Connect(server.RelayReceiverPort())) << "relay listening before any offer";
+
+  for (int transfer = 0; transfer < 2; ++transfer) {
+    TestClient upload;
+    TestClient download;
+    OpenTransfer(taro, "taro", "hanako", hanako, download, "127.0.0.2", upload, "", 3);
+    if (HasFatalFailure()) return;
+    ASSERT_TRUE(upload.SendRaw("abc"));
+    EXPECT_EQ(download.ReadBytes(3), "abc");
+    upload.Disconnect();
+    download.Disconnect();
+    // Both sides have ended: the server stops listening on both relay ports.
+    EXPECT_TRUE(WaitFor([&] { return !probe.Connect(server.RelaySenderPort()); }));
+    EXPECT_TRUE(WaitFor([&] { return !probe.Connect(server.RelayReceiverPort()); }));
+  }
 }
 
 TEST_F(RelayTest, TwoTransfersAtOnceDoNotMix) {
