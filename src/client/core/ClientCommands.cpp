@@ -44,7 +44,7 @@ std::string WithoutLineBreaks(std::string_view text) {
 void ClientCore::RoomIn(std::string_view room, std::string_view password) {
   std::string name(room);
   if (name.empty()) name = "#ROOM";
-  if (name.front() != '#') name.insert(0, "#");
+  if (name.front() != '#') name = "#" + name;
   if (!joinRoom_.empty() && joinRoom_ != name) CommandSend(Fmt(line::kPart, {joinRoom_}));
   roomName_ = name;
   roomPass_ = password;

@@ -46,7 +46,7 @@ void ClientCore::Command(std::string_view rawLine) {
 std::string ClientCore::TimeStamp() {
   const LocalTime t = view_.Now();
   std::string year = std::to_string(t.year);
-  while (year.size() < 4) year.insert(0, "0");
+  if (year.size() < 4) year = std::string(4 - year.size(), '0') + year;
   return year + "/" + TwoDigits(t.month) + "/" + TwoDigits(t.day) + " " + TwoDigits(t.hour) + ":" +
          TwoDigits(t.minute);
 }
