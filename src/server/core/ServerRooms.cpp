@@ -56,13 +56,13 @@ void Impl::ServerCommand_JOIN(const Sender& s, std::string_view args) {
   msg::Join(line, nick, room);
   SendLineToRoomKey(roomKey);
   if (Link(s.id).local) {
-    Row(s.id).mode = "o";
+    Row(s.id).mode.assign(1, 'o');
     line.clear();
     msg::Mode(line, nick, room, "+o", nick);
     SendLineToRoomKey(roomKey);
   }
   const MemberList& members = *MembersOfKey(roomKey);
-  names.assign(":");
+  names.assign(1, ':');
   for (const Member& m : members) {
     const UserRow& row = Row(m.id);
     if (names.size() > 1) names += ' ';
