@@ -253,3 +253,58 @@ TEST_F(ClientConnection, PostedWorkIsDroppedOnceTheEngineIsGone) {
 
 }  // namespace
 }  // namespace novalune::client::testing
+
+namespace novalune::client::testing {
+namespace {
+
+// A window whose rename dialog lets more data arrive while it is open, as a
+// modal dialog with a running event loop does.
+class ReentrantView : public FakeView {
+ public:
+  bool AskNewNick(std::string& nick) override {
+    if (core) core->ClientSocketRead("PING inner a\r\n");
+    nick = "taro2";
+    return true;
+  }
+  ClientCore* core = nullptr;
+};
+
+// Lines keep their wire order: the one behind the 433 was already buffered.
+TEST(ClientConnectionReentry, LinesArrivingDuringAModalDialogAreHandledOnceInOrder) {
+  FakeNet net;
+  ReentrantView view;
+  ClientCore core(net, view);
+  view.core = &core;
+  core.Start(StartupValues{.nick = "taro"});
+  core.ConectHostAddress("10.0.0.1");
+  core.ClientActive(true);
+  core.ClientSocketConnect();
+  net.TakeLines();
+  core.ClientSocketRead(":ZKWChatServer214 433 taro :Nicname is olready in use\r\nPING outer b\r\n");
+  EXPECT_EQ(net.TakeLines(), (std::vector<std::string>{"PONG outer", "PONG inner", "NICK taro2"}));
+  core.ClientSocketRead("PING last c\r\n");
+  EXPECT_EQ(net.TakeLines(), (std::vector<std::string>{"PONG last"}));
+}
+
+TEST(ClientConnectionReentry, ManyLinesInOneBlockAreAllHandledInOrder) {
+  FakeNet net;
+  FakeView view;
+  ClientCore core(net, view);
+  core.ConectHostAddress("10.0.0.1");
+  core.ClientActive(true);
+  core.ClientSocketConnect();
+  net.TakeLines();
+  std::string block;
+  std::vector<std::string> expected;
+  for (int i = 0; i < 3000; ++i) {
+    block += "PING " + std::to_string(i) + " x\r\n";
+    expected.push_back("PONG " + std::to_string(i));
+  }
+  core.ClientSocketRead(block + "PING 3000");
+  core.ClientSocketRead(" x\r\n");
+  expected.push_back("PONG 3000");
+  EXPECT_EQ(net.TakeLines(), expected);
+}
+
+}  // namespace
+}  // namespace novalune::client::testing

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
+
+#include "common/sjistext.h"
 
 namespace novalune::client {
 namespace {
@@ -185,6 +188,71 @@ TEST(ClientMemberList, IconsAndIconModeBelongToTheRows) {
   EXPECT_EQ(list.RowHeight(), 32);
   list.SetIconMode(false);
   EXPECT_EQ(list.RowHeight(), 20);
+}
+
+}  // namespace
+}  // namespace novalune::client
+
+namespace novalune::client {
+namespace {
+
+// The lookups against a plain scan of the rows, over a long random mix of
+// operations with colliding nicks.
+TEST(ClientMemberList, LookupsAgreeWithAPlainScanAfterAnyMixOfOperations) {
+  MemberList list;
+  const char* nicks[] = {"a", "A", "b", "B", "c", "dd", "Dd", "e"};
+  std::uint32_t seed = 12345;
+  auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 16; };
+  for (int step = 0; step < 5000; ++step) {
+    const std::string nick = nicks[next() % 8];
+    const std::string other = nicks[next() % 8];
+    switch (next() % 6) {
+      case 0: case 1: list.AddMember(nick); break;
+      case 2: list.DeleteMember(nick); break;
+      case 3: list.RenameMember(nick, other); break;
+      case 4: list.SetMemberMode(nick, next() % 2 ? "+o" : "+a"); break;
+      case 5: if (next() % 10 == 0) list.ClearMembers(); break;
+    }
+    for (const char* probe : nicks) {
+      std::optional<std::size_t> first;
+      std::string lastMode;
+      for (std::size_t i = 0; i < list.Count(); ++i) {
+        if (AsciiUpper(list.Row(i).nick) != AsciiUpper(probe)) continue;
+        if (!first) first = i;
+        lastMode = list.Row(i).mode;
+      }
+      ASSERT_EQ(list.FindFirst(probe), first) << "step " << step << " nick " << probe;
+      ASSERT_EQ(list.GetMemberMode(probe), lastMode) << "step " << step << " nick " << probe;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace novalune::client
+
+namespace novalune::client {
+namespace {
+
+class TemplateRecorder : public MemberListObserver {
+ public:
+  void TemplateChanged(TemplateField field) override { fields.push_back(field); }
+  std::vector<TemplateField> fields;
+};
+
+TEST(ClientMemberList, TemplateChangesAreCopiedOnRequestOnly) {
+  TemplateRecorder rec;
+  MemberList list(&rec);
+  list.Templates().autoSave = true;
+  list.Templates().fonts[3].name = "Mincho";
+  EXPECT_TRUE(rec.fields.empty());
+  list.SetListColor(0xFFFFFF);
+  list.UpdatePrivateAutoSave();
+  list.UpdatePrivateBeepFile();
+  list.UpdatePrivateFont(4);
+  list.UpdatePrivateFont(5);
+  EXPECT_EQ(rec.fields, (std::vector<TemplateField>{TemplateField::ListColor, TemplateField::AutoSave,
+                                                    TemplateField::BeepFile, TemplateField::Font4}));
+  EXPECT_EQ(list.Templates().listColor, 0xFFFFFF);
 }
 
 }  // namespace

@@ -154,6 +154,26 @@ void MemberList::SetMyNick(std::string_view nick) {
   if (observer_) observer_->MyNickChanged();
 }
 
+void MemberList::SetListColor(int colour) {
+  templates_.listColor = colour;
+  if (observer_) observer_->TemplateChanged(TemplateField::ListColor);
+}
+
+void MemberList::UpdatePrivateAutoSave() {
+  if (observer_) observer_->TemplateChanged(TemplateField::AutoSave);
+}
+
+void MemberList::UpdatePrivateBeepFile() {
+  if (observer_) observer_->TemplateChanged(TemplateField::BeepFile);
+}
+
+void MemberList::UpdatePrivateFont(int style) {
+  static constexpr TemplateField kFonts[] = {TemplateField::Font1, TemplateField::Font2, TemplateField::Font3,
+                                             TemplateField::Font4};
+  if (style < 1 || style > 4) return;
+  if (observer_) observer_->TemplateChanged(kFonts[style - 1]);
+}
+
 void MemberList::SetIconMode(bool on) {
   iconMode_ = on;
   if (observer_) observer_->IconModeChanged();

@@ -4,12 +4,15 @@
 // objects (picture, private window) in step through MemberListObserver.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
+
+#include "common/settings.h"
 
 namespace novalune::client {
 
@@ -21,6 +24,18 @@ inline constexpr const char* kMarkHost = "ICON0";
 inline constexpr const char* kMarkMember = "ICON1";
 inline constexpr const char* kMarkAway = "ICON2";
 inline constexpr const char* kMarkBlink = "ICON9";
+
+// What a private window copies from the list when its row is created; the
+// Update* operations copy a changed value into every existing window.
+struct PrivateTemplates {
+  int listColor = 0;       // background of the list and of the private windows
+  std::string defaultExt;  // "DefaultExt": reaches a window only at its creation
+  bool autoSave = false;
+  std::string beepFile;
+  std::array<FontSetting, 4> fonts;  // styles 1 to 4
+};
+
+enum class TemplateField { ListColor, AutoSave, BeepFile, Font1, Font2, Font3, Font4 };
 
 class MemberListObserver {
  public:
@@ -38,6 +53,8 @@ class MemberListObserver {
   virtual void IconModeChanged() {}
   virtual void BlinkChanged() {}
   virtual void MyNickChanged() {}
+  // Copy the template field into every private window.
+  virtual void TemplateChanged(TemplateField field) { (void)field; }
   // Show the row's private window on top of other windows.
   virtual void ShowPrivateBox(std::size_t row) { (void)row; }
   // Show the window if hidden and append the nick (style 2) and " " + text (style).
@@ -72,6 +89,14 @@ class MemberList {
   void SetMyNick(std::string_view nick);
   const std::string& MyNick() const { return myNick_; }
 
+  // Templates: the caller stores a new value first, the Update* calls copy it.
+  PrivateTemplates& Templates() { return templates_; }
+  const PrivateTemplates& Templates() const { return templates_; }
+  void SetListColor(int colour);
+  void UpdatePrivateAutoSave();
+  void UpdatePrivateBeepFile();
+  void UpdatePrivateFont(int style);  // 1 to 4
+
   // Selection by the mouse; an index outside the list selects nothing.
   void Select(std::optional<std::size_t> row);
   std::optional<std::size_t> Selected() const { return selected_; }
@@ -105,6 +130,7 @@ class MemberList {
   std::unordered_map<std::string, std::vector<std::size_t>> index_;
   std::optional<std::size_t> selected_;
   std::string myNick_;
+  PrivateTemplates templates_;
   bool iconMode_ = false;
   bool blinkPhase_ = false;
 };

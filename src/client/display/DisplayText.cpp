@@ -57,27 +57,24 @@ bool IsTrailingPunctuation(char c) {
   return c == '.' || c == ',' || c == ';' || c == ':' || c == '!' || c == '?' || c == '\'' || c == ']' || c == '}';
 }
 
-// Drops trailing punctuation, and a closing parenthesis that has no opening one in the address.
+// Drops trailing punctuation, and closing parentheses that have no opening one
+// in the address. Linear: the parentheses are counted once.
 std::size_t TrimAddressEnd(std::string_view run, std::size_t begin, std::size_t end) {
+  std::size_t open = 0, close = 0;
+  for (char c : run.substr(begin, end - begin)) {
+    open += c == '(';
+    close += c == ')';
+  }
   while (end > begin) {
     const char last = run[end - 1];
     if (IsTrailingPunctuation(last)) {
       --end;
-      continue;
+    } else if (last == ')' && close > open) {
+      --close;
+      --end;
+    } else {
+      break;
     }
-    if (last == ')') {
-      const std::string_view body = run.substr(begin, end - begin);
-      std::size_t open = 0, close = 0;
-      for (char c : body) {
-        open += c == '(';
-        close += c == ')';
-      }
-      if (close > open) {
-        --end;
-        continue;
-      }
-    }
-    break;
   }
   return end;
 }
