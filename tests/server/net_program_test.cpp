@@ -95,16 +95,16 @@ class Program {
   int errors_ = -1;
 };
 
-// Starts the program and returns its first line on standard error. Other test runs on this
-// machine may hold the fixed port for a while: then the start is retried for up to a minute.
+// Starts the program and returns its first line on standard error. Another run on this machine
+// may hold the fixed port or the server marker for a while (the program then ends at once):
+// the start is retried for up to a minute.
 std::string StartServing(std::unique_ptr<Program>& program, const char* argument) {
   std::string line;
   for (int attempt = 0; attempt < 120; ++attempt) {
     program = std::make_unique<Program>(argument);
     if (!program->Started()) return "";
     line = program->FirstErrorLine();
-    if (line.find("cannot listen") == std::string::npos) return line;
-    program->WaitExit();
+    if (line == kServingLine || program->WaitExit() == -1) return line;
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
   }
   return line;
