@@ -96,7 +96,7 @@ TEST(SplitAddresses, AddressEndsAtBlankJapaneseOrPunctuation) {
 
 TEST(SplitAddresses, SchemeNeedsAWordStartAndABody) {
   EXPECT_TRUE(Addresses("xhttp://a.jp").empty());
-  EXPECT_TRUE(Addresses("http:// and http:").empty());
+  EXPECT_TRUE(Addresses("http:// and http: or http:. or (http:)").empty());
   EXPECT_EQ(Addresses("1http://a"), std::vector<Found>{});
   EXPECT_EQ(Addresses("-http://a"), (std::vector<Found>{{"http://a", "http://a"}}));
 }
@@ -131,6 +131,18 @@ TEST(SplitAddresses, HalfWidthKanaAndControlBytesEndAnAddress) {
 
 TEST(SplitAddresses, TruncatedDoubleByteCharacterAtTheEnd) {
   EXPECT_EQ(Addresses("http://a.jp \x82"), (std::vector<Found>{{"http://a.jp", "http://a.jp"}}));
+}
+
+TEST(SplitAddresses, LongHostileRunsAreCutCorrectly) {
+  // Many unmatched parentheses, '@' signs and schemes in one line.
+  const std::string parens = "http://a.jp/x" + std::string(200000, ')');
+  EXPECT_EQ(Addresses(parens), (std::vector<Found>{{"http://a.jp/x", "http://a.jp/x"}}));
+  std::string ats;
+  for (int i = 0; i < 50000; ++i) ats += "a@";
+  EXPECT_TRUE(Addresses(ats).empty());
+  std::string schemes;
+  for (int i = 0; i < 50000; ++i) schemes += "http:<";
+  EXPECT_TRUE(Addresses(schemes).empty());
 }
 
 TEST(LogFileStem, TwoDigitYearMonthDayHourMinute) {

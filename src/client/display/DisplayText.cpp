@@ -124,7 +124,9 @@ void FindInRun(std::string_view run, std::size_t offset, std::vector<Span>& foun
       std::size_t end = i + schemeLength;
       while (end < run.size() && !IsAddressStop(run[end])) ++end;
       end = TrimAddressEnd(run, i, end);
-      const std::string_view body = run.substr(i + schemeLength, end - i - schemeLength);
+      // Trimming may eat into the scheme itself ("http:" then punctuation).
+      const std::string_view body =
+          end > i + schemeLength ? run.substr(i + schemeLength, end - i - schemeLength) : std::string_view();
       if (body.find_first_not_of('/') != std::string_view::npos) {
         found.push_back({offset + i, offset + end, std::string(run.substr(i, end - i))});
         floor = i = end;
