@@ -1,0 +1,68 @@
+// Shared by the dialog tests: one QApplication, a fresh program folder per
+// test, file bytes, and a notice recorder that stands in for the message box.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <QApplication>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "common/sjistext.h"
+#include "settings/ClientMessage.h"
+
+namespace novalune::settings::testing {
+
+inline QApplication& App() {
+  static int argc = 1;
+  static char name[] = "settings_test";
+  static char* argv[] = {name, nullptr};
+  static QApplication* app = new QApplication(argc, argv);
+  return *app;
+}
+
+// Shift-JIS of a UTF-8 literal, as the program holds text.
+inline std::string S(const char* utf8) { return Utf8ToSjis(utf8); }
+
+// Every test runs in its own empty program folder. Widget tests call App() too.
+class ProgramFolderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/novalune-dlg-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    dir_ = pattern;
+    ASSERT_EQ(::setenv("NOVALUNE_HOME", dir_.c_str(), 1), 0);
+  }
+  void TearDown() override {
+    ::unsetenv("NOVALUNE_HOME");
+    std::error_code ignored;
+    std::filesystem::remove_all(dir_, ignored);
+  }
+
+  std::string PathOf(const std::string& name) const { return dir_ + "/" + name; }
+  bool Exists(const std::string& name) const { return std::filesystem::exists(PathOf(name)); }
+
+  std::string ReadBytes(const std::string& name) const {
+    std::ifstream in(PathOf(name), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }
+  void WriteBytes(const std::string& name, const std::string& bytes) const {
+    std::ofstream out(PathOf(name), std::ios::binary | std::ios::trunc);
+    out << bytes;
+  }
+
+  // Records every notice instead of showing it.
+  NoticeFn Recorder() {
+    return [this](const std::string& text) { notices_.push_back(text); };
+  }
+
+  std::string dir_;
+  std::vector<std::string> notices_;
+};
+
+}  // namespace novalune::settings::testing
