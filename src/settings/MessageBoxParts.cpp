@@ -26,6 +26,8 @@ QBoxLayout* BuildMessageBox(QDialog* box, const QString& message) {
   memo->setReadOnly(true);
   memo->setFrameShape(QFrame::NoFrame);
   memo->setFocusPolicy(Qt::NoFocus);
+  memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   memo->viewport()->setAutoFillBackground(false);
   memo->setStyleSheet("QPlainTextEdit { background: transparent; }");
 

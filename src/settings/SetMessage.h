@@ -2,8 +2,8 @@
 // read from "AWAY" and "BACK" of section "Message" when created; OK writes
 // both keys.
 //
-// For the main window: on Accepted copy Messages() into the away and back
-// texts of the engine (the ones AwayBtnClick uses).
+// For the main window: on Accepted,
+//   core.SetAwayMessages(d.Messages().away, d.Messages().back);
 #pragma once
 
 #include "settings/ClientMessage.h"
