@@ -54,6 +54,7 @@ TEST_F(WindowsTest, LogViewerShowsASnapshotAfterTheCurrentEvent) {
   display->SetFontSetting(2, bold);
   display->DspMessage(2, Sjis("たろう"));
   display->DspMessage(3, " see http://a.jp/");
+  display->SetBackColor(0x303030);
   viewer->Memo->setPlainText(QStringLiteral("old snapshot"));
 
   commands->LogViewBtnClick();
@@ -73,6 +74,7 @@ TEST_F(WindowsTest, LogViewerShowsASnapshotAfterTheCurrentEvent) {
   }
   EXPECT_TRUE(hasLink);
   EXPECT_FALSE(display->textCursor().hasSelection());
+  EXPECT_EQ(viewer->Memo->BackColor(), 0x303030);
 
   display->DspMessage(1, "later");  // a snapshot: later text does not arrive
   EXPECT_EQ(viewer->Memo->document()->blockCount(), 2);

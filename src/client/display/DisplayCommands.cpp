@@ -88,6 +88,8 @@ void DisplayCommands::LogViewBtnClick() {
 
 void DisplayCommands::WMViewLog() {
   QTextCursor cursor = display_.textCursor();
+  // The colours of the text were chosen against the display's background.
+  viewer_.Memo->SetBackColor(display_.BackColor());
   viewer_.ShowSnapshot(cursor.selection());
   cursor.clearSelection();
   cursor.movePosition(QTextCursor::End);

@@ -1,22 +1,38 @@
-// The display's menu commands, log files, log viewer and options, for the
-// main window. The main window owns a TChatDisplay ("Memo"), a TLogViewForm
-// and a TMemoForm and one DisplayCommands over them, and calls:
+// The conversation display's commands for the main window (TZKWChatForm).
 //
+// Wiring, once at start:
+//   Memo    = new TChatDisplay(this);                 // the display
+//   LogView = new TLogViewForm(this);                 // hidden until used
+//   MemoWin = new TMemoForm(this);                    // hidden until MemoBtn
+//   MemoWin->SetSendHandler([&](const std::string& t) { return core.MemoSend(t); });
+//   Memo->SetAddressHandler(MemoURLClick);            // HTTPNOTOUT, consent, open
+//   LogView->Memo->SetAddressHandler(MemoURLClick);
+//   display = new DisplayCommands(*Memo, *LogView, {.askYesNo = <yes/no box>,
+//                                                  .playSound = <sound of a path>});
+//   ClientView::DspMessage(kind, text)  ->  Memo->DspMessage(kind, text)
+//
+// SystemRead / SystemWrite: Memo->SetFontSetting(kind, font) /
+// GetFontSetting(kind) for "MemoFont1".."MemoFont4", Memo->SetBackColor(c) /
+// BackColor() for "BackColor". SetEditFont: ApplyFontSetting(*Edit, font4) and
+// FontPixelHeight(font4) + 6 for the lower tool bar (DisplayFormat.h).
+//
+// Menu commands:
 //   MenuSetFontClick(kind)   "フォント" › style 1..4. On OK the display has the
-//                            new style; the result goes to the member tree,
-//                            and for kind 4 to SetEditFont (ApplyFontSetting,
-//                            FontPixelHeight in DisplayFormat.h).
-//   MenuSetBackColorClick()  "背景色": the display takes the colour; the result
-//                            goes to the member tree and the input line.
+//                            new style; pass the result to the member tree,
+//                            and for kind 4 run SetEditFont.
+//   MenuSetBackColorClick()  "背景色": the display takes the colour; pass it to
+//                            the member tree and ApplyBackColor(*Edit, c).
 //   MenuShowOptionClick()    "オプション" (stop the sound first): the ten
 //                            values for the working copies, nullopt on cancel.
 //   MenuClsClick()           "ログの消去": asks, then clears.
 //   MenuSaveClick()          "ログの保存".
-//   ExitLogQuestion(autoSave) closing: false when the user cancelled the save
-//                            dialog and the window must stay open.
+//   ExitLogQuestion(AutoSave) step 4 of closing: false when the user cancelled
+//                            the save dialog and the window must stay open.
 //   MenuOpenClick()          "ログを開く": hands the chosen file to the desktop.
 //   LogViewBtnClick()        "ログビューア": the snapshot appears after the
 //                            current event (WMViewLog).
+//   MemoBtnClick             MemoWin->show() (the main window's own one-liner).
+//   MemoCopyMenuClick        Memo->MemoCopyMenuClick() (also the context menu).
 //
 // File errors are thrown (std::system_error) to the program's error handler.
 // Every interaction goes through DisplayHooks so that tests can answer it.
