@@ -18,7 +18,7 @@ using test::Sjis;
 
 namespace sys = keys::system;
 
-class LogTest : public test::DisplayTest {
+class DisplayLogTest : public test::DisplayTest {
  protected:
   void SetUp() override {
     DisplayTest::SetUp();
@@ -79,7 +79,7 @@ class LogTest : public test::DisplayTest {
   std::vector<QString> opened;
 };
 
-TEST_F(LogTest, SaveAsRichTextKeepsEachParagraphsLook) {
+TEST_F(DisplayLogTest, SaveAsRichTextKeepsEachParagraphsLook) {
   Conversation();
   chosen = HomeFile("991207_2105.RTF");
   ASSERT_TRUE(commands->MenuSaveClick());
@@ -107,7 +107,7 @@ TEST_F(LogTest, SaveAsRichTextKeepsEachParagraphsLook) {
   check(2, "Arial", 12, 0x336699, false, true, true, Sjis(" 二行目"));
 }
 
-TEST_F(LogTest, SaveAsTextWritesShiftJisWithCrLf) {
+TEST_F(DisplayLogTest, SaveAsTextWritesShiftJisWithCrLf) {
   Conversation();
   chosen = HomeFile("log.txt");
   ASSERT_TRUE(commands->MenuSaveClick());
@@ -118,7 +118,7 @@ TEST_F(LogTest, SaveAsTextWritesShiftJisWithCrLf) {
             " \x93\xf1\x8d\x73\x96\xda\r\n");          // 二行目
 }
 
-TEST_F(LogTest, ANameWithoutExtensionIsPlainTextAndRtfInAnyCaseIsRichText) {
+TEST_F(DisplayLogTest, ANameWithoutExtensionIsPlainTextAndRtfInAnyCaseIsRichText) {
   display->DspMessage(1, "x");
   chosen = HomeFile("noext");
   ASSERT_TRUE(commands->MenuSaveClick());
@@ -130,7 +130,7 @@ TEST_F(LogTest, ANameWithoutExtensionIsPlainTextAndRtfInAnyCaseIsRichText) {
   EXPECT_EQ(test::FileBytes(*chosen).rfind("{\\rtf1", 0), 0u);
 }
 
-TEST_F(LogTest, SaveDialogSetup) {
+TEST_F(DisplayLogTest, SaveDialogSetup) {
   commands->MenuSaveClick();  // "DefaultExt" missing: rich text preselected
   WriteSettingString(sys::kSection, sys::kDefaultExt, "TXT");
   commands->MenuSaveClick();
@@ -150,7 +150,7 @@ TEST_F(LogTest, SaveDialogSetup) {
   EXPECT_TRUE(s.filters[1].startsWith(QString::fromUtf8("テキスト(*.TXT) (*.TXT")));
 }
 
-TEST_F(LogTest, CancelledSaveWritesNothing) {
+TEST_F(DisplayLogTest, CancelledSaveWritesNothing) {
   display->DspMessage(1, "x");
   chosen.reset();
   EXPECT_FALSE(commands->MenuSaveClick());
@@ -158,20 +158,20 @@ TEST_F(LogTest, CancelledSaveWritesNothing) {
   EXPECT_EQ(QDir(Home()).entryList(QDir::Files), QStringList{});
 }
 
-TEST_F(LogTest, ExitQuestionOffClosesWithoutAsking) {
+TEST_F(DisplayLogTest, ExitQuestionOffClosesWithoutAsking) {
   EXPECT_TRUE(commands->ExitLogQuestion(false));
   EXPECT_TRUE(questions.empty());
   EXPECT_TRUE(setups.empty());
 }
 
-TEST_F(LogTest, ExitQuestionNoClosesWithoutSaving) {
+TEST_F(DisplayLogTest, ExitQuestionNoClosesWithoutSaving) {
   answers = {false};
   EXPECT_TRUE(commands->ExitLogQuestion(true));
   EXPECT_EQ(questions, std::vector<std::string>{Sjis("ログの保存をしますか？")});
   EXPECT_TRUE(setups.empty());
 }
 
-TEST_F(LogTest, ExitQuestionYesThenCancelledDialogKeepsTheWindowOpen) {
+TEST_F(DisplayLogTest, ExitQuestionYesThenCancelledDialogKeepsTheWindowOpen) {
   display->DspMessage(1, "keep me");
   answers = {true};
   chosen.reset();
@@ -181,7 +181,7 @@ TEST_F(LogTest, ExitQuestionYesThenCancelledDialogKeepsTheWindowOpen) {
   EXPECT_EQ(display->ParagraphCount(), 1u);
 }
 
-TEST_F(LogTest, ExitQuestionYesSavesAndCloses) {
+TEST_F(DisplayLogTest, ExitQuestionYesSavesAndCloses) {
   display->DspMessage(1, "bye");
   answers = {true};
   chosen = HomeFile("last.txt");
@@ -189,13 +189,13 @@ TEST_F(LogTest, ExitQuestionYesSavesAndCloses) {
   EXPECT_EQ(test::FileBytes(*chosen), "bye\r\n");
 }
 
-TEST_F(LogTest, UnwritableLogFileIsAnError) {
+TEST_F(DisplayLogTest, UnwritableLogFileIsAnError) {
   display->DspMessage(1, "x");
   chosen = HomeFile("missing-folder/log.txt");
   EXPECT_THROW(commands->MenuSaveClick(), std::system_error);
 }
 
-TEST_F(LogTest, ClearAsksFirst) {
+TEST_F(DisplayLogTest, ClearAsksFirst) {
   display->DspMessage(1, "x");
   answers = {false, true};
   commands->MenuClsClick();
@@ -206,7 +206,7 @@ TEST_F(LogTest, ClearAsksFirst) {
   EXPECT_EQ(questions, std::vector<std::string>(2, Sjis("ログの消去をします。よろしいですか？")));
 }
 
-TEST_F(LogTest, OpenHandsTheChosenFileToTheDesktop) {
+TEST_F(DisplayLogTest, OpenHandsTheChosenFileToTheDesktop) {
   chosen.reset();
   commands->MenuOpenClick();
   EXPECT_TRUE(opened.empty());

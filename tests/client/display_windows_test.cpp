@@ -24,7 +24,7 @@ using test::Sjis;
 
 namespace sys = keys::system;
 
-class WindowsTest : public test::DisplayTest {
+class DisplayWindowsTest : public test::DisplayTest {
  protected:
   void SetUp() override {
     DisplayTest::SetUp();
@@ -46,7 +46,7 @@ class WindowsTest : public test::DisplayTest {
   std::unique_ptr<DisplayCommands> commands;
 };
 
-TEST_F(WindowsTest, LogViewerShowsASnapshotAfterTheCurrentEvent) {
+TEST_F(DisplayWindowsTest, LogViewerShowsASnapshotAfterTheCurrentEvent) {
   MakeCommands();
   FontSetting bold;
   bold.bold = true;
@@ -82,14 +82,14 @@ TEST_F(WindowsTest, LogViewerShowsASnapshotAfterTheCurrentEvent) {
   EXPECT_FALSE(viewer->isVisible());
 }
 
-TEST_F(WindowsTest, LogViewerAddressesGoToTheirHandler) {
+TEST_F(DisplayWindowsTest, LogViewerAddressesGoToTheirHandler) {
   std::vector<std::string> clicked;
   viewer->Memo->SetAddressHandler([&](const std::string& a) { clicked.push_back(a); });
   emit viewer->Memo->anchorClicked(QUrl(QStringLiteral("mailto:a@b.jp")));
   EXPECT_EQ(clicked, std::vector<std::string>{"mailto:a@b.jp"});
 }
 
-class MemoTest : public test::DisplayTest {
+class DisplayMemoTest : public test::DisplayTest {
  protected:
   void SetUp() override {
     DisplayTest::SetUp();
@@ -110,7 +110,7 @@ class MemoTest : public test::DisplayTest {
   std::string keep;
 };
 
-TEST_F(MemoTest, SendHandsOverCrLfTextAndKeepsWhatTheEngineReturns) {
+TEST_F(DisplayMemoTest, SendHandsOverCrLfTextAndKeepsWhatTheEngineReturns) {
   memo->MultiMemo->setPlainText(QString::fromUtf8("一行目\n二行目"));
   keep = "";
   memo->SendBtn->click();
@@ -123,7 +123,7 @@ TEST_F(MemoTest, SendHandsOverCrLfTextAndKeepsWhatTheEngineReturns) {
   EXPECT_EQ(memo->MultiMemo->toPlainText(), QStringLiteral("not connected"));
 }
 
-TEST_F(MemoTest, ShiftEnterSendsWithoutALineBreakAndClearsAfterwards) {
+TEST_F(DisplayMemoTest, ShiftEnterSendsWithoutALineBreakAndClearsAfterwards) {
   memo->MultiMemo->setFocus();
   QTest::keyClicks(memo->MultiMemo, QStringLiteral("abc"));
   QTest::keyClick(memo->MultiMemo, Qt::Key_Return);  // a plain Enter is a line break
@@ -135,7 +135,7 @@ TEST_F(MemoTest, ShiftEnterSendsWithoutALineBreakAndClearsAfterwards) {
   EXPECT_TRUE(memo->MultiMemo->toPlainText().isEmpty());
 }
 
-TEST_F(MemoTest, ShiftEnterThatCouldNotSendKeepsTheText) {
+TEST_F(DisplayMemoTest, ShiftEnterThatCouldNotSendKeepsTheText) {
   keep = "draft";
   memo->SetText("draft");
   QTest::keyClick(memo->MultiMemo, Qt::Key_Enter, Qt::ShiftModifier);
@@ -144,13 +144,13 @@ TEST_F(MemoTest, ShiftEnterThatCouldNotSendKeepsTheText) {
   EXPECT_EQ(memo->MultiMemo->toPlainText(), QStringLiteral("draft"));
 }
 
-TEST_F(MemoTest, CloseHides) {
+TEST_F(DisplayMemoTest, CloseHides) {
   EXPECT_EQ(memo->windowTitle(), QString::fromUtf8("メモ"));
   memo->CloseBtn->click();
   EXPECT_FALSE(memo->isVisible());
 }
 
-TEST_F(WindowsTest, OptionsDialogReadsTheTenKeysAndOkWritesThem) {
+TEST_F(DisplayWindowsTest, OptionsDialogReadsTheTenKeysAndOkWritesThem) {
   WriteSettingFlag(sys::kSection, sys::kAutoMin, true);
   WriteSettingInt(sys::kSection, sys::kAutoTime, 300);
   WriteSettingFlag(sys::kSection, sys::kAutoSave, true);
@@ -181,14 +181,14 @@ TEST_F(WindowsTest, OptionsDialogReadsTheTenKeysAndOkWritesThem) {
   EXPECT_EQ(ReadSettingString(sys::kSection, sys::kOutBeep), "1");
 }
 
-TEST_F(WindowsTest, OptionsDialogCancelChangesNothing) {
+TEST_F(DisplayWindowsTest, OptionsDialogCancelChangesNothing) {
   TSetDspModeDlg dialog;
   dialog.AutoBeepCheck->setChecked(true);
   dialog.reject();
   EXPECT_FALSE(QFile::exists(HomeFile("NOVALUNE.INI")));
 }
 
-TEST_F(WindowsTest, OptionsDialogSoundFilesBrowseAndPlay) {
+TEST_F(DisplayWindowsTest, OptionsDialogSoundFilesBrowseAndPlay) {
   SaveListFile(files::kWavDir, {Sjis("/first/音"), "/second"});
   QFile wav(HomeFile("in.wav"));
   ASSERT_TRUE(wav.open(QIODevice::WriteOnly));
@@ -223,7 +223,7 @@ TEST_F(WindowsTest, OptionsDialogSoundFilesBrowseAndPlay) {
   EXPECT_EQ(played.size(), 1u);
 }
 
-TEST_F(WindowsTest, FontCommandChangesTheStyleForNewTextOnly) {
+TEST_F(DisplayWindowsTest, FontCommandChangesTheStyleForNewTextOnly) {
   FontSetting chosenFont;
   chosenFont.name = Sjis("ＭＳ 明朝");
   chosenFont.size = 16;
@@ -252,7 +252,7 @@ TEST_F(WindowsTest, FontCommandChangesTheStyleForNewTextOnly) {
   EXPECT_EQ(log.at(1).runs.at(0).font, chosenFont);
 }
 
-TEST_F(WindowsTest, BackgroundCommand) {
+TEST_F(DisplayWindowsTest, BackgroundCommand) {
   std::optional<int> answer = 0x202020;
   DisplayHooks hooks;
   hooks.chooseColor = [&](int) { return answer; };
@@ -264,7 +264,7 @@ TEST_F(WindowsTest, BackgroundCommand) {
   EXPECT_EQ(display->BackColor(), 0x202020);
 }
 
-TEST_F(WindowsTest, FontDialogIsPresetAndKeepsAFaceItDoesNotKnow) {
+TEST_F(DisplayWindowsTest, FontDialogIsPresetAndKeepsAFaceItDoesNotKnow) {
   FontSetting font;
   font.name = Sjis("存在しない書体");
   font.size = 13;
