@@ -158,6 +158,17 @@ TEST_F(ClientCommands, WhisperOpensThePrivateWindowOfAnotherMemberOnly) {
   EXPECT_TRUE(net.TakeLines().empty());
 }
 
+TEST_F(ClientCommands, PrivateWindowStatementsAndSounds) {
+  JoinRoom("#lobby");
+  core.SetBeepFile("pon.wav");
+  core.WMPrivateMsg("hanako", S("秘密 http://x.jp/"));
+  core.WMPrivateBeep("hanako");
+  EXPECT_EQ(net.TakeLines(), (Lines{"PRIVMSG hanako :" + S("秘密 http://x.jp/"), "PRIVMSG hanako :\x01SOUND pon.wav\x01"}));
+  EXPECT_EQ(view.urls, (Urls{{"taro", "PRIVMSG hanako :" + S("秘密 http://x.jp/")}}));
+  EXPECT_EQ(view.beeps, (Lines{"pon.wav"}));
+  EXPECT_EQ(view.activeTimerStarts, 2);
+}
+
 TEST_F(ClientCommands, HostAndKickNeedHostRightsAndASelection) {
   JoinRoom("#lobby");
   Feed(":hanako!x@x JOIN :#lobby");

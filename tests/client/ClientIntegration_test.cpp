@@ -208,9 +208,14 @@ TEST_F(ClientAgainstServer, WhisperAwayAndBack) {
   auto hanako = Enter("hanako", "#lobby", "127.0.0.2", server);
   ASSERT_TRUE(WaitFor([&] { return taro->HasMember("hanako", ""); }));
 
-  hanako->core.CommandSend("PRIVMSG taro :" + S("内緒の 話"));
+  hanako->core.WMPrivateMsg("taro", S("内緒の 話"));
   ASSERT_TRUE(WaitFor([&] { return !taro->view.privateLines.empty(); }));
   EXPECT_EQ(taro->view.privateLines[0], (PrivateLine{*taro->core.Members().FindFirst("hanako"), 3, S("内緒の 話")}));
+  hanako->core.SetBeepFile("pon.wav");
+  hanako->core.WMPrivateBeep("TARO");
+  ASSERT_TRUE(WaitFor([&] { return taro->view.privateLines.size() == 2; }));
+  EXPECT_EQ(taro->view.privateLines[1].text, "hanako_(pon.wav)");
+  EXPECT_EQ(taro->view.beeps, (std::vector<std::string>{"pon.wav"}));
 
   hanako->core.SetAwayMessages(S("買い物中"), S("戻りました"));
   hanako->core.AwayBtnClick(true);

@@ -221,6 +221,19 @@ void ClientCore::MenuKickClick() {
 
 void ClientCore::MenuUJoinClick() { CommandSend(Fmt(line::kJoinIp, {members_.GetSelectedNick()})); }
 
+void ClientCore::WMPrivateMsg(const std::string& partner, const std::string& text) {
+  const std::string sent = Fmt(line::kPrivmsg, {partner, text});
+  CommandSend(sent);
+  view_.URLListAdd(myNick_, sent);
+  view_.ActiveTimerStart();
+}
+
+void ClientCore::WMPrivateBeep(const std::string& partner) {
+  view_.BeepON(beepFile_);
+  CommandSend(Fmt(line::kPrivmsg, {partner, "\x01SOUND " + beepFile_ + "\x01"}));
+  view_.ActiveTimerStart();
+}
+
 void ClientCore::SendIconChange() {
   CommandSend(Fmt(line::kIcon, {iconName_}));
   CommandSend(Fmt(line::kChgIcon, {myNick_}));

@@ -124,6 +124,9 @@ class ClientCore : public ClientNetEvents {
   void MenuHostClick();
   void MenuKickClick();
   void MenuUJoinClick();
+  // Posted by a private window: its statement and its sound request.
+  void WMPrivateMsg(const std::string& partner, const std::string& text);
+  void WMPrivateBeep(const std::string& partner);
   void MenuIconOk(std::string_view iconName);
   void IconApply(std::string_view iconName);
   void SpeedButtonClick(std::size_t number);

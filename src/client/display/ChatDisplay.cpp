@@ -91,6 +91,8 @@ TChatDisplay::TChatDisplay(QWidget* parent) : TRichView(parent) {
   current_ = formats_[0];
 }
 
+TChatDisplay::~TChatDisplay() { CloseBatch(); }
+
 void TChatDisplay::SetFontSetting(int kind, const FontSetting& font) {
   if (!IsStyle(kind)) return;
   fonts_[kind - 1] = font;
@@ -106,15 +108,14 @@ void TChatDisplay::DspTextFontSet(int kind) {
 }
 
 void TChatDisplay::DspMessage(int kind, const std::string& text) {
+  OpenBatch();
   DspTextFontSet(kind);
   for (const std::string& line : SplitDisplayLines(text)) AppendParagraph(line);
-  ScrollToEndLater();
 }
 
 void TChatDisplay::AppendParagraph(const std::string& line) {
   QTextCursor cursor(document());
   cursor.movePosition(QTextCursor::End);
-  cursor.beginEditBlock();
   if (paragraphs_ == 0) {
     cursor.setBlockCharFormat(current_);
   } else {
@@ -128,22 +129,29 @@ void TChatDisplay::AppendParagraph(const std::string& line) {
       cursor.insertText(text, AddressFormat(current_, QString::fromStdString(piece.target)));
     }
   }
-  cursor.endEditBlock();
   ++paragraphs_;
 }
 
-// Every message keeps the end in view; several messages from one event need one scroll.
-void TChatDisplay::ScrollToEndLater() {
-  if (scrollPending_) return;
-  scrollPending_ = true;
-  QTimer::singleShot(0, this, [this] {
-    scrollPending_ = false;
-    QScrollBar* bar = verticalScrollBar();
-    bar->setValue(bar->maximum());
-  });
+void TChatDisplay::OpenBatch() {
+  if (batchOpen_) return;
+  batchOpen_ = true;
+  batch_ = QTextCursor(document());
+  batch_.beginEditBlock();
+  QTimer::singleShot(0, this, &TChatDisplay::CloseBatch);
+}
+
+// Lays out what the event appended and brings the end into view.
+void TChatDisplay::CloseBatch() {
+  if (!batchOpen_) return;
+  batchOpen_ = false;
+  batch_.endEditBlock();
+  batch_ = QTextCursor();
+  QScrollBar* bar = verticalScrollBar();
+  bar->setValue(bar->maximum());
 }
 
 void TChatDisplay::ClearLog() {
+  CloseBatch();
   clear();
   paragraphs_ = 0;
 }

@@ -13,6 +13,7 @@
 
 #include <QTextBrowser>
 #include <QTextCharFormat>
+#include <QTextCursor>
 #include <array>
 #include <cstddef>
 #include <functional>
@@ -60,6 +61,7 @@ class TChatDisplay : public TRichView {
 
  public:
   explicit TChatDisplay(QWidget* parent = nullptr);
+  ~TChatDisplay() override;
 
   // Appends Shift-JIS text in style `kind` (1..4; any other value keeps the
   // style set last). A text with the line-break escape becomes one paragraph
@@ -81,13 +83,17 @@ class TChatDisplay : public TRichView {
 
  private:
   void AppendParagraph(const std::string& line);
-  void ScrollToEndLater();
+  void OpenBatch();
+  void CloseBatch();
 
   std::array<FontSetting, kStyleCount> fonts_{};
   std::array<QTextCharFormat, kStyleCount> formats_{};
   QTextCharFormat current_;
   std::size_t paragraphs_ = 0;
-  bool scrollPending_ = false;
+  // The messages of one event form one edit of the document: the text is in
+  // place at once, layout and scrolling happen once when the event is done.
+  QTextCursor batch_;
+  bool batchOpen_ = false;
 };
 
 }  // namespace novalune::display
