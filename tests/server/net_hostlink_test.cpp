@@ -5,8 +5,6 @@
 #include <QObject>
 
 #include <atomic>
-#include <chrono>
-#include <thread>
 
 #include "support/ServerThread.h"
 #include "support/TestClient.h"
@@ -16,17 +14,6 @@ namespace {
 
 using server::ServerCore;
 using server::ServerNet;
-
-// Polls `done` until it holds or five seconds pass (waiting for a positive event).
-template <typename Predicate>
-bool WaitFor(Predicate done) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  return true;
-}
 
 class HostLinkTest : public ::testing::Test {
  protected:
@@ -38,7 +25,7 @@ class HostLinkTest : public ::testing::Test {
     std::size_t before = 0;
     server.Run([&](ServerCore&, ServerNet& net) { before = net.OpenConnections(); });
     if (!link.Connect(server.HostPort())) return false;
-    return WaitFor([&] {
+    return WaitUntil([&] {
       std::size_t open = 0;
       server.Run([&](ServerCore&, ServerNet& net) { open = net.OpenConnections(); });
       return open > before;
@@ -110,10 +97,10 @@ TEST_F(HostLinkTest, ViewAsksForTheConsoleAndClosingReportsTheLinksLeft) {
     });
   });
   ASSERT_TRUE(host.SendRaw("VIEW"));
-  EXPECT_TRUE(WaitFor([&] { return views == 1; }));
+  EXPECT_TRUE(WaitUntil([&] { return views == 1; }));
 
   host.Disconnect();
-  ASSERT_TRUE(WaitFor([&] { return ends == 1; }));
+  ASSERT_TRUE(WaitUntil([&] { return ends == 1; }));
   EXPECT_TRUE(lastNoUsers);
   EXPECT_EQ(lastLinksLeft, 0u);
   EXPECT_EQ(views, 1);

@@ -28,17 +28,6 @@ std::size_t FileSize(std::size_t defaultMb) {
   return (mb ? std::strtoul(mb, nullptr, 10) : defaultMb) * 1024 * 1024;
 }
 
-// Polls `done` until it holds or five seconds pass (waiting for a positive event).
-template <typename Predicate>
-bool WaitFor(Predicate done) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  return true;
-}
-
 class RelayTest : public ::testing::Test {
  protected:
   // Offers a file from `sender` to `receiver` and connects both relay sides: the receiver's
@@ -141,8 +130,8 @@ TEST_F(RelayTest, RelayPortsCloseAfterATransferAndOpenAgainOnTheSameNumbers) {
     upload.Disconnect();
     download.Disconnect();
     // Both sides have ended: the server stops listening on both relay ports.
-    EXPECT_TRUE(WaitFor([&] { return !probe.Connect(server.RelaySenderPort()); }));
-    EXPECT_TRUE(WaitFor([&] { return !probe.Connect(server.RelayReceiverPort()); }));
+    EXPECT_TRUE(WaitUntil([&] { return !probe.Connect(server.RelaySenderPort()); }));
+    EXPECT_TRUE(WaitUntil([&] { return !probe.Connect(server.RelayReceiverPort()); }));
   }
 }
 

@@ -8,6 +8,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <thread>
+
 #include "common/jconvert.h"
 #include "common/sjistext.h"
 
@@ -40,6 +42,15 @@ std::string Shown(std::string_view sjis) { return SjisToUtf8(sjis); }
 }  // namespace
 
 std::string Sj(std::string_view utf8) { return Utf8ToSjis(utf8); }
+
+bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds wait) {
+  const auto deadline = Clock::now() + wait;
+  while (!done()) {
+    if (Clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return true;
+}
 
 TestClient::~TestClient() { Disconnect(); }
 

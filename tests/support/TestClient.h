@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,6 +25,10 @@ namespace novalune::test {
 
 // Shift-JIS of a UTF-8 literal, for Japanese text in tests.
 std::string Sj(std::string_view utf8);
+
+// Polls `done` until it holds or `wait` runs out: for an event that is expected to happen
+// but leaves nothing on a test connection to wait for (a port closing, a signal emitted).
+bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds wait = std::chrono::seconds(5));
 
 class TestClient {
  public:

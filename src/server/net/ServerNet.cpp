@@ -516,12 +516,10 @@ void ServerNet::Send(ConnId conn, std::string_view bytes) {
   Connection* c = Find(conn);
   if (!c || c->dropping || bytes.empty()) return;
   Enqueue(conn, *c, bytes.data(), bytes.size());
-  if (c->Queued() > limits_.maxQueue && !WriteQueue(*c)) {
+  // Over the limit even after writing what the socket takes now: a peer that does not read
+  // is disconnected, not buffered without end.
+  if (c->Queued() > limits_.maxQueue && (!WriteQueue(*c) || c->Queued() > limits_.maxQueue)) {
     PeerGone(conn);
-    return;
-  }
-  if (c->Queued() > limits_.maxQueue) {
-    PeerGone(conn);  // a peer that does not read is disconnected, not buffered without end
     return;
   }
   ScheduleSettle();
