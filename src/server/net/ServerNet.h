@@ -5,7 +5,8 @@
 // Sockets are raw non-blocking descriptors in one epoll set that the Qt event
 // loop watches through a single notifier: per connection only a small record
 // and an output queue. Whatever the engine sends during one round of events is
-// gathered per connection and written with one send() when the round ends.
+// gathered per connection and written with one send() when the round ends (or
+// earlier, once the round has gathered a few MiB).
 #pragma once
 
 #include <QObject>
