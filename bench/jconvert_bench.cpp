@@ -31,19 +31,21 @@ struct Word {
   const char* wide;
 };
 
-const std::vector<const char*> kHiragana = {"こんにちは", "ありがとう", "よろしく", "おつかれさま", "です", "ます",
-                                            "ね", "よ", "けど", "から", "それは", "ちょっと", "まって", "いいね",
-                                            "なるほど", "そうだね", "また", "あした", "の", "が", "を", "に"};
-const std::vector<const char*> kKanji = {"今日", "明日", "部屋", "会議", "時間", "東京", "大阪", "天気", "仕事",
-                                         "映画", "電車", "遅延", "新幹線", "日本語", "漢字", "変換", "確認",
-                                         "予定", "参加", "了解", "週末", "連絡", "写真", "(笑)"};
+const std::vector<const char*> kHiragana = {
+    "こんにちは", "ありがとう", "よろしく", "おつかれさま", "です",   "ます",   "ね",       "よ",
+    "けど",       "から",       "それは",   "ちょっと",     "まって", "いいね", "なるほど", "そうだね",
+    "また",       "あした",     "の",       "が",           "を",     "に"};
+const std::vector<const char*> kKanji = {"今日", "明日", "部屋", "会議", "時間",   "東京",   "大阪", "天気",
+                                         "仕事", "映画", "電車", "遅延", "新幹線", "日本語", "漢字", "変換",
+                                         "確認", "予定", "参加", "了解", "週末",   "連絡",   "写真", "(笑)"};
 const std::vector<const char*> kKatakana = {"チャット", "サーバー", "ファイル", "メッセージ", "パスワード",
-                                            "ゲーム", "コーヒー", "データ", "アイコン", "ダウンロード"};
-const std::vector<const char*> kAscii = {"OK", "lol", "http://example.com/", "IRC", "PC", "www", "2026",
-                                         "10:30", "orz", "^^", "Linux", "mp3", "#ROOM", "bye"};
-const std::vector<Word> kHalfWidth = {{"ﾜﾛﾀ", "ワロタ"},       {"ｶﾞﾝﾊﾞﾚ", "ガンバレ"}, {"ﾊﾟｿｺﾝ", "パソコン"},
-                                      {"ｷﾀｰ", "キター"},       {"ﾃﾞｰﾀ", "データ"},     {"ｵﾂｶﾚ", "オツカレ"},
-                                      {"ﾁｬｯﾄ", "チャット"},     {"ｳﾞｧｲｵﾘﾝ", "ヴァイオリン"}};
+                                            "ゲーム",   "コーヒー", "データ",   "アイコン",   "ダウンロード"};
+const std::vector<const char*> kAscii = {
+    "OK",    "lol", "http://example.com/", "IRC", "PC", "www", "2026", "10:30", "orz", "^^", "Linux", "mp3",
+    "#ROOM", "bye"};
+const std::vector<Word> kHalfWidth = {{"ﾜﾛﾀ", "ワロタ"},    {"ｶﾞﾝﾊﾞﾚ", "ガンバレ"},     {"ﾊﾟｿｺﾝ", "パソコン"},
+                                      {"ｷﾀｰ", "キター"},    {"ﾃﾞｰﾀ", "データ"},         {"ｵﾂｶﾚ", "オツカレ"},
+                                      {"ﾁｬｯﾄ", "チャット"}, {"ｳﾞｧｲｵﾘﾝ", "ヴァイオリン"}};
 const std::vector<const char*> kPunctuation = {"。", "、", "！", "？", "「", "」", "　", "…", "♪", "!", "?"};
 const std::vector<const char*> kNicks = {"taro", "hanako", "はなこ", "ジロウ", "guest42", "山田"};
 
@@ -227,8 +229,10 @@ void RegisterAll() {
   auto iconvEncode = [](std::string_view in, std::string& out) { encoder.Append(in, out); };
   auto iconvDecode = [](std::string_view in, std::string& out) { decoder.Append(in, out); };
 
-  benchmark::RegisterBenchmark("Encode/novalune/mixed", [&c, ours](benchmark::State& s) { RunBlock(s, c.mixed, ours); });
-  benchmark::RegisterBenchmark("Encode/novalune/wide", [&c, ours](benchmark::State& s) { RunBlock(s, c.wide, ours); });
+  benchmark::RegisterBenchmark("Encode/novalune/mixed",
+                               [&c, ours](benchmark::State& s) { RunBlock(s, c.mixed, ours); });
+  benchmark::RegisterBenchmark("Encode/novalune/wide",
+                               [&c, ours](benchmark::State& s) { RunBlock(s, c.wide, ours); });
   benchmark::RegisterBenchmark("Encode/iconv/wide",
                                [&c, iconvEncode](benchmark::State& s) { RunBlock(s, c.wide, iconvEncode); });
   benchmark::RegisterBenchmark("Decode/novalune/wide",
@@ -283,7 +287,9 @@ class RatioReporter : public benchmark::ConsoleReporter {
                   ours / theirs);
     }
     const double mixed = rates_["Encode/novalune/mixed"];
-    if (mixed > 0) std::printf("  %-12s novalune %8.1f  (half-width kana kept, widened on the fly)\n", "Encode mixed", mixed / 1e6);
+    if (mixed > 0)
+      std::printf("  %-12s novalune %8.1f  (half-width kana kept, widened on the fly)\n", "Encode mixed",
+                  mixed / 1e6);
     std::printf("Corpus: %zu bytes mixed, %zu bytes wide, %zu lines.\n", TheCorpus().mixed.size(),
                 TheCorpus().wide.size(), TheCorpus().wideLines.size());
   }

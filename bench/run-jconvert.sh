@@ -6,4 +6,7 @@ cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh build bench
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DNOVALUNE_BENCH=ON -DNOVALUNE_TESTS=OFF >/dev/null
 cmake --build build-bench --target jconvert_bench
-exec ./build-bench/jconvert_bench --benchmark_repetitions=3 --benchmark_report_aggregates_only=true "$@"
+# Repetitions in random order, medians reported: the machine is shared, so
+# only ratios taken in one run mean anything.
+exec ./build-bench/jconvert_bench --benchmark_repetitions=9 --benchmark_enable_random_interleaving=true \
+  --benchmark_min_time=0.2 --benchmark_report_aggregates_only=true "$@"

@@ -54,7 +54,8 @@ void CheckCommandCut(std::string_view text) {
     Check(joined == text, "CommandCut fields do not make up the text");
   } else {
     // Text after the tenth blank is dropped.
-    Check(text.substr(0, joined.size() + 1) == joined + ' ', "CommandCut fields are not the text's first words");
+    Check(text.substr(0, joined.size() + 1) == joined + ' ',
+          "CommandCut fields are not the text's first words");
   }
 }
 
@@ -64,7 +65,8 @@ void CheckCommandCutNo(std::string_view text, int n) {
   const std::size_t blanks = CountBlanks(text);
   if (blanks == 0) {
     Check(param[0] == text, "text without blank is not field 0", n);
-    for (std::size_t k = 1; k < param.size(); ++k) Check(param[k].empty(), "field after a blank-free text", n);
+    for (std::size_t k = 1; k < param.size(); ++k)
+      Check(param[k].empty(), "field after a blank-free text", n);
     return;
   }
   const auto last = static_cast<std::size_t>(n < 1 ? 1 : n > 10 ? 10 : n) - 1;
@@ -81,7 +83,8 @@ void CheckCommandCutNo(std::string_view text, int n) {
   }
   joined += param[last];
   Check(joined == text, "CommandCutNo fields do not make up the text", n);
-  if (words < last) Check(param[last].find(' ') == std::string::npos, "short text left a blank in the rest", n);
+  if (words < last)
+    Check(param[last].find(' ') == std::string::npos, "short text left a blank in the rest", n);
 }
 
 }  // namespace

@@ -23,7 +23,9 @@ void Check(bool ok, const char* what) {
   if (!ok) Fail(what);
 }
 
-bool IsHankaku(unsigned char c) { return c >= 0xA1 && c <= 0xDF; }
+bool IsHankaku(unsigned char c) {
+  return c >= 0xA1 && c <= 0xDF;
+}
 
 // Valid Shift-JIS made from the input: ASCII without ESC, half-width katakana
 // when `hankaku`, and double-byte characters with a valid lead and trail.
@@ -72,7 +74,8 @@ void CheckRoundTrips(std::string_view data) {
   Check(jis.find("\x1B(B") == std::string::npos, "encoder wrote ESC ( B");
   const std::string line = plain + "\r\n";
   const std::string jisLine = SjisToJis(line);
-  Check(jisLine.size() >= 2 && jisLine.compare(jisLine.size() - 2, 2, "\r\n") == 0, "line does not end in CR LF");
+  Check(jisLine.size() >= 2 && jisLine.compare(jisLine.size() - 2, 2, "\r\n") == 0,
+        "line does not end in CR LF");
   Check(JisToSjis(jisLine) == line, "valid line does not come back");
 
   // Half-width katakana come back full-width; encoding that again changes nothing.

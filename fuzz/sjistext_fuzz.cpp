@@ -51,7 +51,11 @@ bool WellFormedUtf8(std::string_view s) {
   std::size_t i = 0;
   while (i < s.size()) {
     const auto c = static_cast<unsigned char>(s[i]);
-    std::size_t length = c < 0x80 ? 1 : c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
+    std::size_t length = c < 0x80                 ? 1
+                         : c >= 0xC2 && c <= 0xDF ? 2
+                         : c >= 0xE0 && c <= 0xEF ? 3
+                         : c >= 0xF0 && c <= 0xF4 ? 4
+                                                  : 0;
     if (length == 0 || s.size() - i < length) return false;
     for (std::size_t k = 1; k < length; ++k) {
       if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;

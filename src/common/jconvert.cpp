@@ -29,7 +29,9 @@ constexpr std::uint8_t kHandakuten = 0xDF;
 // Shown for a byte that is not half-width katakana: the full-width question mark.
 constexpr BytePair kNotHankaku = {0x21, 0x29};
 
-constexpr bool IsHankaku(std::uint8_t c) { return c >= 0xA1 && c <= 0xDF; }
+constexpr bool IsHankaku(std::uint8_t c) {
+  return c >= 0xA1 && c <= 0xDF;
+}
 
 constexpr bool IsSymbolRow(std::uint8_t h) {
   return h <= 0xA5 || h == 0xB0 || h == kDakuten || h == kHandakuten;
@@ -39,9 +41,9 @@ constexpr bool IsSymbolRow(std::uint8_t h) {
 // no data-dependent branches. The tables hold exactly the results of the
 // arithmetic for every byte value (8-bit wrap-around included).
 struct SjisTables {
-  std::uint8_t leadJ1[256];   // 2 x (s1 - 0x70) or 2 x (s1 - 0xB0)
-  std::uint8_t trailJ2[256];  // s2 - 0x1F, s2 - 0x20 or s2 - 0x7E
-  std::uint8_t trailDec[256]; // 1 when s2 <= 0x9E: the first byte drops by one
+  std::uint8_t leadJ1[256];    // 2 x (s1 - 0x70) or 2 x (s1 - 0xB0)
+  std::uint8_t trailJ2[256];   // s2 - 0x1F, s2 - 0x20 or s2 - 0x7E
+  std::uint8_t trailDec[256];  // 1 when s2 <= 0x9E: the first byte drops by one
 };
 
 struct JisTables {
@@ -209,7 +211,9 @@ inline std::uint64_t BlockEscBits(__m128i v) {
       static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8(kEsc)))));
 }
 
-inline std::uint64_t BlockEscBits(const unsigned char* at) { return BlockEscBits(LoadBlock(at)); }
+inline std::uint64_t BlockEscBits(const unsigned char* at) {
+  return BlockEscBits(LoadBlock(at));
+}
 #endif
 
 // Bit t set when in[from + t] is ESC, for t < end - from (at most a window).
@@ -254,7 +258,8 @@ inline void ConvertRun(const unsigned char* in, std::size_t from, std::size_t to
 // One call of the decoder.
 class JisDecoder {
  public:
-  JisDecoder(std::string_view text) : in_(reinterpret_cast<const unsigned char*>(text.data())), n_(text.size()) {}
+  JisDecoder(std::string_view text)
+      : in_(reinterpret_cast<const unsigned char*>(text.data())), n_(text.size()) {}
 
   void Run(Writer& w) {
     while (at_ < n_) {
@@ -276,7 +281,7 @@ class JisDecoder {
     const std::uint64_t escs = EscBits(in_, from, end);
     while (at_ < end) {
       std::uint64_t bits = escs >> (at_ - from);
-      if (kanji_) bits &= 0x5555555555555555ULL;   // only an ESC in first place of a pair
+      if (kanji_) bits &= 0x5555555555555555ULL;    // only an ESC in first place of a pair
       if (afterEscape_) bits &= ~std::uint64_t{1};  // the byte right after an escape is data
       if (bits == 0) return RestOfWindow(end, out);
       const std::size_t esc = at_ + static_cast<std::size_t>(std::countr_zero(bits));

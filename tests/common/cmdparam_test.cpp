@@ -10,7 +10,9 @@ namespace novalune {
 namespace {
 
 // The ten fields as a vector, so a whole split is checked in one assertion.
-std::vector<std::string> Fields(const CmdParam& param) { return {param.begin(), param.end()}; }
+std::vector<std::string> Fields(const CmdParam& param) {
+  return {param.begin(), param.end()};
+}
 
 std::vector<std::string> Expect(std::vector<std::string> first) {
   first.resize(10);
@@ -61,8 +63,7 @@ TEST(CommandCutTest, TextAfterTheTenthBlankIsDropped) {
   EXPECT_EQ(Cut("0 1 2 3 4 5 6 7 8 9"), Expect({"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"}));
   EXPECT_EQ(Cut("0 1 2 3 4 5 6 7 8 9 10 11"), Expect({"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"}));
   // The tenth word is cut at its own next blank.
-  EXPECT_EQ(Cut("0 1 2 3 4 5 6 7 8 nine ten"),
-            Expect({"0", "1", "2", "3", "4", "5", "6", "7", "8", "nine"}));
+  EXPECT_EQ(Cut("0 1 2 3 4 5 6 7 8 nine ten"), Expect({"0", "1", "2", "3", "4", "5", "6", "7", "8", "nine"}));
   EXPECT_EQ(Cut("0 1 2 3 4 5 6 7 8 9 "), Expect({"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"}));
 }
 
@@ -109,7 +110,8 @@ TEST(CommandCutNoTest, OneKeepsTheWholeText) {
 TEST(CommandCutNoTest, OutOfRangeNIsClamped) {
   EXPECT_EQ(CutNo("a b c", 0), Expect({"a b c"}));
   EXPECT_EQ(CutNo("a b c", -3), Expect({"a b c"}));
-  EXPECT_EQ(CutNo("0 1 2 3 4 5 6 7 8 9 10", 11), Expect({"0", "1", "2", "3", "4", "5", "6", "7", "8", "9 10"}));
+  EXPECT_EQ(CutNo("0 1 2 3 4 5 6 7 8 9 10", 11),
+            Expect({"0", "1", "2", "3", "4", "5", "6", "7", "8", "9 10"}));
 }
 
 TEST(CommandCutNoTest, ShiftJisBytesAreNeverBlanks) {

@@ -24,7 +24,8 @@ using namespace std::string_literals;
 // reports any read past the end (std::string would hide it behind its NUL).
 class HeapBytes {
  public:
-  explicit HeapBytes(std::string_view bytes) : size_(bytes.size()), data_(new char[bytes.size() + (bytes.empty() ? 1 : 0)]) {
+  explicit HeapBytes(std::string_view bytes)
+      : size_(bytes.size()), data_(new char[bytes.size() + (bytes.empty() ? 1 : 0)]) {
     std::memcpy(data_.get(), bytes.data(), bytes.size());
   }
   std::string_view view() const { return {data_.get(), size_}; }
@@ -71,8 +72,12 @@ std::string Bytes(std::initializer_list<int> values) {
   return s;
 }
 
-bool IsValidLead(int b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
-bool IsValidTrail(int b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
+bool IsValidLead(int b) {
+  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+bool IsValidTrail(int b) {
+  return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
+}
 
 // --- Encoding -------------------------------------------------------------
 
@@ -95,14 +100,20 @@ TEST(SjisToJisTest, StringEndingInKanjiModeGetsNoClosingEscape) {
 
 TEST(SjisToJisTest, MixedLineSwitchesModesAtEveryBoundary) {
   // "aあいb漢x" + CR LF: one Kanji run per stretch of Japanese, left with ESC ( J.
-  const std::string sjis = "a\x82\xA0\x82\xA2" "b\x8A\xBF" "x\r\n";
+  const std::string sjis =
+      "a\x82\xA0\x82\xA2"
+      "b\x8A\xBF"
+      "x\r\n";
   const std::string jis = "a\x1B$B\x24\x22\x24\x24\x1B(Jb\x1B$B\x34\x41\x1B(Jx\r\n";
   EXPECT_EQ(SjisToJis(sjis), jis);
   EXPECT_EQ(Utf8OfJis(jis), "aあいb漢x\r\n");
 }
 
 TEST(SjisToJisTest, NeverWritesEscapeToAscii) {
-  const std::string jis = SjisToJis("\x82\xA0" "a\xB1" "b\x8A\xBF\r\n");
+  const std::string jis = SjisToJis(
+      "\x82\xA0"
+      "a\xB1"
+      "b\x8A\xBF\r\n");
   EXPECT_EQ(jis.find("\x1B(B"), std::string::npos);
   EXPECT_EQ(jis, "\x1B$B\x24\x22\x1B(Ja\x1B$B\x25\x22\x1B(Jb\x1B$B\x34\x41\x1B(J\r\n");
 }
@@ -119,7 +130,9 @@ TEST(SjisToJisTest, LongInputGrowsTheOutputAsNeeded) {
   std::string sjis;
   std::string expected;
   for (int i = 0; i < 5000; ++i) {
-    sjis += "\xB1" "a";
+    sjis +=
+        "\xB1"
+        "a";
     expected += "\x1B$B\x25\x22\x1B(Ja";
   }
   EXPECT_EQ(SjisToJis(sjis), expected);
@@ -261,8 +274,8 @@ TEST(HankakuTest, VoicingMarksFoldOnlyIntoLettersThatHaveVoicedForms) {
 }
 
 TEST(HankakuTest, ExamplesOfTheWireFormat) {
-  EXPECT_EQ(SjisToJis("\xB6\xDE"), "\x1B$B\x25\x2C");          // ｶﾞ is ガ
-  EXPECT_EQ(SjisToJis("\xCA\xDF"), "\x1B$B\x25\x51");          // ﾊﾟ is パ
+  EXPECT_EQ(SjisToJis("\xB6\xDE"), "\x1B$B\x25\x2C");  // ｶﾞ is ガ
+  EXPECT_EQ(SjisToJis("\xCA\xDF"), "\x1B$B\x25\x51");  // ﾊﾟ is パ
   EXPECT_EQ(SjisToJis("\xB6\xDE\r\n"), "\x1B$B\x25\x2C\x1B(J\r\n");
   // Half-width and double-byte characters share one Kanji run.
   EXPECT_EQ(SjisToJis("\xB1\x82\xA0"), "\x1B$B\x25\x22\x24\x22");
@@ -329,8 +342,12 @@ TEST(JisToSjisTest, AcceptsTheOtherCommonEscapes) {
 }
 
 TEST(JisToSjisTest, UnknownEscapeKeepsTheModeAndDropsThreeBytes) {
-  EXPECT_EQ(JisToSjis("a\x1B" "xyb"), "ab");
-  EXPECT_EQ(JisToSjis("\x1B$B\x24\x22\x1B" "xy\x24\x24"), "\x82\xA0\x82\xA2");
+  EXPECT_EQ(JisToSjis("a\x1B"
+                      "xyb"),
+            "ab");
+  EXPECT_EQ(JisToSjis("\x1B$B\x24\x22\x1B"
+                      "xy\x24\x24"),
+            "\x82\xA0\x82\xA2");
 }
 
 TEST(JisToSjisTest, ByteRightAfterAnEscapeIsNeverAnotherEscape) {
@@ -450,7 +467,7 @@ TEST(LongInputTest, EscapesAndPairsAtEveryOffsetOfLongInput) {
         sjis += "\x82\xA0";
       }
       ASSERT_EQ(JisToSjis(HeapBytes(jis).view()), sjis) << prefix << ' ' << pairs;
-      ASSERT_EQ(JisToSjis(HeapBytes(jis + "\x24").view()), sjis) << prefix << ' ' << pairs;  // cut pair
+      ASSERT_EQ(JisToSjis(HeapBytes(jis + "\x24").view()), sjis) << prefix << ' ' << pairs;   // cut pair
       ASSERT_EQ(JisToSjis(HeapBytes(jis + "\x1B(").view()), sjis) << prefix << ' ' << pairs;  // cut escape
       ASSERT_EQ(JisToSjis(HeapBytes(jis + "\x1B(Jb\r\n").view()), sjis + "b\r\n") << prefix << ' ' << pairs;
       ASSERT_EQ(SjisToJis(HeapBytes(sjis + "b\r\n").view()), jis + "\x1B(Jb\r\n") << prefix << ' ' << pairs;

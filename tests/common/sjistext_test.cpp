@@ -42,7 +42,10 @@ TEST(AsciiUpperTest, NeverTouchesATrailByte) {
   EXPECT_EQ(AsciiUpper(kDi), kDi);
   EXPECT_EQ(AsciiUpper("x" + kDi + "y" + kShi + "z"), "X" + kDi + "Y" + kShi + "Z");
   // Half-width katakana are single bytes: the letter after one is folded.
-  EXPECT_EQ(AsciiUpper("\xB1" "a"), "\xB1" "A");
+  EXPECT_EQ(AsciiUpper("\xB1"
+                       "a"),
+            "\xB1"
+            "A");
   // A lead at the very end has no trail to skip.
   const HeapBytes cut("b\x83");
   EXPECT_EQ(AsciiUpper(cut.view()), "B\x83");
@@ -72,7 +75,19 @@ TEST(EqualsNoCaseTest, DifferentJapaneseCharactersNeverMatch) {
 }
 
 TEST(EqualsNoCaseTest, AgreesWithComparingAsciiUpperResults) {
-  const std::string samples[] = {"a", "A", kDi, kA, kShi, kSan, "\xB1", "b\x83", "B\x83", "\x83" "b", "\x83" "B"};
+  const std::string samples[] = {"a",
+                                 "A",
+                                 kDi,
+                                 kA,
+                                 kShi,
+                                 kSan,
+                                 "\xB1",
+                                 "b\x83",
+                                 "B\x83",
+                                 "\x83"
+                                 "b",
+                                 "\x83"
+                                 "B"};
   for (const auto& a : samples) {
     for (const auto& b : samples) {
       EXPECT_EQ(EqualsNoCase(a, b), AsciiUpper(a) == AsciiUpper(b)) << a << " / " << b;
@@ -81,7 +96,9 @@ TEST(EqualsNoCaseTest, AgreesWithComparingAsciiUpperResults) {
 }
 
 TEST(ZenkakuSpaceTest, RecognisesTheFullWidthSpaceOnlyWhereItStarts) {
-  const std::string text = "a\x81\x40" "b";
+  const std::string text =
+      "a\x81\x40"
+      "b";
   EXPECT_FALSE(IsZenkakuSpace(text, 0));
   EXPECT_TRUE(IsZenkakuSpace(text, 1));
   EXPECT_FALSE(IsZenkakuSpace(text, 2));
@@ -144,9 +161,13 @@ TEST(Utf8Test, UnconvertibleCharacterBecomesOneQuestionMark) {
   // 𠮷 (four UTF-8 bytes) has no code in CP932.
   EXPECT_EQ(Utf8ToSjis("a𠮷b"), "a?b");
   // Broken UTF-8: each bad byte is one '?'.
-  EXPECT_EQ(Utf8ToSjis("a\xFF\xC3" "b"), "a??b");
+  EXPECT_EQ(Utf8ToSjis("a\xFF\xC3"
+                       "b"),
+            "a??b");
   // An unassigned double-byte code is one '?', its trail not read as ASCII.
-  EXPECT_EQ(SjisToUtf8("a\x85\x40" "b"), "a?b");
+  EXPECT_EQ(SjisToUtf8("a\x85\x40"
+                       "b"),
+            "a?b");
   // A lead byte cut off at the end.
   const HeapBytes cut("ab\x82");
   EXPECT_EQ(SjisToUtf8(cut.view()), "ab?");
