@@ -42,12 +42,14 @@ std::string WithoutLineBreaks(std::string_view text) {
 }  // namespace
 
 void ClientCore::RoomIn(std::string_view room, std::string_view password) {
+  // Copies first: the arguments may be views of RoomName and RoomPass.
   std::string name(room);
+  const std::string pass(password);
   if (name.empty()) name = "#ROOM";
   if (name.front() != '#') name = "#" + name;
   if (!joinRoom_.empty() && joinRoom_ != name) CommandSend(Fmt(line::kPart, {joinRoom_}));
   roomName_ = name;
-  roomPass_ = password;
+  roomPass_ = pass;
   if (roomPass_.empty()) {
     CommandSend(Fmt(line::kJoin, {roomName_}));
   } else {
@@ -125,8 +127,7 @@ std::string ClientCore::MemoSend(const std::string& text) {
 
 void ClientCore::MenuRoomIn(std::string_view room, std::string_view password) {
   roomName_ = room;
-  const std::string name = roomName_;
-  RoomIn(name, password);
+  RoomIn(roomName_, password);
 }
 
 void ClientCore::MenuRoomOut() {

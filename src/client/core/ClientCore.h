@@ -103,7 +103,8 @@ class ClientCore : public ClientNetEvents {
   // picture, empty when there is none.
   void MemberIconFetched(const std::string& nick, const std::string& picture);
 
-  // User commands.
+  // User commands. Those behind a dialog take its values: the window runs the
+  // dialog and calls them on OK only (Cancel changes nothing).
   void RoomIn(std::string_view room, std::string_view password);
   void RoomOut();
   void MenuJoin(const ConnectRequest& request);

@@ -1,0 +1,379 @@
+// The main window's construction: parts, menus, tool bars, companions, and
+// the start-up reading of the settings.
+#include "client/ui/ChatForm.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QUrl>
+#include <QHBoxLayout>
+#include <QHostAddress>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QNetworkInterface>
+#include <QProcess>
+#include <QSoundEffect>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "client/core/ClientSettings.h"
+#include "client/display/DisplayFormat.h"
+#include "client/ui/ChatFormTexts.h"
+#include "client/ui/ChatTreeView.h"
+#include "common/sjistext.h"
+#include "settings/ClientDialogs.h"
+
+namespace novalune::ui {
+
+namespace {
+
+QString Ui(const char* utf8) { return QString::fromUtf8(utf8); }
+
+constexpr int kListViewWidth = 140;
+
+// MemoURLClick after the consent: the address goes to the desktop.
+void OpenAddress(const std::string& address) { QDesktopServices::openUrl(QUrl(display::FromSjis(address))); }
+
+constexpr int kWavListWidth = 110;
+constexpr int kMinPaneWidth = 50;
+
+QAction* ToolAction(QToolBar* bar, const char* hint, const char* name) {
+  QAction* action = bar->addAction(Ui(hint));
+  action->setToolTip(Ui(hint));
+  action->setObjectName(QString::fromLatin1(name));
+  return action;
+}
+
+QToolButton* LowerButton(QWidget* parent, QStyle::StandardPixmap icon, const char* hint, const char* name) {
+  auto* button = new QToolButton(parent);
+  button->setIcon(parent->style()->standardIcon(icon));
+  button->setToolTip(Ui(hint));
+  button->setObjectName(QString::fromLatin1(name));
+  button->setAutoRaise(true);
+  return button;
+}
+
+QLineEdit* ReadOnlyField(QWidget* parent, const char* hint, const char* name, int width) {
+  auto* field = new QLineEdit(parent);
+  field->setReadOnly(true);
+  field->setToolTip(Ui(hint));
+  field->setObjectName(QString::fromLatin1(name));
+  field->setFixedWidth(width);
+  return field;
+}
+
+}  // namespace
+
+TZKWChatForm::TZKWChatForm(ChatFormSetup setup, QWidget* parent)
+    : QMainWindow(parent),
+      setup_(std::move(setup)),
+      httpGate_([this](const std::string& question) { return ShowClientMessage(question, client::kQuestion) == 1; }) {
+  setObjectName("ZKWChatForm");
+  if (!setup_.localAddress.empty()) net_.SetLocalAddress(QHostAddress(QString::fromStdString(setup_.localAddress)));
+  core_ = std::make_unique<client::ClientCore>(net_, *this, setup_.ports);
+  net_.SetEvents(core_.get());
+  BuildParts();
+  BuildMenus();
+  BuildPopupMenu();
+  BuildCompanions();
+  resize(960, 600);
+  QCoreApplication::instance()->installEventFilter(this);
+  StartUp();
+}
+
+TZKWChatForm::~TZKWChatForm() {
+  QCoreApplication::instance()->removeEventFilter(this);
+  // The engine's member list calls back into this window while it empties.
+  core_->Members().SetObserver(nullptr);
+  net_.SetEvents(nullptr);
+}
+
+void TZKWChatForm::BuildParts() {
+  BuildToolBar1();
+  addToolBarBreak();
+  IconBar = addToolBar(QStringLiteral("IconBar"));
+  IconBar->setObjectName("IconBar");
+  IconBar->setMovable(false);
+  IconBar->hide();
+
+  auto* central = new QWidget(this);
+  auto* layout = new QVBoxLayout(central);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  Splitter = new QSplitter(Qt::Horizontal, central);
+  Splitter->setObjectName("Splitter");
+  Splitter->setChildrenCollapsible(false);
+  ListView = new TChatTreeView(core_->Members(), Splitter);
+  ListView->setMinimumWidth(kMinPaneWidth);
+  WavListBox = new QListWidget(Splitter);
+  WavListBox->setObjectName("WavListBox");
+  WavListBox->setMinimumWidth(kMinPaneWidth);
+  WavListBox->hide();
+  Memo = new display::TChatDisplay(Splitter);
+  Memo->setObjectName("Memo");
+  Memo->SetAddressHandler([this](const std::string& address) {
+    if (httpGate_.MayAccessOutside(SysText(settings::text::kHttpAskUrl))) {
+      OpenAddress(address);
+    }
+  });
+  Splitter->addWidget(ListView);
+  Splitter->addWidget(WavListBox);
+  Splitter->addWidget(Memo);
+  Splitter->setStretchFactor(2, 1);
+  Splitter->setSizes({kListViewWidth, kWavListWidth, 700});
+  layout->addWidget(Splitter, 1);
+
+  StatusBar = new QStatusBar(central);
+  StatusBar->setObjectName("StatusBar");
+  StatusBar->setSizeGripEnabled(false);
+  StatusText = new QLabel(StatusBar);
+  StatusText->setStyleSheet(QStringLiteral("color: blue;"));
+  StatusBar->addWidget(StatusText, 1);
+  layout->addWidget(StatusBar);
+  BuildToolBar2();
+  layout->addWidget(ToolBar2);
+  setCentralWidget(central);
+}
+
+void TZKWChatForm::BuildToolBar1() {
+  ToolBar1 = addToolBar(QStringLiteral("ToolBar1"));
+  ToolBar1->setObjectName("ToolBar1");
+  ToolBar1->setMovable(false);
+  ToolBar1->setToolButtonStyle(Qt::ToolButtonTextOnly);
+  JoinBtn = ToolAction(ToolBar1, text::kJoinBtn, "JoinBtn");
+  CutBtn = ToolAction(ToolBar1, text::kCutBtn, "CutBtn");
+  ToolBar1->addSeparator();
+  RoomInBtn = ToolAction(ToolBar1, text::kRoomInBtn, "RoomInBtn");
+  RoomOutBtn = ToolAction(ToolBar1, text::kRoomOutBtn, "RoomOutBtn");
+  RoomListBtn = ToolAction(ToolBar1, text::kRoomListBtn, "RoomListBtn");
+  UserListBtn = ToolAction(ToolBar1, text::kUserListBtn, "UserListBtn");
+  ToolBar1->addSeparator();
+  AwayBtn = ToolAction(ToolBar1, text::kAwayBtn, "AwayBtn");
+  AwayBtn->setCheckable(true);
+  IconBtn = ToolAction(ToolBar1, text::kIconBtn, "IconBtn");
+  OpSvBtn = ToolAction(ToolBar1, text::kOpSvBtn, "OpSvBtn");
+  ServerViewBtn = ToolAction(ToolBar1, text::kServerViewBtn, "ServerViewBtn");
+  LogViewBtn = ToolAction(ToolBar1, text::kLogViewBtn, "LogViewBtn");
+  ToolBar1->addSeparator();
+  EditRoom = ReadOnlyField(ToolBar1, text::kEditRoom, "EditRoom", 110);
+  ToolBar1->addWidget(EditRoom);
+  EditMyIP = ReadOnlyField(ToolBar1, text::kEditMyIP, "EditMyIP", 110);
+  ToolBar1->addWidget(EditMyIP);
+
+  connect(JoinBtn, &QAction::triggered, this, [this] { MenuJoinClick(); });
+  connect(CutBtn, &QAction::triggered, this, [this] { MenuCutClick(); });
+  connect(RoomInBtn, &QAction::triggered, this, [this] { MenuRoomInClick(); });
+  connect(RoomOutBtn, &QAction::triggered, this, [this] { MenuRoomOutClick(); });
+  connect(RoomListBtn, &QAction::triggered, this, [this] { MenuRoomLookClick(); });
+  connect(UserListBtn, &QAction::triggered, this, [this] { MenuMemberLookClick(); });
+  connect(AwayBtn, &QAction::triggered, this, [this](bool down) { AwayBtnClick(down); });
+  connect(ServerViewBtn, &QAction::triggered, this, [this] { Command([this] { core_->ServerViewBtnClick(); }); });
+  connect(LogViewBtn, &QAction::triggered, this, [this] { displayCommands_->LogViewBtnClick(); });
+  // Icons (the icon dialog) and publication are not part of this program yet.
+  IconBtn->setEnabled(false);
+  OpSvBtn->setEnabled(false);
+}
+
+void TZKWChatForm::BuildToolBar2() {
+  ToolBar2 = new QWidget(centralWidget() ? centralWidget() : this);
+  ToolBar2->setObjectName("ToolBar2");
+  auto* row = new QHBoxLayout(ToolBar2);
+  row->setContentsMargins(2, 2, 2, 2);
+  row->setSpacing(1);
+  TalkBtn = LowerButton(ToolBar2, QStyle::SP_ArrowRight, text::kTalkBtn, "TalkBtn");
+  PrivateBtn = LowerButton(ToolBar2, QStyle::SP_MessageBoxInformation, text::kPrivateBtn, "PrivateBtn");
+  BeepBtn = LowerButton(ToolBar2, QStyle::SP_MediaVolume, text::kBeepBtn, "BeepBtn");
+  BeepFileBtn = LowerButton(ToolBar2, QStyle::SP_DialogOpenButton, text::kBeepFileBtn, "BeepFileBtn");
+  WavListBtn = LowerButton(ToolBar2, QStyle::SP_FileDialogDetailedView, text::kWavListBtn, "WavListBtn");
+  WavListBtn->setCheckable(true);
+  Edit = new QLineEdit(ToolBar2);
+  Edit->setObjectName("Edit");
+  MemoBtn = LowerButton(ToolBar2, QStyle::SP_FileDialogContentsView, text::kMemoBtn, "MemoBtn");
+  for (QWidget* part : {static_cast<QWidget*>(TalkBtn), static_cast<QWidget*>(PrivateBtn),
+                        static_cast<QWidget*>(BeepBtn), static_cast<QWidget*>(BeepFileBtn),
+                        static_cast<QWidget*>(WavListBtn)}) {
+    row->addWidget(part);
+  }
+  row->addWidget(Edit, 1);
+  row->addWidget(MemoBtn);
+
+  connect(Edit, &QLineEdit::returnPressed, this, [this] { TalkBtnClick(); });
+  connect(TalkBtn, &QToolButton::clicked, this, [this] { TalkBtnClick(); });
+  connect(PrivateBtn, &QToolButton::clicked, this, [this] { Command([this] { core_->PrivateBtnClick(); }); });
+  connect(BeepBtn, &QToolButton::clicked, this, [this] { Command([this] { core_->BeepBtnClick(); }); });
+  connect(WavListBtn, &QToolButton::toggled, this, [this](bool down) { WavListBtnClick(down); });
+  connect(MemoBtn, &QToolButton::clicked, this, [this] {
+    MemoWin->show();
+    MemoWin->raise();
+  });
+  // Choosing sound files belongs to the sound settings, not built yet.
+  BeepFileBtn->setEnabled(false);
+}
+
+void TZKWChatForm::BuildMenus() {
+  auto entry = [this](QMenu* menu, const char* caption, std::function<void()> handler) {
+    QAction* action = menu->addAction(Ui(caption));
+    if (handler) {
+      connect(action, &QAction::triggered, this, [handler = std::move(handler)] { handler(); });
+    } else {
+      action->setEnabled(false);  // belongs to a part of the program not built yet
+    }
+    return action;
+  };
+  QMenu* file = menuBar()->addMenu(Ui(text::kMenuFile));
+  MenuJoin = entry(file, text::kMenuJoin, [this] { MenuJoinClick(); });
+  MenuCut = entry(file, text::kMenuCut, [this] { MenuCutClick(); });
+  file->addSeparator();
+  entry(file, text::kMenuDspSvr, nullptr);
+  file->addSeparator();
+  entry(file, text::kMenuOpen, [this] { displayCommands_->MenuOpenClick(); });
+  entry(file, text::kMenuCls, [this] { displayCommands_->MenuClsClick(); });
+  entry(file, text::kMenuSave, [this] { displayCommands_->MenuSaveClick(); });
+  file->addSeparator();
+  entry(file, text::kMenuExit, [this] { MenuExitClick(); });
+
+  QMenu* view = menuBar()->addMenu(Ui(text::kMenuView));
+  MenuShowToolBar = entry(view, text::kMenuShowToolBar, [this] { SetViewToolBar(!GetViewToolBar()); });
+  MenuIconList = entry(view, text::kMenuIconList, [this] { SetViewIconList(!GetViewIconList()); });
+  MenuShowStatusBar = entry(view, text::kMenuShowStatusBar, [this] { SetViewStatusBar(!GetViewStatusBar()); });
+  MenuShowOnTop = entry(view, text::kMenuShowOnTop, [this] { SetViewOnTop(!GetViewOnTop()); });
+  MenuShowIcon = entry(view, text::kMenuShowIcon, [this] { SetShowIcon(!GetShowIcon()); });
+  for (QAction* option : {MenuShowToolBar, MenuIconList, MenuShowStatusBar, MenuShowOnTop, MenuShowIcon}) {
+    option->setCheckable(true);
+  }
+  view->addSeparator();
+  entry(view, text::kMenuShowOption, [this] { MenuShowOptionClick(); });
+
+  QMenu* settingsMenu = menuBar()->addMenu(Ui(text::kMenuSettings));
+  QMenu* fonts = settingsMenu->addMenu(Ui(text::kMenuFont));
+  for (int kind = 1; kind <= 4; ++kind) {
+    entry(fonts, text::kMenuFonts[kind - 1], [this, kind] { MenuSetFontClick(kind); });
+  }
+  entry(settingsMenu, text::kMenuSetBackColor, [this] { MenuSetBackColorClick(); });
+  settingsMenu->addSeparator();
+  entry(settingsMenu, text::kMenuReName, [this] { MenuReNameClick(); });
+  entry(settingsMenu, text::kMenuMessage, [this] { MenuMessageClick(); });
+  QMenu* folders = settingsMenu->addMenu(Ui(text::kMenuFolder));
+  entry(folders, text::kMenuWavDir, nullptr);
+  entry(settingsMenu, text::kMenuIcon, nullptr);
+  entry(settingsMenu, text::kMenuServerSet, nullptr);
+  entry(settingsMenu, text::kMenuICQSet, nullptr);  // no ICQ on this platform
+  entry(settingsMenu, text::kMenuProxy, [this] { MenuProxyClick(); });
+
+  QMenu* room = menuBar()->addMenu(Ui(text::kMenuRoom));
+  MenuRoomIn = entry(room, text::kMenuRoomIn, [this] { MenuRoomInClick(); });
+  MenuRoomOut = entry(room, text::kMenuRoomOut, [this] { MenuRoomOutClick(); });
+  MenuRoomLook = entry(room, text::kMenuRoomLook, [this] { MenuRoomLookClick(); });
+  MenuRoomTopic = entry(room, text::kMenuRoomTopic, [this] { MenuRoomTopicClick(); });
+  QMenu* member = menuBar()->addMenu(Ui(text::kMenuMember));
+  MenuMemberLook = entry(member, text::kMenuMemberLook, [this] { MenuMemberLookClick(); });
+  QMenu* history = menuBar()->addMenu(Ui(text::kMenuList));
+  entry(history, text::kMenuListURL, nullptr);
+  entry(history, text::kMenuUserHistory, nullptr);
+  QMenu* help = menuBar()->addMenu(Ui(text::kMenuHelp));
+  entry(help, text::kMenuContents, nullptr);  // no help file ships with the program
+  entry(help, text::kMenuHelplAbout, [this] { MenuHelplAboutClick(); });
+}
+
+void TZKWChatForm::BuildPopupMenu() {
+  PopupMenu = new QMenu(this);
+  PopupMenu->setObjectName("PopupMenu");
+  auto item = [this](const char* caption, const char* name) {
+    QAction* action = PopupMenu->addAction(Ui(caption));
+    action->setObjectName(QString::fromLatin1(name));
+    return action;
+  };
+  N8 = item(text::kN8, "N8");
+  PopupMenu->addSeparator();
+  MenuHost = item(text::kMenuHost, "MenuHost");
+  MenuKick = item(text::kMenuKick, "MenuKick");
+  PopupMenu->addSeparator();
+  MenuSend = item(text::kMenuSend, "MenuSend");
+  MenuSendRelay = item(text::kMenuSendRelay, "MenuSendRelay");
+  PopupMenu->addSeparator();
+  MenuUJoin = item(text::kMenuUJoin, "MenuUJoin");
+  connect(MenuHost, &QAction::triggered, this, [this] { Command([this] { core_->MenuHostClick(); }); });
+  connect(MenuKick, &QAction::triggered, this, [this] { Command([this] { core_->MenuKickClick(); }); });
+  connect(MenuUJoin, &QAction::triggered, this, [this] { Command([this] { core_->MenuUJoinClick(); }); });
+  connect(PopupMenu, &QMenu::aboutToShow, this, [this] { PopupMenuPopup(); });
+  // Private windows and file transfer are not part of this program yet.
+  N8->setEnabled(false);
+  MenuSend->setEnabled(false);
+  MenuSendRelay->setEnabled(false);
+  ListView->SetPopupMenu(PopupMenu);
+}
+
+void TZKWChatForm::BuildCompanions() {
+  LogView = new display::TLogViewForm(this);
+  LogView->Memo->SetAddressHandler([this](const std::string& address) {
+    if (httpGate_.MayAccessOutside(SysText(settings::text::kHttpAskUrl))) OpenAddress(address);
+  });
+  MemoWin = new display::TMemoForm(this);
+  MemoWin->SetSendHandler([this](const std::string& text) {
+    std::string kept = core_->MemoSend(text);
+    UpDateMenuItems();
+    return kept;
+  });
+  display::DisplayHooks hooks = setup_.displayHooks;
+  if (!hooks.askYesNo) {
+    hooks.askYesNo = [this](const std::string& question) {
+      return ShowClientMessage(question, client::kQuestion) == 1;
+    };
+  }
+  if (!hooks.playSound) hooks.playSound = [this](const std::string& path) { PlaySoundFile(path); };
+  displayCommands_ = std::make_unique<display::DisplayCommands>(*Memo, *LogView, hooks);
+
+  RoomList = new settings::TRoomListDlg(this);
+  UserList = new settings::TUserListDlg(this);
+  connect(RoomList, &settings::TRoomListDlg::JoinRequested, this,
+          [this](const std::string& room) { Command([this, room] { core_->MenuRoomIn(room, ""); }); });
+  connect(RoomList, &settings::TRoomListDlg::RefreshRequested, this, [this] { MenuRoomLookClick(); });
+  connect(UserList, &settings::TUserListDlg::JoinRequested, this,
+          [this](const std::string& room) { Command([this, room] { core_->MenuRoomIn(room, ""); }); });
+  connect(UserList, &settings::TUserListDlg::RefreshRequested, this, [this] { MenuMemberLookClick(); });
+
+  ActiveTimer = new QTimer(this);
+  ActiveTimer->setInterval(1000);
+  connect(ActiveTimer, &QTimer::timeout, this, [this] { ActiveTimerTimer(); });
+}
+
+// Creation: the working copies from the settings, then the engine's start.
+void TZKWChatForm::StartUp() {
+  httpGate_.SetSettings(settings::LoadHttpSettings());
+  options_ = display::ReadDspModeValues();
+  core_->SetEventSounds({options_.inBeep, options_.inFile, options_.outBeep, options_.outFile});
+  for (const std::string& name : LoadListFile(files::kWavFile)) WavListBox->addItem(display::FromSjis(name));
+  EditMyIP->setText(QString::fromStdString(MyAddress()));
+  core_->Start(client::ReadStartupValues());
+  client::PrivateTemplates& templates = core_->Members().Templates();
+  templates.defaultExt = ReadSettingString(keys::system::kSection, keys::system::kDefaultExt);
+  templates.autoSave = options_.autoSave;
+  core_->Members().UpdatePrivateAutoSave();
+}
+
+void TZKWChatForm::Command(const std::function<void()>& action) {
+  action();
+  UpDateMenuItems();
+}
+
+std::string TZKWChatForm::MyAddress() const {
+  if (!setup_.localAddress.empty()) return setup_.localAddress;
+  for (const QHostAddress& address : QNetworkInterface::allAddresses()) {
+    if (address.protocol() == QAbstractSocket::IPv4Protocol && !address.isLoopback()) {
+      return address.toString().toStdString();
+    }
+  }
+  return "127.0.0.1";
+}
+
+}  // namespace novalune::ui

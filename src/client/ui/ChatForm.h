@@ -1,0 +1,229 @@
+// TZKWChatForm: the client main window. It owns the engine (ClientCore) and
+// its Qt sockets, implements the engine's view (ClientView), and holds the
+// menus, tool bars, the member tree, the conversation display and the
+// companion windows. No protocol rule lives here: clicks become engine calls.
+#pragma once
+
+#include <QMainWindow>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "client/core/ClientCore.h"
+#include "client/display/DisplayCommands.h"
+#include "client/display/DspModeDlg.h"
+#include "client/display/MemoForm.h"
+#include "client/net/QtClientNet.h"
+#include "common/settings.h"
+#include "settings/ConnectionSettings.h"
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QSoundEffect;
+class QSplitter;
+class QStatusBar;
+class QTimer;
+class QToolBar;
+class QToolButton;
+
+namespace novalune::settings {
+class TRoomListDlg;
+class TUserListDlg;
+}  // namespace novalune::settings
+
+namespace novalune::ui {
+
+class TChatTreeView;
+
+// What the program start hands to the window; tests replace the parts that
+// would reach the desktop.
+struct ChatFormSetup {
+  client::ClientPorts ports{};
+  // The first command-line argument as given; one that begins with "/" is no address.
+  std::string firstArgument{};
+  // The machine's server marker exists.
+  std::function<bool()> localServerRunning{};
+  // Starts "<program> /SONLY" without waiting.
+  std::function<void()> startServerCopy{};
+  // ShowClientMessage; the default is the program's message box.
+  std::function<int(const std::string& text, int kind)> messageBox{};
+  // The log question, file dialogs, font and colour dialogs of the display.
+  display::DisplayHooks displayHooks{};
+  // Outgoing server connections leave from this address (tests on loopback).
+  std::string localAddress{};
+};
+
+class TZKWChatForm : public QMainWindow, public client::ClientView {
+  Q_OBJECT
+
+ public:
+  explicit TZKWChatForm(ChatFormSetup setup = {}, QWidget* parent = nullptr);
+  ~TZKWChatForm() override;
+
+  client::ClientCore& Core() { return *core_; }
+  display::TChatDisplay& Display() { return *Memo; }
+  bool FirstShowDone() const { return firstShowDone_; }
+  bool Minimized() const { return minimized_; }
+  int IdleCountdown() const { return idleCountdown_; }
+  const display::DspModeValues& Options() const { return options_; }
+
+  // ClientView.
+  void DspMessage(int style, const std::string& text) override;
+  int ShowClientMessage(const std::string& text, int kind) override;
+  void SetCaption(const std::string& caption) override;
+  void SetJoinRoomText(const std::string& room) override;
+  void UpDateMenuItems() override;
+  std::string GetMyAddress() override;
+  bool AskNewNick(std::string& nick) override;
+  void BeepON(const std::string& name) override;
+  void PlaySoundFile(const std::string& path) override;
+  void URLListAdd(const std::string& nick, const std::string& text) override;
+  void AddHistoryEntry(const std::string& entry) override;
+  void ActiveTimerStart() override;
+  client::LocalTime Now() override;
+  void ClearRoomRows() override;
+  void ShowRoomList() override;
+  void AddRoomRow(const std::string& room, int users, const std::string& topic) override;
+  void ClearUserRows() override;
+  void ShowUserList() override;
+  void AddUserRow(const std::string& name, const std::string& personal, const std::string& fullName,
+                  const std::string& room) override;
+  bool IsReceivingFile() override;
+  void ReceiveFileOffer(const client::FileOffer& offer) override;
+  void StartRelaySend(const std::string& host, bool numeric, std::int32_t port) override;
+  void FetchMemberIcon(const std::string& nick, const std::string& url) override;
+  void SetIconList() override;
+  std::vector<std::string> ReadIconList() override;
+  void NovaluneMessage() override;
+  bool LocalServerRunning() override;
+  void StartServerCopy() override;
+
+  // MemberListObserver: keep the member tree in step.
+  void MemberInserted(std::size_t row) override;
+  void MemberRemoving(std::size_t row) override;
+  void MemberRenamed(std::size_t row) override;
+  void MemberChanged(std::size_t row) override;
+  void MemberIconChanged(std::size_t row) override;
+  void SelectionChanged() override;
+  void IconModeChanged() override;
+  void BlinkChanged() override;
+  void ShowPrivateBox(std::size_t row) override;
+  void PrivateMessage(std::size_t row, int style, const std::string& text) override;
+
+  // Settings of the window, on first showing and on closing.
+  void SystemRead();
+  void SystemWrite();
+
+  // View options: the menu check mark is the state.
+  bool GetViewToolBar() const;
+  void SetViewToolBar(bool on);
+  bool GetViewIconList() const;
+  void SetViewIconList(bool on);
+  bool GetViewStatusBar() const;
+  void SetViewStatusBar(bool on);
+  bool GetViewOnTop() const;
+  void SetViewOnTop(bool on);
+  bool GetShowIcon() const;
+  void SetShowIcon(bool on);
+  void WMViewOnTop();
+  void WMViewNormal();
+
+  // Quiet period.
+  void ActiveTimerStop();
+  void ActiveTimerTimer();
+
+  // Commands of the menus and tool bars.
+  void MenuJoinClick();
+  void MenuCutClick();
+  void MenuExitClick();
+  void MenuRoomInClick();
+  void MenuRoomOutClick();
+  void MenuRoomLookClick();
+  void MenuRoomTopicClick();
+  void MenuMemberLookClick();
+  void MenuReNameClick();
+  void MenuMessageClick();
+  void MenuProxyClick();
+  void MenuSetFontClick(int kind);
+  void MenuSetBackColorClick();
+  void MenuShowOptionClick();
+  void MenuHelplAboutClick();
+  void TalkBtnClick();
+  void AwayBtnClick(bool down);
+  void WavListBtnClick(bool down);
+  void PopupMenuPopup();
+  void SetEditFont(const FontSetting& font);
+
+  // Parts of the window.
+  QToolBar* ToolBar1 = nullptr;
+  QToolBar* IconBar = nullptr;
+  TChatTreeView* ListView = nullptr;
+  QListWidget* WavListBox = nullptr;
+  display::TChatDisplay* Memo = nullptr;
+  QSplitter* Splitter = nullptr;
+  QStatusBar* StatusBar = nullptr;
+  QLabel* StatusText = nullptr;
+  QWidget* ToolBar2 = nullptr;
+  QLineEdit* Edit = nullptr;
+  QLineEdit* EditRoom = nullptr;
+  QLineEdit* EditMyIP = nullptr;
+  display::TLogViewForm* LogView = nullptr;
+  display::TMemoForm* MemoWin = nullptr;
+  settings::TRoomListDlg* RoomList = nullptr;
+  settings::TUserListDlg* UserList = nullptr;
+  QMenu* PopupMenu = nullptr;
+  QTimer* ActiveTimer = nullptr;
+
+  // Tool bar buttons and menu entries (the ones UpDateMenuItems and the
+  // view options touch, and the ones tests press).
+  QAction *JoinBtn, *CutBtn, *RoomInBtn, *RoomOutBtn, *RoomListBtn, *UserListBtn, *AwayBtn, *IconBtn, *OpSvBtn,
+      *ServerViewBtn, *LogViewBtn;
+  QToolButton *TalkBtn, *PrivateBtn, *BeepBtn, *BeepFileBtn, *WavListBtn, *MemoBtn;
+  QAction *MenuJoin, *MenuCut, *MenuRoomIn, *MenuRoomOut, *MenuRoomLook, *MenuRoomTopic, *MenuMemberLook;
+  QAction *MenuShowToolBar, *MenuIconList, *MenuShowStatusBar, *MenuShowOnTop, *MenuShowIcon;
+  QAction *N8, *MenuHost, *MenuKick, *MenuSend, *MenuSendRelay, *MenuUJoin;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void BuildParts();
+  void BuildToolBar1();
+  void BuildToolBar2();
+  void BuildMenus();
+  void BuildPopupMenu();
+  void BuildCompanions();
+  void StartUp();
+  void FormShow();
+  bool FormClose();
+  bool FormKeyPress(QObject* watched, QKeyEvent* event);
+  void LoadIconButtons();
+  void ApplyBackColor(int color);
+  void SetBeepFile(const std::string& file);
+  void FlushServerSocket();
+  std::string MyAddress() const;
+  // Runs a command of the window, then re-applies the command states.
+  void Command(const std::function<void()>& action);
+
+  ChatFormSetup setup_;
+  client::QtClientNet net_;
+  std::unique_ptr<client::ClientCore> core_;
+  std::unique_ptr<display::DisplayCommands> displayCommands_;
+  settings::HttpAccessGate httpGate_;
+  display::DspModeValues options_{};
+  std::unique_ptr<QSoundEffect> player_;
+  bool firstShowDone_ = false;
+  bool minimized_ = false;
+  int idleCountdown_ = 0;
+  bool closing_ = false;
+};
+
+}  // namespace novalune::ui

@@ -1,0 +1,252 @@
+// The main window's state: settings on first showing and closing, the view
+// options, the quiet-period timer, keyboard, activation and closing order.
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTcpSocket>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QWindow>
+
+#include "client/display/DisplayFormat.h"
+#include "client/ui/ChatForm.h"
+#include "client/ui/ChatTreeView.h"
+#include "settings/TopMostDialog.h"
+
+namespace novalune::ui {
+
+namespace {
+
+namespace sys = keys::system;
+
+WindowPlacement PlacementOf(const QRect& normal) {
+  WindowPlacement placement;
+  placement.normalLeft = normal.left();
+  placement.normalTop = normal.top();
+  placement.normalRight = normal.left() + normal.width();
+  placement.normalBottom = normal.top() + normal.height();
+  return placement;
+}
+
+}  // namespace
+
+void TZKWChatForm::SystemRead() {
+  SetBeepFile(ReadSettingString(sys::kSection, sys::kBeepFile));
+  for (int kind = 1; kind <= 4; ++kind) {
+    FontSetting font;
+    ReadFontSetting(font, keys::memo_font::kSections[static_cast<std::size_t>(kind - 1)]);
+    Memo->SetFontSetting(kind, font);
+    core_->Members().Templates().fonts[static_cast<std::size_t>(kind - 1)] = font;
+    core_->Members().UpdatePrivateFont(kind);
+  }
+  SetEditFont(Memo->GetFontSetting(4));
+  QList<int> widths = Splitter->sizes();
+  if (const int width = ReadSettingInt(sys::kSection, sys::kListViewWidth); width != 0) widths[0] = width;
+  if (const int width = ReadSettingInt(sys::kSection, sys::kWavListBox); width != 0) widths[1] = width;
+  Splitter->setSizes(widths);
+  ApplyBackColor(ReadSettingInt(sys::kSection, sys::kBackColor));
+  WindowPlacement placement = PlacementOf(normalGeometry());
+  LoadWindowPlacement(placement);
+  setGeometry(placement.normalLeft, placement.normalTop, placement.normalRight - placement.normalLeft,
+              placement.normalBottom - placement.normalTop);
+  SetShowIcon(ReadSettingFlag(sys::kSection, sys::kShowIcon));
+  SetViewStatusBar(ReadSettingFlag(sys::kSection, sys::kViewStatusBar));
+  SetViewToolBar(ReadSettingFlag(sys::kSection, sys::kViewToolBar));
+  SetViewIconList(false);
+  SetViewOnTop(ReadSettingFlag(sys::kSection, sys::kViewOnTop));
+}
+
+void TZKWChatForm::SystemWrite() {
+  WriteSettingString(sys::kSection, sys::kBeepFile, core_->BeepFile());
+  for (int kind = 1; kind <= 4; ++kind) {
+    WriteFontSetting(Memo->GetFontSetting(kind), keys::memo_font::kSections[static_cast<std::size_t>(kind - 1)]);
+  }
+  WriteSettingFlag(sys::kSection, sys::kViewToolBar, GetViewToolBar());
+  WriteSettingFlag(sys::kSection, sys::kViewStatusBar, GetViewStatusBar());
+  WriteSettingFlag(sys::kSection, sys::kViewOnTop, GetViewOnTop());
+  WriteSettingFlag(sys::kSection, sys::kShowIcon, GetShowIcon());
+  WriteSettingInt(sys::kSection, sys::kListViewWidth, ListView->width());
+  // A hidden list keeps the width it had when it was last shown.
+  WriteSettingInt(sys::kSection, sys::kWavListBox, WavListBox->width());
+  WriteSettingInt(sys::kSection, sys::kBackColor, Memo->BackColor());
+  SaveWindowPlacement(PlacementOf(normalGeometry()));
+}
+
+bool TZKWChatForm::GetViewToolBar() const { return MenuShowToolBar->isChecked(); }
+void TZKWChatForm::SetViewToolBar(bool on) {
+  MenuShowToolBar->setChecked(on);
+  ToolBar1->setVisible(on);
+}
+
+bool TZKWChatForm::GetViewIconList() const { return MenuIconList->isChecked(); }
+void TZKWChatForm::SetViewIconList(bool on) {
+  MenuIconList->setChecked(on);
+  IconBar->setVisible(on);
+  if (on) LoadIconButtons();
+}
+
+bool TZKWChatForm::GetViewStatusBar() const { return MenuShowStatusBar->isChecked(); }
+void TZKWChatForm::SetViewStatusBar(bool on) {
+  MenuShowStatusBar->setChecked(on);
+  StatusBar->setVisible(on);
+}
+
+bool TZKWChatForm::GetViewOnTop() const { return MenuShowOnTop->isChecked(); }
+void TZKWChatForm::SetViewOnTop(bool on) {
+  MenuShowOnTop->setChecked(on);
+  settings::SetDialogsStayOnTop(on);
+  if (on) {
+    WMViewOnTop();
+  } else {
+    WMViewNormal();
+  }
+}
+
+bool TZKWChatForm::GetShowIcon() const { return MenuShowIcon->isChecked(); }
+void TZKWChatForm::SetShowIcon(bool on) {
+  MenuShowIcon->setChecked(on);
+  core_->SetShowIcon(on);
+}
+
+// Changing the flag re-creates the native window: only when it differs, or
+// every activation would re-apply it and activate the window again.
+void TZKWChatForm::WMViewOnTop() {
+  if (windowFlags().testFlag(Qt::WindowStaysOnTopHint)) return;
+  const bool shown = isVisible();
+  setWindowFlag(Qt::WindowStaysOnTopHint, true);
+  if (shown) show();
+}
+
+void TZKWChatForm::WMViewNormal() {
+  if (!windowFlags().testFlag(Qt::WindowStaysOnTopHint)) return;
+  const bool shown = isVisible();
+  setWindowFlag(Qt::WindowStaysOnTopHint, false);
+  if (!shown) return;
+  show();
+  lower();
+  raise();
+}
+
+// The icon bar: one button per entry of "ICONLIST.TXT".
+void TZKWChatForm::LoadIconButtons() {
+  IconBar->clear();
+  const std::vector<std::string> icons = ReadIconList();
+  for (std::size_t number = 0; number < icons.size(); ++number) {
+    QAction* button = IconBar->addAction(display::FromSjis(icons[number]));
+    connect(button, &QAction::triggered, this, [this, number] { Command([this, number] {
+      core_->SpeedButtonClick(number);
+    }); });
+  }
+}
+
+void TZKWChatForm::ActiveTimerStart() {
+  if (minimized_) {
+    if (options_.autoShow) showNormal();
+    if (options_.autoBeep) PlaySoundFile(options_.autoFile);
+  }
+  if (!options_.autoMin || !core_->Active()) return;
+  ActiveTimer->stop();
+  idleCountdown_ = options_.autoTime;
+  ActiveTimer->setInterval(1000);
+  ActiveTimer->start();
+}
+
+void TZKWChatForm::ActiveTimerStop() { ActiveTimer->stop(); }
+
+void TZKWChatForm::ActiveTimerTimer() {
+  --idleCountdown_;
+  if (idleCountdown_ > 0) return;
+  ActiveTimer->stop();
+  showMinimized();
+}
+
+void TZKWChatForm::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (!firstShowDone_) FormShow();
+}
+
+void TZKWChatForm::FormShow() {
+  firstShowDone_ = true;  // before SystemRead: re-showing for the on-top flag must not run it twice
+  SystemRead();
+  core_->FirstShown(setup_.firstArgument);
+}
+
+void TZKWChatForm::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  if (event->type() == QEvent::WindowStateChange) {
+    minimized_ = isMinimized();
+  } else if (event->type() == QEvent::ActivationChange && isActiveWindow() && firstShowDone_) {
+    // FormActivate: re-apply staying on top after the current event.
+    QTimer::singleShot(0, this, [this] {
+      if (GetViewOnTop()) {
+        WMViewOnTop();
+      } else {
+        WMViewNormal();
+      }
+    });
+  }
+}
+
+// FormKeyPress: every key of this window comes here first.
+bool TZKWChatForm::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::KeyPress) return QMainWindow::eventFilter(watched, event);
+  auto* widget = qobject_cast<QWidget*>(watched);
+  if (widget == nullptr || widget->window() != this) return QMainWindow::eventFilter(watched, event);
+  return FormKeyPress(watched, static_cast<QKeyEvent*>(event));
+}
+
+bool TZKWChatForm::FormKeyPress(QObject* watched, QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape) {
+    showMinimized();
+    return true;
+  }
+  // Typing anywhere types into the input line; keys without text (arrows,
+  // shortcuts) keep working where they are.
+  if (watched == Edit || event->text().isEmpty() || !event->text().at(0).isPrint() ||
+      (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+    return false;
+  }
+  Edit->setFocus(Qt::OtherFocusReason);
+  QKeyEvent copy(event->type(), event->key(), event->modifiers(), event->text());
+  QApplication::sendEvent(Edit, &copy);
+  return true;
+}
+
+void TZKWChatForm::closeEvent(QCloseEvent* event) {
+  if (FormClose()) {
+    event->accept();
+  } else {
+    event->ignore();
+  }
+}
+
+bool TZKWChatForm::FormClose() {
+  // 1. No web requests exist in this program yet: nothing to abort.
+  // 2. Leave the server politely.
+  core_->SendQuit();
+  // 3. Automatic withdrawal of a publication: publication is not built yet.
+  // 4. The log question; a cancelled save dialog keeps the window open.
+  if (!displayCommands_->ExitLogQuestion(options_.autoSave)) return false;
+  // 5.
+  SystemWrite();
+  // 6. QUIT must reach the server before the socket goes.
+  FlushServerSocket();
+  core_->Shutdown();
+  return true;
+}
+
+void TZKWChatForm::FlushServerSocket() {
+  for (QTcpSocket* socket : net_.findChildren<QTcpSocket*>()) {
+    if (socket->state() == QAbstractSocket::ConnectedState && socket->bytesToWrite() > 0) {
+      socket->waitForBytesWritten(1000);
+    }
+  }
+}
+
+}  // namespace novalune::ui

@@ -1,0 +1,285 @@
+// The engine's view: what ClientCore asks of the window, the member tree's
+// model notifications, and the commands of the menus and tool bars.
+#include <QDateTime>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QProcess>
+#include <QSoundEffect>
+#include <QSplitter>
+#include <QTimer>
+#include <QToolButton>
+#include <QUrl>
+#include <QCoreApplication>
+
+#include "client/core/ClientSettings.h"
+#include "client/display/DisplayFormat.h"
+#include "client/ui/ChatForm.h"
+#include "client/ui/ChatFormTexts.h"
+#include "client/ui/ChatTreeView.h"
+#include "settings/ClientDialogs.h"
+
+namespace novalune::ui {
+
+namespace {
+
+QString Ui(const char* utf8) { return QString::fromUtf8(utf8); }
+
+// A sound name from a peer is a bare file name: no folder may be reached through it.
+bool IsBareFileName(const std::string& name) {
+  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
+         name.find('\\') == std::string::npos;
+}
+
+}  // namespace
+
+void TZKWChatForm::DspMessage(int style, const std::string& text) { Memo->DspMessage(style, text); }
+
+int TZKWChatForm::ShowClientMessage(const std::string& text, int kind) {
+  if (setup_.messageBox) return setup_.messageBox(text, kind);
+  return settings::ShowClientMessage(this, text, kind);
+}
+
+void TZKWChatForm::SetCaption(const std::string& caption) { setWindowTitle(display::FromSjis(caption)); }
+
+void TZKWChatForm::SetJoinRoomText(const std::string& room) { EditRoom->setText(display::FromSjis(room)); }
+
+void TZKWChatForm::UpDateMenuItems() {
+  const client::MenuState state = core_->GetMenuState();
+  MenuJoin->setEnabled(state.join);
+  JoinBtn->setEnabled(state.join);
+  for (QAction* action : {MenuCut, CutBtn}) action->setEnabled(state.cut);
+  for (QAction* action : {MenuRoomIn, RoomInBtn, MenuRoomLook, RoomListBtn, MenuMemberLook, UserListBtn}) {
+    action->setEnabled(state.roomIn);
+  }
+  AwayBtn->setEnabled(state.talk);
+  for (QToolButton* button : {TalkBtn, PrivateBtn, BeepBtn}) button->setEnabled(state.talk);
+  MenuRoomTopic->setEnabled(state.talk && !EditRoom->text().isEmpty());
+  MenuRoomOut->setEnabled(state.roomOut);
+  RoomOutBtn->setEnabled(state.roomOut);
+}
+
+std::string TZKWChatForm::GetMyAddress() { return EditMyIP->text().toStdString(); }
+
+bool TZKWChatForm::AskNewNick(std::string& nick) {
+  settings::TReNameDlg dialog(settings::ClientNotice(this), this);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  nick = dialog.Nick();
+  return true;
+}
+
+void TZKWChatForm::BeepON(const std::string& name) {
+  if (!IsBareFileName(name)) return;
+  for (std::string folder : LoadListFile(files::kWavDir)) {
+    if (folder.empty()) continue;
+    if (folder.back() != '/' && folder.back() != '\\') folder += '/';
+    const QString path = display::FromSjis(folder + name);
+    if (QFileInfo(path).isFile()) {
+      PlaySoundFile(folder + name);
+      return;
+    }
+  }
+}
+
+void TZKWChatForm::PlaySoundFile(const std::string& path) {
+  const QString file = display::FromSjis(path);
+  if (path.empty() || !QFileInfo(file).isFile()) return;
+  if (!player_) player_ = std::make_unique<QSoundEffect>();
+  player_->stop();
+  player_->setSource(QUrl::fromLocalFile(file));
+  player_->play();
+}
+
+// The URL list and the user history are not part of this program yet.
+void TZKWChatForm::URLListAdd(const std::string&, const std::string&) {}
+void TZKWChatForm::AddHistoryEntry(const std::string&) {}
+
+client::LocalTime TZKWChatForm::Now() {
+  const QDateTime now = QDateTime::currentDateTime();
+  return {now.date().year(), now.date().month(), now.date().day(), now.time().hour(), now.time().minute()};
+}
+
+void TZKWChatForm::ClearRoomRows() { RoomList->ClearRoomRows(); }
+void TZKWChatForm::ShowRoomList() { RoomList->ShowList(); }
+void TZKWChatForm::AddRoomRow(const std::string& room, int users, const std::string& topic) {
+  RoomList->AddRoomRow(room, users, topic);
+}
+void TZKWChatForm::ClearUserRows() { UserList->ClearUserRows(); }
+void TZKWChatForm::ShowUserList() { UserList->ShowList(); }
+void TZKWChatForm::AddUserRow(const std::string& name, const std::string& personal, const std::string& fullName,
+                              const std::string& room) {
+  UserList->AddUserRow(name, personal, fullName, room);
+}
+
+// File transfer is not part of this program yet: offers are not taken up.
+bool TZKWChatForm::IsReceivingFile() { return false; }
+void TZKWChatForm::ReceiveFileOffer(const client::FileOffer&) {}
+void TZKWChatForm::StartRelaySend(const std::string&, bool, std::int32_t) {}
+
+// Pictures are not downloaded yet: every member gets the default picture,
+// after the current event as a download's answer would come.
+void TZKWChatForm::FetchMemberIcon(const std::string& nick, const std::string&) {
+  QTimer::singleShot(0, this, [this, nick] { core_->MemberIconFetched(nick, ""); });
+}
+
+void TZKWChatForm::SetIconList() {
+  if (GetViewIconList()) LoadIconButtons();
+}
+
+std::vector<std::string> TZKWChatForm::ReadIconList() { return client::ReadIconList(); }
+
+void TZKWChatForm::NovaluneMessage() {}
+
+bool TZKWChatForm::LocalServerRunning() { return setup_.localServerRunning && setup_.localServerRunning(); }
+
+void TZKWChatForm::StartServerCopy() {
+  if (setup_.startServerCopy) {
+    setup_.startServerCopy();
+    return;
+  }
+  QProcess::startDetached(QCoreApplication::applicationFilePath(), {QStringLiteral("/SONLY")});
+}
+
+// The member tree follows the engine's list.
+void TZKWChatForm::MemberInserted(std::size_t) { ListView->RowsChanged(); }
+void TZKWChatForm::MemberRemoving(std::size_t) { ListView->RowsChanged(); }
+void TZKWChatForm::MemberRenamed(std::size_t row) { ListView->RowChanged(row); }
+void TZKWChatForm::MemberChanged(std::size_t row) { ListView->RowChanged(row); }
+void TZKWChatForm::MemberIconChanged(std::size_t row) { ListView->RowChanged(row); }
+void TZKWChatForm::SelectionChanged() { ListView->viewport()->update(); }
+void TZKWChatForm::IconModeChanged() { ListView->RowsChanged(); }
+void TZKWChatForm::BlinkChanged() { ListView->BlinkRepaint(); }
+
+// Without private windows the whisper is shown in the conversation display
+// and showing the "window" means it has been seen.
+void TZKWChatForm::ShowPrivateBox(std::size_t row) { core_->Members().MarkRead(row); }
+
+void TZKWChatForm::PrivateMessage(std::size_t row, int style, const std::string& text) {
+  Memo->DspMessage(client::kStyleComment, core_->Members().Row(row).nick);
+  Memo->DspMessage(style, " " + text);
+  ListView->RowChanged(row);
+}
+
+// Commands.
+void TZKWChatForm::MenuJoinClick() {
+  settings::TSetJoinDlg dialog(settings::ClientNotice(this), this);
+  EditMyIP->setText(QString::fromStdString(MyAddress()));
+  dialog.SetServerIP(core_->ServerAddress());
+  dialog.SetRoomName(core_->RoomName());
+  dialog.SetTopic(core_->RoomTopic());
+  dialog.SetNick(core_->MyNick());
+  dialog.SetHomePage(core_->HomePage());
+  dialog.SetMail(core_->Mail());
+  dialog.ShowPage(settings::JoinPage::kConnect);
+  if (dialog.exec() != QDialog::Accepted) return;
+  Command([&] {
+    core_->MenuJoin({dialog.JoinMe(), dialog.ServerIP(), dialog.RoomName(), dialog.RoomPass(), dialog.Topic(),
+                     dialog.Nick(), dialog.HomePage(), dialog.Mail()});
+  });
+}
+
+void TZKWChatForm::MenuCutClick() {
+  AwayBtn->setChecked(false);
+  Command([this] { core_->MenuCut(); });
+}
+
+void TZKWChatForm::MenuExitClick() { close(); }
+
+void TZKWChatForm::MenuRoomInClick() {
+  settings::TSetRoomDlg dialog(settings::ClientNotice(this), this);
+  if (dialog.exec() != QDialog::Accepted) return;
+  Command([&] { core_->MenuRoomIn(dialog.RoomName(), dialog.Password()); });
+}
+
+void TZKWChatForm::MenuRoomOutClick() { Command([this] { core_->MenuRoomOut(); }); }
+void TZKWChatForm::MenuRoomLookClick() { Command([this] { core_->MenuRoomLook(); }); }
+void TZKWChatForm::MenuMemberLookClick() { Command([this] { core_->MenuMemberLook(); }); }
+
+void TZKWChatForm::MenuRoomTopicClick() {
+  settings::TRoomTopicDlg dialog(settings::ClientNotice(this), this);
+  if (dialog.exec() != QDialog::Accepted) return;
+  Command([&] { core_->MenuRoomTopic(dialog.TopicLine()); });
+}
+
+void TZKWChatForm::MenuReNameClick() {
+  settings::TReNameDlg dialog(settings::ClientNotice(this), this);
+  if (dialog.exec() != QDialog::Accepted) return;
+  Command([&] { core_->MenuReName(dialog.Nick()); });
+}
+
+void TZKWChatForm::MenuMessageClick() {
+  settings::TSetMessageDlg dialog(settings::ClientNotice(this), this);
+  if (dialog.exec() != QDialog::Accepted) return;
+  core_->SetAwayMessages(dialog.Messages().away, dialog.Messages().back);
+}
+
+void TZKWChatForm::MenuProxyClick() {
+  settings::TProxySetDlg dialog(settings::ClientNotice(this), this);
+  if (dialog.exec() == QDialog::Accepted) httpGate_.SetSettings(dialog.Values());
+}
+
+void TZKWChatForm::MenuSetFontClick(int kind) {
+  const std::optional<FontSetting> font = displayCommands_->MenuSetFontClick(kind);
+  if (!font) return;
+  core_->Members().Templates().fonts[static_cast<std::size_t>(kind - 1)] = *font;
+  core_->Members().UpdatePrivateFont(kind);
+  if (kind == 4) SetEditFont(*font);
+}
+
+void TZKWChatForm::MenuSetBackColorClick() {
+  const std::optional<int> color = displayCommands_->MenuSetBackColorClick();
+  if (color) ApplyBackColor(*color);
+}
+
+void TZKWChatForm::MenuShowOptionClick() {
+  if (player_) player_->stop();
+  const std::optional<display::DspModeValues> values = displayCommands_->MenuShowOptionClick();
+  if (!values) return;
+  options_ = *values;
+  core_->SetEventSounds({options_.inBeep, options_.inFile, options_.outBeep, options_.outFile});
+  core_->Members().Templates().autoSave = options_.autoSave;
+  core_->Members().UpdatePrivateAutoSave();
+}
+
+void TZKWChatForm::MenuHelplAboutClick() {
+  QMessageBox box(QMessageBox::NoIcon, Ui(text::kAboutCaption), Ui(text::kAboutText), QMessageBox::Ok, this);
+  box.exec();
+}
+
+void TZKWChatForm::TalkBtnClick() {
+  Command([this] {
+    if (core_->TalkEnter(display::ToSjis(Edit->text()))) Edit->clear();
+  });
+}
+
+void TZKWChatForm::AwayBtnClick(bool down) { Command([this, down] { core_->AwayBtnClick(down); }); }
+
+void TZKWChatForm::WavListBtnClick(bool down) { WavListBox->setVisible(down); }
+
+void TZKWChatForm::PopupMenuPopup() {
+  const bool host = core_->PopupHostEnabled();
+  MenuHost->setEnabled(host);
+  MenuKick->setEnabled(host);
+}
+
+void TZKWChatForm::SetEditFont(const FontSetting& font) {
+  display::ApplyFontSetting(*Edit, font);
+  Edit->setFixedHeight(display::FontPixelHeight(font) + 6);
+}
+
+void TZKWChatForm::ApplyBackColor(int color) {
+  Memo->SetBackColor(color);
+  display::ApplyBackColor(*Edit, color);
+  core_->Members().SetListColor(color);
+  ListView->SetListColor(color);
+}
+
+void TZKWChatForm::SetBeepFile(const std::string& file) {
+  core_->SetBeepFile(file);
+  core_->Members().Templates().beepFile = file;
+  core_->Members().UpdatePrivateBeepFile();
+  BeepBtn->setToolTip(file.empty() ? Ui(text::kBeepBtn) : display::FromSjis(file));
+}
+
+}  // namespace novalune::ui

@@ -1,0 +1,44 @@
+#include "client/ui/ClientMain.h"
+
+#include <QApplication>
+#include <exception>
+
+#include "client/ui/ChatForm.h"
+#include "settings/ClientMessage.h"
+
+namespace novalune::ui {
+
+namespace {
+
+// An error that no handler caught is shown in a notice and the program
+// carries on with the next event.
+class ClientApplication : public QApplication {
+ public:
+  using QApplication::QApplication;
+
+  bool notify(QObject* receiver, QEvent* event) override {
+    try {
+      return QApplication::notify(receiver, event);
+    } catch (const std::exception& error) {
+      settings::ShowClientMessage(activeWindow(), error.what(), 1);
+    } catch (...) {
+      settings::ShowClientMessage(activeWindow(), "error", 1);
+    }
+    return false;
+  }
+};
+
+}  // namespace
+
+int RunClientProgram(int argc, char** argv, const ClientProgram& program) {
+  ClientApplication app(argc, argv);
+  ChatFormSetup setup;
+  setup.firstArgument = program.firstArgument;
+  setup.localServerRunning = program.localServerRunning;
+  setup.startServerCopy = program.startServerCopy;
+  TZKWChatForm form(std::move(setup));
+  form.show();
+  return QApplication::exec();
+}
+
+}  // namespace novalune::ui
