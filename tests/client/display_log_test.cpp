@@ -1,8 +1,13 @@
 // Saving, opening and clearing the log through the display commands, with
 // every dialog answered by the test.
+#include <QApplication>
 #include <QDir>
+#include <QFileDialog>
+#include <QTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <deque>
+#include <functional>
 #include <system_error>
 
 #include "client/display/DisplayCommands.h"
@@ -222,6 +227,52 @@ TEST_F(DisplayLogTest, OpenHandsTheChosenFileToTheDesktop) {
   EXPECT_EQ(s.filters[0], QString::fromUtf8("すべてのファイル(*.RTF,*.TXT) (*.RTF *.rtf *.TXT *.txt)"));
   EXPECT_EQ(s.filters[1], QString::fromUtf8("リッチテキスト(*.RTF) (*.RTF *.rtf)"));
   EXPECT_EQ(s.filters[2], QString::fromUtf8("テキスト(*.TXT) (*.TXT *.txt)"));
+}
+
+// The real dialog: started from the setup, its typed name takes the extension
+// of the chosen type.
+class DisplayFileDialogTest : public test::DisplayTest {
+ protected:
+  // Runs the dialog; `act` gets it once it is shown and must close it.
+  std::optional<QString> Run(const FileDialogSetup& setup, std::function<void(QFileDialog&)> act) {
+    QTimer::singleShot(0, [&] {
+      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      ASSERT_NE(dialog, nullptr);
+      act(*dialog);
+      if (dialog->isVisible()) dialog->reject();
+    });
+    return RunFileDialog(nullptr, setup);
+  }
+};
+
+TEST_F(DisplayFileDialogTest, SaveDialogStartsAsSetUpAndFollowsTheChosenType) {
+  WriteSettingString(sys::kSection, sys::kDefaultExt, "TXT");
+  const FileDialogSetup setup = LogSaveSetup(QDateTime(QDate(2026, 12, 7), QTime(23, 59)));
+  const auto chosen = Run(setup, [&](QFileDialog& dialog) {
+    EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptSave);
+    EXPECT_EQ(dialog.selectedNameFilter(), QString::fromUtf8("テキスト(*.TXT)"));  // patterns hidden
+    EXPECT_EQ(dialog.defaultSuffix(), QStringLiteral("TXT"));
+    EXPECT_EQ(QDir(dialog.directory()).canonicalPath(), QDir(Home()).canonicalPath());
+    dialog.selectNameFilter(setup.filters[0]);
+    emit dialog.filterSelected(setup.filters[0]);
+    EXPECT_EQ(dialog.defaultSuffix(), QStringLiteral("RTF"));
+    dialog.selectFile(QStringLiteral("mylog"));
+    static_cast<QDialog&>(dialog).accept();  // the OK button
+  });
+  ASSERT_TRUE(chosen.has_value());
+  EXPECT_EQ(QFileInfo(*chosen).fileName(), QStringLiteral("mylog.RTF"));
+}
+
+TEST_F(DisplayFileDialogTest, ProposedNameAndCancel) {
+  const FileDialogSetup setup = LogSaveSetup(QDateTime(QDate(2026, 1, 2), QTime(3, 4)));
+  const auto chosen = Run(setup, [&](QFileDialog& dialog) {
+    EXPECT_EQ(dialog.selectedNameFilter(), QString::fromUtf8("リッチテキスト(*.RTF)"));
+    EXPECT_EQ(dialog.defaultSuffix(), QStringLiteral("RTF"));
+    ASSERT_EQ(dialog.selectedFiles().size(), 1);
+    EXPECT_EQ(QFileInfo(dialog.selectedFiles().front()).fileName(), QStringLiteral("260102_0304.RTF"));
+    dialog.reject();
+  });
+  EXPECT_FALSE(chosen.has_value());
 }
 
 }  // namespace
