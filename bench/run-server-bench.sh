@@ -85,7 +85,13 @@ install_and_build() {
   done
   if [ "${SKIP_BUILD:-0}" != 1 ]; then
     log "building build/novalune (make build)"
-    make build >"$WORK/build.log" 2>&1 || { tail -20 "$WORK/build.log" >&2; log "make build failed: our server is skipped"; }
+    if ! make build >"$WORK/build.log" 2>&1; then
+      # A half-written test elsewhere may break the full build; the program alone is enough here.
+      grep -m5 -E 'error|FAILED' "$WORK/build.log" >&2 || true
+      log "make build failed; building the program target alone"
+      cmake --build build --target novalune >"$WORK/build-program.log" 2>&1 ||
+        { tail -20 "$WORK/build-program.log" >&2; log "build/novalune does not build: our server is skipped"; }
+    fi
     log "building the load generator (make bench)"
     if ! make bench >"$WORK/bench-build.log" 2>&1; then
       # Another benchmark may be half-written; the load generator alone suffices.
