@@ -1,4 +1,6 @@
 // The client's side of the loopback link to the server on this machine.
+#include <exception>
+
 #include "client/core/ClientCore.h"
 #include "client/core/ClientTexts.h"
 #include "client/core/ClientUtil.h"
