@@ -65,7 +65,9 @@ class TChatDisplay : public TRichView {
 
   // Appends Shift-JIS text in style `kind` (1..4; any other value keeps the
   // style set last). A text with the line-break escape becomes one paragraph
-  // per line, each indented by one space; addresses become links.
+  // per line, each indented by one space; addresses become links. The text is
+  // in the document at once; layout and the scroll to the end follow when the
+  // current event is done.
   void DspMessage(int kind, const std::string& text);
   // Makes style `kind` the style of the next appended text; other kinds change nothing.
   void DspTextFontSet(int kind);
@@ -74,7 +76,8 @@ class TChatDisplay : public TRichView {
   void SetFontSetting(int kind, const FontSetting& font);
   const FontSetting& GetFontSetting(int kind) const;
 
-  // MenuClsClick after the question: removes all text.
+  // MenuClsClick after the question: removes all text. Use this, not
+  // QTextEdit::clear(), which would not reset the paragraph count.
   void ClearLog();
   std::size_t ParagraphCount() const { return paragraphs_; }
 
