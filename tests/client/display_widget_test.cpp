@@ -1,5 +1,9 @@
 // The conversation display widget: styles, paragraphs, addresses, clearing.
+#include <QAction>
 #include <QClipboard>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QTimer>
 #include <QGuiApplication>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -207,6 +211,29 @@ TEST_F(ChatDisplayTest, ReadOnlyWithoutUndoAndCopiesTheSelection) {
   display->selectAll();
   display->MemoCopyMenuClick();
   EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromUtf8("はなこ\n やあ"));
+}
+
+TEST_F(ChatDisplayTest, ContextMenuHasOneEntryThatCopies) {
+  display->show();
+  display->DspMessage(3, "copy me");
+  test::Settle();
+  QStringList entries;
+  bool enabled = false;
+  QTimer::singleShot(0, [&] {
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    for (QAction* action : menu->actions()) entries << action->text();
+    enabled = !menu->actions().isEmpty() && menu->actions().front()->isEnabled();
+    if (enabled) menu->actions().front()->trigger();
+    menu->close();
+  });
+  QGuiApplication::clipboard()->clear();
+  display->selectAll();
+  QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), display->mapToGlobal(QPoint(5, 5)));
+  QApplication::sendEvent(display->viewport(), &event);
+  EXPECT_EQ(entries, QStringList{QString::fromUtf8("コピー")});
+  EXPECT_TRUE(enabled);
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("copy me"));
 }
 
 TEST_F(ChatDisplayTest, BackgroundColour) {
