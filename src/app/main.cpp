@@ -1,17 +1,26 @@
+#include <QCoreApplication>
+#include <QProcess>
 #include <cstdio>
 
 #include "app/RunMode.h"
 #include "app/ServerMain.h"
+#include "client/ui/ClientMain.h"
 
 namespace {
 
-// The client window is not part of the program yet: a client start ends at once.
-int RunClient() {
+// The client window until it closes.
+int RunClient(int argc, char** argv, const novalune::app::CommandLine& commandLine) {
   if (!novalune::app::HasDisplay()) {
     std::fprintf(stderr, "NOVALUNE: the chat client needs a desktop (no display found)\n");
     return 2;
   }
-  return 0;
+  novalune::ui::ClientProgram program;
+  if (!commandLine.arguments.empty()) program.firstArgument = commandLine.arguments.front();
+  program.localServerRunning = [] { return novalune::app::ServerMarker().Exists(); };
+  program.startServerCopy = [] {
+    QProcess::startDetached(QCoreApplication::applicationFilePath(), {QStringLiteral("/SONLY")});
+  };
+  return novalune::ui::RunClientProgram(argc, argv, program);
 }
 
 }  // namespace
@@ -27,6 +36,6 @@ int main(int argc, char** argv) {
   }
   // Two copies started at the same moment: the one that takes the marker serves.
   if (mode != RunMode::Client && !marker.Create()) mode = RunMode::Client;
-  if (mode == RunMode::Client) return RunClient();
+  if (mode == RunMode::Client) return RunClient(argc, argv, commandLine);
   return RunServer(argc, argv, commandLine);
 }
