@@ -243,14 +243,19 @@ void TZKWChatForm::BuildMenus() {
   entry(file, text::kMenuExit, [this] { MenuExitClick(); });
 
   QMenu* view = menuBar()->addMenu(Ui(text::kMenuView));
-  MenuShowToolBar = entry(view, text::kMenuShowToolBar, [this] { SetViewToolBar(!GetViewToolBar()); });
-  MenuIconList = entry(view, text::kMenuIconList, [this] { SetViewIconList(!GetViewIconList()); });
-  MenuShowStatusBar = entry(view, text::kMenuShowStatusBar, [this] { SetViewStatusBar(!GetViewStatusBar()); });
-  MenuShowOnTop = entry(view, text::kMenuShowOnTop, [this] { SetViewOnTop(!GetViewOnTop()); });
-  MenuShowIcon = entry(view, text::kMenuShowIcon, [this] { SetShowIcon(!GetShowIcon()); });
-  for (QAction* option : {MenuShowToolBar, MenuIconList, MenuShowStatusBar, MenuShowOnTop, MenuShowIcon}) {
-    option->setCheckable(true);
-  }
+  // A checkable entry has already turned its mark over when it triggers:
+  // the new mark is the opposite of the option's old state.
+  auto option = [this, view](const char* caption, void (TZKWChatForm::*setter)(bool)) {
+    QAction* action = view->addAction(Ui(caption));
+    action->setCheckable(true);
+    connect(action, &QAction::triggered, this, [this, setter](bool checked) { (this->*setter)(checked); });
+    return action;
+  };
+  MenuShowToolBar = option(text::kMenuShowToolBar, &TZKWChatForm::SetViewToolBar);
+  MenuIconList = option(text::kMenuIconList, &TZKWChatForm::SetViewIconList);
+  MenuShowStatusBar = option(text::kMenuShowStatusBar, &TZKWChatForm::SetViewStatusBar);
+  MenuShowOnTop = option(text::kMenuShowOnTop, &TZKWChatForm::SetViewOnTop);
+  MenuShowIcon = option(text::kMenuShowIcon, &TZKWChatForm::SetShowIcon);
   view->addSeparator();
   entry(view, text::kMenuShowOption, [this] { MenuShowOptionClick(); });
 

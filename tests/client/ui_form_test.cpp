@@ -1,0 +1,198 @@
+// The main window without a server: settings on first showing and closing,
+// view options, command states, keyboard and the closing order's log step.
+#include <QAction>
+#include <QLineEdit>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "client/ui/ChatTreeView.h"
+#include "ui_fixture.h"
+
+namespace novalune::ui::testing {
+namespace {
+
+namespace sys = keys::system;
+
+class MainWindowSettings : public FormTest {};
+
+TEST_F(MainWindowSettings, NoSettingsFileFirstShowingAppliesTheDefaults) {
+  TZKWChatForm& w = MakeForm();
+  EXPECT_FALSE(w.FirstShowDone());
+  w.show();
+  ASSERT_TRUE(w.FirstShowDone());
+
+  EXPECT_TRUE(w.ToolBar1->isHidden());
+  EXPECT_TRUE(w.StatusBar->isHidden());
+  EXPECT_TRUE(w.IconBar->isHidden());
+  EXPECT_FALSE(w.ToolBar2->isHidden()) << "the lower tool bar has no option";
+  for (QAction* option : {w.MenuShowToolBar, w.MenuIconList, w.MenuShowStatusBar, w.MenuShowOnTop, w.MenuShowIcon}) {
+    EXPECT_FALSE(option->isChecked()) << option->text().toStdString();
+  }
+  EXPECT_FALSE(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+  EXPECT_FALSE(w.Core().Members().GetIconMode());
+  EXPECT_EQ(w.Memo->BackColor(), 0) << "a missing BackColor is black";
+  for (int kind = 1; kind <= 4; ++kind) {
+    EXPECT_EQ(w.Memo->GetFontSetting(kind), FontSetting{}) << kind;
+    EXPECT_EQ(w.Memo->GetFontSetting(kind).size, 9);
+    EXPECT_EQ(w.Core().Members().Templates().fonts[static_cast<std::size_t>(kind - 1)], FontSetting{});
+  }
+  EXPECT_EQ(w.ListView->ListColor(), QColor(0, 0, 0));
+  EXPECT_EQ(w.Splitter->sizes().at(0), 140) << "the layout width stays";
+  EXPECT_EQ(w.windowTitle(), QString::fromUtf8("NOVALUNE Ver1.13  未接続"));
+  EXPECT_FALSE(SettingsFileExists()) << "reading creates nothing";
+}
+
+TEST_F(MainWindowSettings, StoredValuesAreAppliedOnFirstShowingOnly) {
+  WriteSettingFlag(sys::kSection, sys::kViewToolBar, true);
+  WriteSettingFlag(sys::kSection, sys::kViewStatusBar, true);
+  WriteSettingFlag(sys::kSection, sys::kShowIcon, true);
+  WriteSettingInt(sys::kSection, sys::kBackColor, 0xFFFFFF);
+  WriteSettingInt(sys::kSection, sys::kListViewWidth, 180);
+  WriteSettingString(sys::kSection, sys::kBeepFile, S("鐘.wav"));
+  FontSetting own{"Noto Sans CJK JP", 12, true, false, false, false, 0x0000FF};
+  WriteFontSetting(own, "MemoFont4");
+  WriteSettingInt("ZKWChatForm", "PlaceNormalPos.Left", 30);
+  WriteSettingInt("ZKWChatForm", "PlaceNormalPos.Right", 830);
+
+  TZKWChatForm& w = MakeForm();
+  EXPECT_FALSE(w.MenuShowToolBar->isChecked()) << "nothing is applied before the first showing";
+  w.show();
+  EXPECT_FALSE(w.ToolBar1->isHidden());
+  EXPECT_TRUE(w.MenuShowToolBar->isChecked());
+  EXPECT_FALSE(w.StatusBar->isHidden());
+  EXPECT_TRUE(w.IconBar->isHidden()) << "the icon bar is hidden at every start";
+  EXPECT_TRUE(w.MenuShowIcon->isChecked());
+  EXPECT_TRUE(w.Core().Members().GetIconMode());
+  EXPECT_EQ(w.Memo->BackColor(), 0xFFFFFF);
+  EXPECT_EQ(w.Splitter->sizes().at(0), 180);
+  EXPECT_EQ(w.Memo->GetFontSetting(4), own);
+  EXPECT_EQ(w.Edit->font().pointSize(), 12);
+  EXPECT_TRUE(w.Edit->font().bold());
+  EXPECT_EQ(w.Core().BeepFile(), S("鐘.wav"));
+  EXPECT_EQ(w.BeepBtn->toolTip(), QString::fromUtf8("鐘.wav"));
+  EXPECT_EQ(w.normalGeometry().left(), 30);
+  EXPECT_EQ(w.normalGeometry().width(), 800);
+
+  // A second showing reads nothing again.
+  WriteSettingFlag(sys::kSection, sys::kViewToolBar, false);
+  w.hide();
+  w.show();
+  EXPECT_FALSE(w.ToolBar1->isHidden());
+}
+
+TEST_F(MainWindowSettings, ClosingWritesTheViewStateWithoutAQuestionWhenAutoSaveIsOff) {
+  TZKWChatForm& w = MakeForm();
+  w.show();
+  w.SetViewToolBar(true);
+  w.SetViewStatusBar(false);
+  ASSERT_TRUE(w.close());
+  EXPECT_TRUE(questions.empty());
+  EXPECT_EQ(ReadSettingString(sys::kSection, sys::kViewToolBar), "1");
+  EXPECT_EQ(ReadSettingString(sys::kSection, sys::kViewStatusBar), "0");
+  EXPECT_EQ(ReadSettingString(sys::kSection, sys::kViewOnTop), "0");
+  EXPECT_EQ(ReadSettingString(sys::kSection, sys::kShowIcon), "0");
+  EXPECT_EQ(ReadSettingString(sys::kSection, sys::kBackColor), "0");
+  EXPECT_EQ(ReadSettingString(sys::kSection, sys::kBeepFile), "");
+  EXPECT_EQ(ReadSettingInt(sys::kSection, sys::kListViewWidth), w.ListView->width());
+  EXPECT_EQ(ReadSettingString("MemoFont1", "Size"), "9");
+  EXPECT_EQ(ReadSettingString("MemoFont3", "Bold"), "0");
+  EXPECT_EQ(ReadSettingInt("ZKWChatForm", "PlaceNormalPos.Right") - ReadSettingInt("ZKWChatForm", "PlaceNormalPos.Left"),
+            w.normalGeometry().width());
+}
+
+TEST_F(MainWindowSettings, CancelledLogSaveKeepsTheWindowOpenAndWritesNothing) {
+  WriteSettingFlag(sys::kSection, sys::kAutoSave, true);
+  TZKWChatForm& w = MakeForm();
+  w.show();
+  w.Memo->DspMessage(1, S("記録"));
+  saveLog = true;
+  savePath.reset();
+  EXPECT_FALSE(w.close());
+  EXPECT_TRUE(w.isVisible());
+  EXPECT_EQ(questions.size(), 1u);
+  EXPECT_EQ(fileDialogs, 1);
+  EXPECT_EQ(ReadSettingString(sys::kSection, sys::kViewToolBar), "") << "SystemWrite did not run";
+
+  savePath = QString::fromStdString(PathOf("log.txt"));
+  EXPECT_TRUE(w.close());
+  EXPECT_FALSE(w.isVisible());
+  EXPECT_TRUE(std::filesystem::exists(PathOf("log.txt")));
+  EXPECT_EQ(ReadSettingString(sys::kSection, sys::kViewToolBar), "0");
+}
+
+class MainWindowView : public FormTest {};
+
+TEST_F(MainWindowView, ViewEntriesToggleTheirPartAndCheckMark) {
+  TZKWChatForm& w = MakeForm();
+  w.show();
+  w.MenuShowToolBar->trigger();
+  EXPECT_TRUE(w.GetViewToolBar());
+  EXPECT_FALSE(w.ToolBar1->isHidden());
+  w.MenuShowToolBar->trigger();
+  EXPECT_FALSE(w.ToolBar1->isVisible());
+
+  w.MenuShowStatusBar->trigger();
+  EXPECT_FALSE(w.StatusBar->isHidden());
+  EXPECT_LT(w.StatusBar->geometry().bottom(), w.ToolBar2->geometry().top()) << "the lower tool bar stays last";
+
+  w.MenuIconList->trigger();
+  EXPECT_FALSE(w.IconBar->isHidden()) << "also while the tool bar is hidden";
+
+  w.MenuShowIcon->trigger();
+  EXPECT_TRUE(w.Core().Members().GetIconMode());
+  w.MenuShowIcon->trigger();
+  EXPECT_FALSE(w.Core().Members().GetIconMode());
+
+  w.MenuShowOnTop->trigger();
+  EXPECT_TRUE(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+  w.MenuShowOnTop->trigger();
+  EXPECT_FALSE(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+}
+
+TEST_F(MainWindowView, CommandsWhileNotConnected) {
+  TZKWChatForm& w = MakeForm();
+  w.show();
+  EXPECT_TRUE(w.MenuJoin->isEnabled());
+  EXPECT_TRUE(w.JoinBtn->isEnabled());
+  for (QAction* action : {w.MenuCut, w.CutBtn, w.MenuRoomIn, w.RoomInBtn, w.MenuRoomOut, w.RoomOutBtn, w.MenuRoomLook,
+                          w.RoomListBtn, w.MenuMemberLook, w.UserListBtn, w.AwayBtn, w.MenuRoomTopic}) {
+    EXPECT_FALSE(action->isEnabled()) << action->text().toStdString();
+  }
+  for (QToolButton* button : {w.TalkBtn, w.PrivateBtn, w.BeepBtn}) EXPECT_FALSE(button->isEnabled());
+
+  // Enter while not connected says so and keeps the text.
+  w.Edit->setText(QString::fromUtf8("こんにちは"));
+  QTest::keyClick(w.Edit, Qt::Key_Return);
+  EXPECT_EQ(w.Edit->text(), QString::fromUtf8("こんにちは"));
+  const auto paragraphs = w.Memo->LogParagraphs();
+  ASSERT_FALSE(paragraphs.empty());
+  ASSERT_FALSE(paragraphs.back().runs.empty());
+  EXPECT_EQ(paragraphs.back().runs[0].text, S("サーバーに接続されていません"));
+}
+
+TEST_F(MainWindowView, EscapeMinimisesAndTypingGoesToTheInputLine) {
+  TZKWChatForm& w = MakeForm();
+  w.show();
+  QTest::keyClicks(w.Memo, "ab");
+  EXPECT_EQ(w.Edit->text(), QStringLiteral("ab"));
+  EXPECT_TRUE(w.Edit->hasFocus() || !QApplication::focusWidget());
+  QTest::keyClick(w.ListView->viewport(), Qt::Key_Escape);
+  EXPECT_TRUE(w.windowState().testFlag(Qt::WindowMinimized));
+  EXPECT_TRUE(w.Minimized());
+}
+
+TEST_F(MainWindowView, QuietPeriodNeedsAConnection) {
+  WriteSettingFlag(sys::kSection, sys::kAutoMin, true);
+  WriteSettingInt(sys::kSection, sys::kAutoTime, 5);
+  TZKWChatForm& w = MakeForm();
+  w.show();
+  w.ActiveTimerStart();
+  EXPECT_FALSE(w.ActiveTimer->isActive()) << "no countdown without a connection";
+}
+
+}  // namespace
+}  // namespace novalune::ui::testing

@@ -1,0 +1,168 @@
+// The main window against the real server on loopback: what the input line
+// and the member commands put on the wire, and the closing order.
+#include <QAction>
+#include <QLineEdit>
+#include <QTest>
+#include <QToolButton>
+
+#include "support/ServerThread.h"
+#include "support/TestClient.h"
+#include "ui_fixture.h"
+
+namespace novalune::ui::testing {
+namespace {
+
+using test::ServerThread;
+using test::TestClient;
+
+namespace sys = keys::system;
+
+// The next line a blocking test client receives, while the window's event
+// loop keeps running (its socket writes only from the loop).
+std::optional<std::string> NextLine(TestClient& client) {
+  for (int round = 0; round < 250; ++round) {
+    QCoreApplication::processEvents();
+    if (auto line = client.ReadLine(std::chrono::milliseconds(20))) return line;
+  }
+  return std::nullopt;
+}
+
+std::string Text(const display::LogParagraph& paragraph) {
+  std::string text;
+  for (const display::LogRun& run : paragraph.runs) text += run.text;
+  return text;
+}
+
+class WindowAgainstServer : public FormTest {
+ protected:
+  void SetUp() override {
+    FormTest::SetUp();
+    server = std::make_unique<ServerThread>();
+  }
+  void TearDown() override {
+    form.reset();
+    server.reset();
+    FormTest::TearDown();
+  }
+
+  // taro's window connected from the server's own machine and in #lobby, then
+  // hanako (from another address) in the same room.
+  TZKWChatForm& Connected() {
+    WriteSettingString(sys::kSection, sys::kNick, "taro");
+    WriteSettingString(sys::kSection, sys::kRoomName, "#lobby");
+    ChatFormSetup setup;
+    setup.ports = {server->UserPort(), server->HostPort()};
+    setup.localAddress = "127.0.0.1";
+    TZKWChatForm& w = MakeForm(std::move(setup));
+    w.show();
+    w.Core().ConectHostAddress("127.0.0.1");
+    EXPECT_TRUE(w.Core().ClientActive(true));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w.Core().GetJoinRoom() == "#lobby"; }, 5000));
+    EXPECT_TRUE(hanako.Connect(server->UserPort(), "127.0.0.2"));
+    EXPECT_TRUE(hanako.Register("hanako"));
+    hanako.SendLine("JOIN #lobby");
+    EXPECT_TRUE(hanako.Sync().has_value());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w.Core().Members().FindFirst("hanako").has_value(); }, 5000));
+    return w;
+  }
+
+  // A line from taro's window after which nothing else of taro's can come.
+  void ExpectMarkerNext(TZKWChatForm& w) {
+    w.Core().CommandSend("PRIVMSG #lobby :marker");
+    EXPECT_EQ(NextLine(hanako), ":taro!x@x PRIVMSG #lobby :marker");
+  }
+
+  std::unique_ptr<ServerThread> server;
+  TestClient hanako;
+};
+
+TEST_F(WindowAgainstServer, EnterSendsOnePrivmsgAndShowsNickAndText) {
+  TZKWChatForm& w = Connected();
+  EXPECT_EQ(w.windowTitle(), QString::fromUtf8("NOVALUNE Ver1.13 taro #lobby 入室"));
+  EXPECT_EQ(w.EditRoom->text(), QStringLiteral("#lobby"));
+  EXPECT_TRUE(w.TalkBtn->isEnabled());
+  EXPECT_TRUE(w.MenuRoomTopic->isEnabled());
+  EXPECT_FALSE(w.MenuJoin->isEnabled());
+  FontSetting nickFont;
+  nickFont.color = 0x0000FF;
+  FontSetting ownFont;
+  ownFont.color = 0xFF0000;
+  ownFont.bold = true;
+  w.Memo->SetFontSetting(2, nickFont);
+  w.Memo->SetFontSetting(4, ownFont);
+
+  w.Edit->setText(QString::fromUtf8("こんにちは、花子さん"));
+  QTest::keyClick(w.Edit, Qt::Key_Return);
+  EXPECT_TRUE(w.Edit->text().isEmpty());
+  EXPECT_EQ(NextLine(hanako), ":taro!x@x PRIVMSG #lobby :" + S("こんにちは、花子さん"));
+  ExpectMarkerNext(w);
+
+  const auto paragraphs = w.Memo->LogParagraphs();
+  ASSERT_GE(paragraphs.size(), 2u);
+  const auto& nick = paragraphs[paragraphs.size() - 2];
+  const auto& said = paragraphs.back();
+  EXPECT_EQ(Text(nick), "taro");
+  ASSERT_FALSE(nick.runs.empty());
+  EXPECT_EQ(nick.runs[0].font, nickFont);
+  EXPECT_EQ(Text(said), " " + S("こんにちは、花子さん"));
+  ASSERT_FALSE(said.runs.empty());
+  EXPECT_EQ(said.runs[0].font, ownFont);
+}
+
+TEST_F(WindowAgainstServer, EmptyLineSendsNothingAndShowsNothing) {
+  TZKWChatForm& w = Connected();
+  const std::size_t shown = w.Memo->ParagraphCount();
+  QTest::keyClick(w.Edit, Qt::Key_Return);
+  EXPECT_EQ(w.Memo->ParagraphCount(), shown);
+  ExpectMarkerNext(w);
+}
+
+TEST_F(WindowAgainstServer, HostMakesHostAndKicks) {
+  TZKWChatForm& w = Connected();
+  w.PopupMenuPopup();
+  EXPECT_TRUE(w.MenuHost->isEnabled()) << "taro connects from the server's machine";
+  EXPECT_TRUE(w.MenuKick->isEnabled());
+  const auto row = w.Core().Members().FindFirst("hanako");
+  ASSERT_TRUE(row.has_value());
+  w.Core().Members().Select(*row);
+  w.MenuHost->trigger();
+  // The server names the new host as the source of the mode change.
+  EXPECT_EQ(NextLine(hanako), ":hanako!x@x MODE #lobby +o hanako");
+
+  messageAnswer = 2;  // "いいえ"
+  w.MenuKick->trigger();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0], S("hanakoを切断します"));
+  ExpectMarkerNext(w);
+  messageAnswer = 1;
+  w.MenuKick->trigger();
+  for (int round = 0; round < 100 && hanako.Connected(); ++round) {
+    QCoreApplication::processEvents();
+    if (hanako.WaitClosed(std::chrono::milliseconds(20))) break;
+  }
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !w.Core().Members().FindFirst("hanako").has_value(); }, 5000));
+}
+
+TEST_F(WindowAgainstServer, ClosingSendsQuitBeforeTheLogQuestionAndACancelledSaveKeepsTheWindow) {
+  WriteSettingFlag(sys::kSection, sys::kAutoSave, true);
+  TZKWChatForm& w = Connected();
+  std::optional<std::string> seenAtQuestion;
+  onQuestion = [&] { seenAtQuestion = NextLine(hanako); };
+  saveLog = true;
+  savePath.reset();
+  EXPECT_FALSE(w.close());
+  EXPECT_EQ(seenAtQuestion, ":taro! QUIT #lobby") << "QUIT went out before the question";
+  EXPECT_TRUE(w.isVisible());
+  EXPECT_EQ(fileDialogs, 1);
+  EXPECT_EQ(ReadSettingString(sys::kSection, sys::kViewToolBar), "") << "SystemWrite did not run";
+
+  onQuestion = nullptr;
+  savePath = QString::fromStdString(PathOf("chat.rtf"));
+  EXPECT_TRUE(w.close());
+  EXPECT_FALSE(w.Core().Active());
+  EXPECT_TRUE(std::filesystem::exists(PathOf("chat.rtf")));
+  EXPECT_EQ(ReadSettingString(sys::kSection, sys::kViewToolBar), "0");
+}
+
+}  // namespace
+}  // namespace novalune::ui::testing
