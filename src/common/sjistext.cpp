@@ -74,6 +74,7 @@ std::string Convert(const char* to, const char* from, std::string_view text, Cha
     }
     // EILSEQ or EINVAL: one '?' for the refused character, then go on.
     const std::size_t skip = charLength(std::string_view(in, inLeft));
+    if (used == out.size()) out.resize(out.size() * 2);  // iconv may have filled it exactly
     out[used++] = '?';
     in += skip;
     inLeft -= skip;

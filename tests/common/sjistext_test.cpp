@@ -185,6 +185,16 @@ TEST(Utf8Test, ManyBadBytesInARowNeverHang) {
   EXPECT_EQ(SjisToUtf8(kana), expected);
 }
 
+TEST(Utf8Test, RefusedCharacterRightWhereTheOutputIsFull) {
+  // Half-width katakana triple in UTF-8, so the output fills up exactly when
+  // iconv meets the broken pair at the end.
+  const std::string sjis = "\xFF\xF7,[" + std::string(16, '\xD8') + "\x8A\xFF";
+  std::string expected = "??,[";
+  for (int i = 0; i < 16; ++i) expected += "ﾘ";
+  expected += "??";  // 0xFF is no trail byte: the lead and it are refused one by one
+  EXPECT_EQ(SjisToUtf8(HeapBytes(sjis).view()), expected);
+}
+
 TEST(SysTextTest, ConvertsOnceAndKeepsTheSameString) {
   const char* literal = "部屋のパスワードを%sに設定しました";
   const std::string& first = SysText(literal);
