@@ -86,7 +86,7 @@ TZKWChatForm::TZKWChatForm(ChatFormSetup setup, QWidget* parent)
   BuildMenus();
   BuildPopupMenu();
   BuildCompanions();
-  resize(960, 600);
+  resize(1200, 680);
   QCoreApplication::instance()->installEventFilter(this);
   StartUp();
 }
@@ -150,6 +150,7 @@ void TZKWChatForm::BuildToolBar1() {
   ToolBar1->setObjectName("ToolBar1");
   ToolBar1->setMovable(false);
   ToolBar1->setToolButtonStyle(Qt::ToolButtonTextOnly);
+  ToolBar1->setStyleSheet(QStringLiteral("QToolButton { padding: 1px 3px; }"));
   JoinBtn = ToolAction(ToolBar1, text::kJoinBtn, "JoinBtn");
   CutBtn = ToolAction(ToolBar1, text::kCutBtn, "CutBtn");
   ToolBar1->addSeparator();
@@ -165,9 +166,9 @@ void TZKWChatForm::BuildToolBar1() {
   ServerViewBtn = ToolAction(ToolBar1, text::kServerViewBtn, "ServerViewBtn");
   LogViewBtn = ToolAction(ToolBar1, text::kLogViewBtn, "LogViewBtn");
   ToolBar1->addSeparator();
-  EditRoom = ReadOnlyField(ToolBar1, text::kEditRoom, "EditRoom", 110);
+  EditRoom = ReadOnlyField(ToolBar1, text::kEditRoom, "EditRoom", 100);
   ToolBar1->addWidget(EditRoom);
-  EditMyIP = ReadOnlyField(ToolBar1, text::kEditMyIP, "EditMyIP", 110);
+  EditMyIP = ReadOnlyField(ToolBar1, text::kEditMyIP, "EditMyIP", 100);
   ToolBar1->addWidget(EditMyIP);
 
   connect(JoinBtn, &QAction::triggered, this, [this] { MenuJoinClick(); });

@@ -44,7 +44,7 @@ class TChatTreeView;
 // would reach the desktop.
 struct ChatFormSetup {
   client::ClientPorts ports{};
-  // The first command-line argument as given; one that begins with "/" is no address.
+  // The first command-line argument in Shift-JIS; one that begins with "/" is no address.
   std::string firstArgument{};
   // The machine's server marker exists.
   std::function<bool()> localServerRunning{};

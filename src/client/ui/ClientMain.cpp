@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <exception>
 
+#include "client/display/DisplayFormat.h"
 #include "client/ui/ChatForm.h"
 #include "settings/ClientMessage.h"
 
@@ -33,7 +34,8 @@ class ClientApplication : public QApplication {
 int RunClientProgram(int argc, char** argv, const ClientProgram& program) {
   ClientApplication app(argc, argv);
   ChatFormSetup setup;
-  setup.firstArgument = program.firstArgument;
+  // The command line comes in the desktop's encoding; the engine holds Shift-JIS.
+  setup.firstArgument = display::ToSjis(QString::fromLocal8Bit(program.firstArgument));
   setup.localServerRunning = program.localServerRunning;
   setup.startServerCopy = program.startServerCopy;
   TZKWChatForm form(std::move(setup));

@@ -8,7 +8,7 @@
 namespace novalune::ui {
 
 struct ClientProgram {
-  std::string firstArgument;  // as given on the command line
+  std::string firstArgument;  // as given on the command line (local 8-bit encoding)
   std::function<bool()> localServerRunning;
   std::function<void()> startServerCopy;
 };

@@ -1,0 +1,143 @@
+#!/bin/sh
+# Takes PNG screenshots of the client under Xvfb: the main window connected
+# to a real server with Japanese talk, members with their marks and one away,
+# the connect dialog "Chatの接続", and the server console. The program runs
+# on the fixed ports ("/SONLY" first, then client copies); users are played
+# by a Python script, and xdotool answers the start question and opens the menu.
+# Usage: scripts/screenshot-client.sh [program] [output-folder]
+set -e
+cd "$(dirname "$0")/.."
+program=$(realpath "${1:-build/novalune}")
+outdir=$(realpath -m "${2:-.}")
+[ -x "$program" ] || { echo "no program at $program (build it first)" >&2; exit 2; }
+mkdir -p "$outdir"
+
+if ! command -v xvfb-run >/dev/null 2>&1; then ./scripts/install-deps.sh build desktop; fi
+need=""
+command -v import >/dev/null 2>&1 || need="$need imagemagick"
+command -v xdotool >/dev/null 2>&1 || need="$need xdotool"
+if [ -n "$need" ]; then
+  SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends $need
+fi
+
+home=$(mktemp -d)
+trap 'rm -rf "$home"' EXIT
+# The settings of a user who has used the program before: tool bar and status
+# bar on, a Japanese font for every style, a white display.
+python3 - "$home/NOVALUNE.INI" <<'PY'
+import sys
+fonts = [("MemoFont1", 0x008000, 0), ("MemoFont2", 0x800000, 1), ("MemoFont3", 0x000000, 0), ("MemoFont4", 0x0000C0, 0)]
+lines = ["[System]", "Nick=taro", "RoomName=#雑談", "ServerIP=127.0.0.1", "ViewToolBar=1", "ViewStatusBar=1",
+         "BackColor=16777215", "ListViewWidth=150"]
+for section, color, bold in fonts:
+    lines += ["[%s]" % section, "Name=Noto Sans CJK JP", "Size=11", "Color=%d" % color, "Bold=%d" % bold]
+lines += ["[ZKWChatForm]", "PlaceNormalPos.Left=0", "PlaceNormalPos.Top=0", "PlaceNormalPos.Right=1280",
+          "PlaceNormalPos.Bottom=680"]
+open(sys.argv[1], "wb").write(("\r\n".join(lines) + "\r\n").encode("cp932"))
+PY
+
+cat > "$home/scene.py" <<'PY'
+import os, socket, subprocess, sys, time
+
+program, outdir = sys.argv[1], sys.argv[2]
+started = []
+
+def connect(port, source="127.0.0.1", attempts=200):
+    for _ in range(attempts):
+        try:
+            return socket.create_connection(("127.0.0.1", port), source_address=(source, 0))
+        except OSError:
+            time.sleep(0.05)
+    sys.exit("nothing listens on %d" % port)
+
+def send(conn, line):
+    conn.sendall(line.encode("iso2022_jp") + b"\r\n")
+
+def sync(conn):
+    send(conn, "PING x")
+    data = b""
+    while b"PONG" not in data:
+        data += conn.recv(65536)
+
+def xdotool(*args):
+    return subprocess.run(["xdotool"] + list(args), capture_output=True, text=True).stdout.split()
+
+def window(name, attempts=100):
+    for _ in range(attempts):
+        found = xdotool("search", "--onlyvisible", "--name", name)
+        if found:
+            return found[-1]
+        time.sleep(0.1)
+    sys.exit("no window named " + name)
+
+def shot(win, name):
+    time.sleep(1.0)  # let it paint
+    subprocess.run(["import", "-window", win, os.path.join(outdir, name)], check=True)
+    print(os.path.join(outdir, name))
+
+try:
+    socket.create_connection(("127.0.0.1", 6667)).close()
+    sys.exit("port 6667 is taken by another program: stop it first")
+except OSError:
+    pass
+server = subprocess.Popen([program, "/SONLY"])
+started.append(server)
+try:
+    hanako = connect(6667, "127.0.0.2")  # another machine: no host
+    for line in ("USER hanako * * :hanako", "NICK hanako", "JOIN #雑談"):
+        send(hanako, line)
+    sync(hanako)
+    # taro: the client window, started with a link to the server and the room.
+    started.append(subprocess.Popen([program, "ZKWC2://127.0.0.1/雑談"]))
+    window("NOVALUNE Ver1.13")
+    time.sleep(1.0)
+    xdotool("key", "Return")  # "接続を開始します": yes
+    time.sleep(1.5)
+    jiro = connect(6667, "127.0.0.3")
+    for line in ("USER jiro * * :jiro", "NICK jiro", "JOIN #雑談"):
+        send(jiro, line)
+    sync(jiro)
+    send(hanako, "PRIVMSG #雑談 :こんにちは、太郎さん。今日はいい天気ですね。")
+    send(jiro, "PRIVMSG #雑談 :カタカナも大丈夫です http://example.com/ を見てください")
+    send(jiro, "PRIVMSG #雑談 :\x01AWAY 席を離れます\x01")
+    sync(hanako)
+    sync(jiro)
+    time.sleep(0.5)
+    main = window("NOVALUNE Ver1.13")
+    xdotool("mousemove", "--window", main, "300", "400")
+    xdotool("click", "1")
+    xdotool("type", "--delay", "30", "hello")
+    xdotool("key", "Return")
+    shot(main, "client-main.png")
+    # The same in icon mode: "表示 › アイコンで表示".
+    xdotool("mousemove", "--window", main, "83", "10", "click", "1")
+    time.sleep(0.5)
+    xdotool("key", "Down", "Down", "Down", "Down", "Down", "Return")
+    shot(main, "client-icons.png")
+
+    # The connect dialog from a second, unconnected client's menu "ファイル › 接続".
+    started.append(subprocess.Popen([program, "/CONLY"]))
+    time.sleep(2.0)
+    second = window("未接続")
+    xdotool("mousemove", "--window", second, "25", "10", "click", "1")
+    time.sleep(0.5)
+    xdotool("key", "Down", "Return")
+    shot(window("Chatの接続"), "client-connect.png")
+    xdotool("key", "Escape")
+
+    link = connect(32570)
+    link.sendall(b"VIEW")
+    shot(window("NOVALUNEサーバー"), "client-console.png")
+finally:
+    for process in reversed(started):
+        process.terminate()
+    for process in started:
+        try:
+            process.wait(timeout=5)
+        except subprocess.TimeoutExpired:
+            process.kill()
+PY
+
+NOVALUNE_HOME="$home" QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x720x24" \
+  python3 "$home/scene.py" "$program" "$outdir"
