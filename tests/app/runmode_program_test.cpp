@@ -147,6 +147,15 @@ class RunModeProgramTest : public ::testing::Test {
     return others;
   }
 
+  // A client keeps its window open until closed: it is still running after a
+  // while, and SIGTERM ends it.
+  ::testing::AssertionResult RunsAsClient(pid_t pid) {
+    if (WaitExit(pid, 1500ms).has_value()) return ::testing::AssertionFailure() << "ended by itself";
+    if (::kill(pid, SIGTERM) != 0) return ::testing::AssertionFailure() << "cannot signal";
+    if (!WaitExit(pid).has_value()) return ::testing::AssertionFailure() << "did not end on SIGTERM";
+    return ::testing::AssertionSuccess();
+  }
+
   std::string home_;
   std::map<pid_t, bool> spawned_;
   std::map<pid_t, std::string> errorFiles_;
@@ -159,9 +168,7 @@ TEST_F(RunModeProgramTest, PlainStartGivesAServerThatStartsItsClient) {
   // The client copy was started before the server served anyone.
   const std::vector<pid_t> others = Others();
   ASSERT_EQ(others.size(), 1u) << "exactly one client copy";
-  const std::optional<int> status = WaitExit(others[0]);
-  ASSERT_TRUE(status.has_value());
-  EXPECT_EQ(*status, 0) << "the copy found the server and ran as the client";
+  EXPECT_TRUE(RunsAsClient(others[0])) << "the copy found the server and ran as the client";
   EXPECT_FALSE(WaitExit(server, 0ms).has_value()) << "the server keeps running";
   EXPECT_TRUE(MarkerExists());
 }
@@ -177,11 +184,11 @@ TEST_F(RunModeProgramTest, ServerOnlyInAnyLetterCaseStartsNoClient) {
 TEST_F(RunModeProgramTest, ClientOnlyAndOtherArgumentsNeverStartAServer) {
   for (const char* argument : {"/CONLY", "/conly", "C:\\chat\\log.txt", "/S"}) {
     const pid_t client = Start(argument);
-    // A server never ends by itself; the placeholder client does, with 0.
-    const std::optional<int> status = WaitExit(client);
-    ASSERT_TRUE(status.has_value()) << argument;
-    EXPECT_EQ(*status, 0) << argument;
-    EXPECT_FALSE(MarkerExists()) << argument;
+    // No server: no marker and nothing on the user port while the client runs.
+    EXPECT_FALSE(Eventually(MarkerExists, 1s)) << argument;
+    TestClient probe;
+    EXPECT_FALSE(probe.Connect(kUserPort)) << argument;
+    EXPECT_TRUE(RunsAsClient(client)) << argument;
     EXPECT_TRUE(Others().empty()) << argument;
   }
   TestClient nobody;
@@ -195,9 +202,7 @@ TEST_F(RunModeProgramTest, WhileAServerRunsEveryStartIsAClient) {
   for (std::optional<std::string> argument : {std::optional<std::string>{}, std::optional<std::string>{"/SONLY"},
                                                std::optional<std::string>{"/CONLY"}, std::optional<std::string>{"x"}}) {
     const pid_t copy = Start(argument);
-    const std::optional<int> status = WaitExit(copy);
-    ASSERT_TRUE(status.has_value()) << argument.value_or("(none)");
-    EXPECT_EQ(*status, 0) << argument.value_or("(none)");
+    EXPECT_TRUE(RunsAsClient(copy)) << argument.value_or("(none)");
     EXPECT_TRUE(Others().empty()) << "a client starts no further copy";
   }
   EXPECT_TRUE(Serves("hanako")) << "the first server still serves";
