@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QLineEdit>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include "support/ServerThread.h"
@@ -141,6 +142,34 @@ TEST_F(WindowAgainstServer, HostMakesHostAndKicks) {
     if (hanako.WaitClosed(std::chrono::milliseconds(20))) break;
   }
   EXPECT_TRUE(QTest::qWaitFor([&] { return !w.Core().Members().FindFirst("hanako").has_value(); }, 5000));
+}
+
+TEST_F(WindowAgainstServer, AwayButtonAnnouncesAndMarksTheOwnRow) {
+  TZKWChatForm& w = Connected();
+  ASSERT_TRUE(w.AwayBtn->isEnabled());
+  w.AwayBtn->trigger();
+  EXPECT_EQ(NextLine(hanako), ":taro!x@x PRIVMSG #lobby :\x01" + S("AWAY 席を離れます") + "\x01");
+  EXPECT_EQ(w.Core().Members().GetMemberMode("taro"), "oa");
+  w.AwayBtn->trigger();
+  EXPECT_EQ(NextLine(hanako), ":taro!x@x PRIVMSG #lobby :\x01" "AWAY\x01");
+  EXPECT_EQ(w.Core().Members().GetMemberMode("taro"), "o");
+}
+
+TEST_F(WindowAgainstServer, QuietPeriodMinimisesAndTheNextStatementRestores) {
+  WriteSettingFlag(sys::kSection, sys::kAutoMin, true);
+  WriteSettingInt(sys::kSection, sys::kAutoTime, 0);
+  WriteSettingFlag(sys::kSection, sys::kAutoShow, true);
+  TZKWChatForm& w = Connected();
+  ASSERT_FALSE(w.ActiveTimer->isActive());
+  hanako.SendLine("PRIVMSG #lobby :" + S("もしもし"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return w.ActiveTimer->isActive(); }, 5000));
+  EXPECT_EQ(w.IdleCountdown(), 0);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return w.Minimized(); }, 3000)) << "one second after the statement";
+  EXPECT_FALSE(w.ActiveTimer->isActive());
+
+  hanako.SendLine("PRIVMSG #lobby :" + S("戻って"));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !w.windowState().testFlag(Qt::WindowMinimized); }, 5000));
+  EXPECT_TRUE(w.ActiveTimer->isActive()) << "and the countdown starts again";
 }
 
 TEST_F(WindowAgainstServer, ClosingSendsQuitBeforeTheLogQuestionAndACancelledSaveKeepsTheWindow) {

@@ -17,6 +17,9 @@
 #include "client/display/DisplayFormat.h"
 #include "client/ui/ChatForm.h"
 #include "client/ui/ChatTreeView.h"
+#include "client/display/LogViewForm.h"
+#include "client/display/MemoForm.h"
+#include "settings/ListWindows.h"
 #include "settings/TopMostDialog.h"
 
 namespace novalune::ui {
@@ -238,6 +241,11 @@ bool TZKWChatForm::FormClose() {
   // 6. QUIT must reach the server before the socket goes.
   FlushServerSocket();
   core_->Shutdown();
+  // The program ends with its main window, not with the last companion.
+  for (QWidget* companion : {static_cast<QWidget*>(LogView), static_cast<QWidget*>(MemoWin),
+                             static_cast<QWidget*>(RoomList), static_cast<QWidget*>(UserList)}) {
+    companion->hide();
+  }
   return true;
 }
 
