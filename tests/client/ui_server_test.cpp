@@ -29,6 +29,7 @@ std::optional<std::string> NextLine(TestClient& client) {
 }
 
 std::string Text(const display::LogParagraph& paragraph) {
+  // The runs of one paragraph, joined.
   std::string text;
   for (const display::LogRun& run : paragraph.runs) text += run.text;
   return text;
@@ -170,6 +171,62 @@ TEST_F(WindowAgainstServer, QuietPeriodMinimisesAndTheNextStatementRestores) {
   hanako.SendLine("PRIVMSG #lobby :" + S("戻って"));
   EXPECT_TRUE(QTest::qWaitFor([&] { return !w.windowState().testFlag(Qt::WindowMinimized); }, 5000));
   EXPECT_TRUE(w.ActiveTimer->isActive()) << "and the countdown starts again";
+}
+
+// A second program's window, from another machine's address.
+std::unique_ptr<TZKWChatForm> SecondWindow(const ServerThread& server, const std::string& nick) {
+  WriteSettingString(sys::kSection, sys::kNick, nick);
+  ChatFormSetup setup;
+  setup.ports = {server.UserPort(), server.HostPort()};
+  setup.localAddress = "127.0.0.2";
+  setup.messageBox = [](const std::string&, int) { return 1; };
+  auto w = std::make_unique<TZKWChatForm>(std::move(setup));
+  w->show();
+  w->Core().ConectHostAddress("127.0.0.1");
+  EXPECT_TRUE(w->Core().ClientActive(true));
+  return w;
+}
+
+TEST_F(WindowAgainstServer, TwoWindowsTalkInJapaneseAndFollowEachOther) {
+  TZKWChatForm& taro = Connected();
+  auto hanakoWindow = SecondWindow(*server, S("花子"));
+  TZKWChatForm& other = *hanakoWindow;
+  const std::string hanakoNick = S("花子");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return other.Core().GetJoinRoom() == "#lobby"; }, 5000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return taro.Core().Members().FindFirst(hanakoNick).has_value(); }, 5000));
+  const client::MemberList& seenByTaro = taro.Core().Members();
+  const client::MemberList& seenByHanako = other.Core().Members();
+  EXPECT_STREQ(seenByTaro.SmallMark(*seenByTaro.FindFirst(hanakoNick)), client::kMarkMember);
+  EXPECT_STREQ(seenByHanako.SmallMark(*seenByHanako.FindFirst("taro")), client::kMarkHost);
+  EXPECT_EQ(other.windowTitle(), QString::fromUtf8("NOVALUNE Ver1.13 花子 #lobby 入室"));
+
+  FontSetting othersFont;
+  othersFont.color = 0x00FF00;
+  other.Memo->SetFontSetting(3, othersFont);
+  taro.Edit->setText(QString::fromUtf8("こんにちは、花子さん"));
+  QTest::keyClick(taro.Edit, Qt::Key_Return);
+  ASSERT_TRUE(QTest::qWaitFor([&] {
+    const auto paragraphs = other.Memo->LogParagraphs();
+    return !paragraphs.empty() && Text(paragraphs.back()) == " " + S("こんにちは、花子さん");
+  }, 5000));
+  const auto paragraphs = other.Memo->LogParagraphs();
+  EXPECT_EQ(Text(paragraphs[paragraphs.size() - 2]), "taro");
+  EXPECT_EQ(paragraphs.back().runs.at(0).font, othersFont);
+
+  other.AwayBtn->trigger();
+  EXPECT_TRUE(QTest::qWaitFor([&] {
+    const auto row = seenByTaro.FindFirst(hanakoNick);
+    return row && std::string(seenByTaro.SmallMark(*row)) == client::kMarkAway;
+  }, 5000));
+
+  taro.Core().MenuReName(S("太郎"));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return seenByHanako.FindFirst(S("太郎")).has_value(); }, 5000));
+  EXPECT_FALSE(seenByHanako.FindFirst("taro").has_value());
+
+  other.MenuRoomOutClick();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !seenByTaro.FindFirst(hanakoNick).has_value(); }, 5000));
+  EXPECT_EQ(seenByHanako.Count(), 0u) << "leaving empties the own list";
+  EXPECT_FALSE(other.MenuRoomOut->isEnabled());
 }
 
 TEST_F(WindowAgainstServer, ClosingSendsQuitBeforeTheLogQuestionAndACancelledSaveKeepsTheWindow) {
