@@ -274,42 +274,51 @@ class JisDecoder {
 
  private:
   // Decodes the escapes and runs that start in the window at at_; returns
-  // false when the conversion has ended.
-  bool Window(char*& out) {
+  // false when the conversion has ended. Works on local copies: the output
+  // is written through char pointers, which could alias the members.
+  bool Window(char*& outRef) {
+    const unsigned char* const in = in_;
+    const std::size_t n = n_;
     const std::size_t from = at_;
-    const std::size_t end = std::min(n_, from + kWindow);
-    const std::uint64_t escs = EscBits(in_, from, end);
-    while (at_ < end) {
-      std::uint64_t bits = escs >> (at_ - from);
-      if (kanji_) bits &= 0x5555555555555555ULL;    // only an ESC in first place of a pair
-      if (afterEscape_) bits &= ~std::uint64_t{1};  // the byte right after an escape is data
-      if (bits == 0) return RestOfWindow(end, out);
-      const std::size_t esc = at_ + static_cast<std::size_t>(std::countr_zero(bits));
-      ConvertRun(in_, at_, esc, n_, kanji_, out);
-      if (n_ - esc < 3) return false;  // an escape cut off at the end ends the conversion
-      const unsigned char selector = in_[esc + 1];
-      if (selector == '$') {
-        kanji_ = true;
-      } else if (selector == '(') {
-        kanji_ = false;
+    const std::size_t end = std::min(n, from + kWindow);
+    const std::uint64_t escs = EscBits(in, from, end);
+    std::size_t at = at_;
+    bool kanji = kanji_;
+    bool afterEscape = afterEscape_;
+    char* out = outRef;
+    bool more = true;
+    while (at < end) {
+      std::uint64_t bits = escs >> (at - from);
+      bits &= kanji ? 0x5555555555555555ULL : ~std::uint64_t{0};  // only an ESC in first place of a pair
+      bits &= ~static_cast<std::uint64_t>(afterEscape);           // the byte right after an escape is data
+      if (bits == 0) {
+        // No escape up to the window's end. A pair that straddles the end
+        // waits for the next window, or is cut off at the end of the input.
+        const std::size_t stop = kanji && ((end - at) & 1) != 0 ? end - 1 : end;
+        if (stop > at) {
+          ConvertRun(in, at, stop, n, kanji, out);
+          at = stop;
+          afterEscape = false;
+        }
+        more = end < n;
+        break;
       }
-      at_ = esc + 3;
-      afterEscape_ = true;
+      const std::size_t esc = at + static_cast<std::size_t>(std::countr_zero(bits));
+      ConvertRun(in, at, esc, n, kanji, out);
+      if (n - esc < 3) {
+        more = false;  // an escape cut off at the end ends the conversion
+        break;
+      }
+      const unsigned char selector = in[esc + 1];
+      kanji = selector == '$' || (kanji && selector != '(');
+      at = esc + 3;
+      afterEscape = true;
     }
-    return true;
-  }
-
-  // No escape between at_ and the window's end: convert up to there. A pair
-  // that straddles the end waits for the next window, or is cut off and
-  // dropped at the end of the input.
-  bool RestOfWindow(std::size_t end, char*& out) {
-    const std::size_t stop = kanji_ && ((end - at_) & 1) != 0 ? end - 1 : end;
-    if (stop > at_) {
-      ConvertRun(in_, at_, stop, n_, kanji_, out);
-      at_ = stop;
-      afterEscape_ = false;
-    }
-    return end < n_;
+    at_ = at;
+    kanji_ = kanji;
+    afterEscape_ = afterEscape;
+    outRef = out;
+    return more;
   }
 
   const unsigned char* in_;
