@@ -2,6 +2,7 @@
 // view options, command states, keyboard and the closing order's log step.
 #include <QAction>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTest>
@@ -98,6 +99,7 @@ TEST_F(MainWindowSettings, ClosingWritesTheViewStateWithoutAQuestionWhenAutoSave
   EXPECT_EQ(ReadSettingString(sys::kSection, sys::kBackColor), "0");
   EXPECT_EQ(ReadSettingString(sys::kSection, sys::kBeepFile), "");
   EXPECT_EQ(ReadSettingInt(sys::kSection, sys::kListViewWidth), w.ListView->width());
+  EXPECT_EQ(ReadSettingInt(sys::kSection, sys::kWavListBox), 110) << "the hidden list's layout width";
   EXPECT_EQ(ReadSettingString("MemoFont1", "Size"), "9");
   EXPECT_EQ(ReadSettingString("MemoFont3", "Bold"), "0");
   EXPECT_EQ(ReadSettingInt("ZKWChatForm", "PlaceNormalPos.Right") - ReadSettingInt("ZKWChatForm", "PlaceNormalPos.Left"),
@@ -151,6 +153,21 @@ TEST_F(MainWindowView, ViewEntriesToggleTheirPartAndCheckMark) {
   EXPECT_TRUE(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
   w.MenuShowOnTop->trigger();
   EXPECT_FALSE(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+}
+
+TEST_F(MainWindowView, SoundHistoryShowsBesideTheTreeWithItsStoredWidth) {
+  WriteSettingInt(sys::kSection, sys::kWavListBox, 90);
+  TZKWChatForm& w = MakeForm();
+  w.show();
+  EXPECT_TRUE(w.WavListBox->isHidden());
+  w.WavListBtn->click();
+  ASSERT_FALSE(w.WavListBox->isHidden());
+  EXPECT_EQ(w.Splitter->sizes().at(1), 90);
+  QApplication::processEvents();
+  EXPECT_LT(w.ListView->geometry().right(), w.WavListBox->geometry().left());
+  EXPECT_LT(w.WavListBox->geometry().right(), w.Memo->geometry().left()) << "between the tree and the display";
+  w.WavListBtn->click();
+  EXPECT_TRUE(w.WavListBox->isHidden());
 }
 
 TEST_F(MainWindowView, CommandsWhileNotConnected) {

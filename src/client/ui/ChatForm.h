@@ -223,6 +223,7 @@ class TZKWChatForm : public QMainWindow, public client::ClientView {
   bool firstShowDone_ = false;
   bool minimized_ = false;
   int idleCountdown_ = 0;
+  int wavListWidth_ = 110;  // the sound history's width while it is hidden
   bool closing_ = false;
 };
 

@@ -51,7 +51,10 @@ void TZKWChatForm::SystemRead() {
   SetEditFont(Memo->GetFontSetting(4));
   QList<int> widths = Splitter->sizes();
   if (const int width = ReadSettingInt(sys::kSection, sys::kListViewWidth); width != 0) widths[0] = width;
-  if (const int width = ReadSettingInt(sys::kSection, sys::kWavListBox); width != 0) widths[1] = width;
+  if (const int width = ReadSettingInt(sys::kSection, sys::kWavListBox); width != 0) {
+    widths[1] = width;
+    wavListWidth_ = width;
+  }
   Splitter->setSizes(widths);
   ApplyBackColor(ReadSettingInt(sys::kSection, sys::kBackColor));
   WindowPlacement placement = PlacementOf(normalGeometry());
@@ -76,7 +79,7 @@ void TZKWChatForm::SystemWrite() {
   WriteSettingFlag(sys::kSection, sys::kShowIcon, GetShowIcon());
   WriteSettingInt(sys::kSection, sys::kListViewWidth, ListView->width());
   // A hidden list keeps the width it had when it was last shown.
-  WriteSettingInt(sys::kSection, sys::kWavListBox, WavListBox->width());
+  WriteSettingInt(sys::kSection, sys::kWavListBox, WavListBox->isVisible() ? WavListBox->width() : wavListWidth_);
   WriteSettingInt(sys::kSection, sys::kBackColor, Memo->BackColor());
   SaveWindowPlacement(PlacementOf(normalGeometry()));
 }

@@ -179,10 +179,7 @@ void TZKWChatForm::MenuJoinClick() {
   });
 }
 
-void TZKWChatForm::MenuCutClick() {
-  AwayBtn->setChecked(false);
-  Command([this] { core_->MenuCut(); });
-}
+void TZKWChatForm::MenuCutClick() { Command([this] { core_->MenuCut(); }); }
 
 void TZKWChatForm::MenuExitClick() { close(); }
 
@@ -255,7 +252,14 @@ void TZKWChatForm::TalkBtnClick() {
 
 void TZKWChatForm::AwayBtnClick(bool down) { Command([this, down] { core_->AwayBtnClick(down); }); }
 
-void TZKWChatForm::WavListBtnClick(bool down) { WavListBox->setVisible(down); }
+void TZKWChatForm::WavListBtnClick(bool down) {
+  if (!down && WavListBox->isVisible()) wavListWidth_ = WavListBox->width();
+  WavListBox->setVisible(down);
+  if (!down) return;
+  QList<int> widths = Splitter->sizes();
+  widths[1] = wavListWidth_;
+  Splitter->setSizes(widths);
+}
 
 void TZKWChatForm::PopupMenuPopup() {
   const bool host = core_->PopupHostEnabled();
