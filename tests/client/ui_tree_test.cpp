@@ -2,6 +2,7 @@
 // marks, pictures, name labels and the blink, read back from the pixels.
 #include <QImage>
 #include <QPainter>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 
@@ -137,6 +138,21 @@ TEST_F(MemberTree, MouseSelectsAndOpensOnlyWaitingPrivateWindows) {
   EXPECT_EQ(recorder.shown, std::vector<std::size_t>{2});
   QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, QPoint(30, 150));
   EXPECT_EQ(members.Selected(), std::optional<std::size_t>(2)) << "below the rows the selection stays";
+}
+
+TEST_F(MemberTree, LongListsScrollAndRowsFollowTheScrolling) {
+  for (int n = 0; n < 27; ++n) members.AddMember("user" + std::to_string(n));
+  tree->RowsChanged();
+  QApplication::processEvents();  // the range is measured once the model has finished
+  QScrollBar* bar = tree->verticalScrollBar();
+  EXPECT_EQ(bar->maximum(), 30 * 20 - tree->viewport()->height());
+  bar->setValue(100);
+  EXPECT_EQ(tree->RowAt(QPoint(5, 5)), std::optional<std::size_t>(5));
+  EXPECT_EQ(tree->RowRect(5).top(), 0);
+  members.SetIconMode(true);
+  tree->RowsChanged();
+  QApplication::processEvents();
+  EXPECT_EQ(bar->maximum(), 30 * 32 - tree->viewport()->height());
 }
 
 }  // namespace
