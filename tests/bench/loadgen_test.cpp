@@ -171,7 +171,7 @@ loadgen::Options OptionsFor(const FakeIrcServer& server, int clients, int rooms,
   o.clients = clients;
   o.rooms = rooms;
   o.messages = messages;
-  o.timeout = 2;
+  o.timeout = 10;  // seconds without progress: only a failing run waits that long
   return o;
 }
 
@@ -265,7 +265,7 @@ TEST(LoadGenFlood, DroppedReceiverShowsAsLostLines) {
   script.dropAfter = 5;
   FakeIrcServer server(script);
   loadgen::Options o = OptionsFor(server, 4, 1, 10);
-  o.timeout = 0.5;
+  o.timeout = 1.5;  // the lines for the dropped receiver never come
   loadgen::FloodResult r = loadgen::LoadGen(o).Flood();
   ASSERT_TRUE(r.setupOk);
   EXPECT_EQ(r.expected, 4u * 3 * 10);
