@@ -202,6 +202,24 @@ TEST_F(MainWindowView, EscapeMinimisesAndTypingGoesToTheInputLine) {
   EXPECT_TRUE(w.Minimized());
 }
 
+TEST_F(MainWindowView, PublicationTimerFollowsTheStoredSwitches) {
+  {
+    TZKWChatForm& w = MakeForm();
+    w.show();
+    EXPECT_FALSE(w.AutoTimer->isActive());
+    EXPECT_FALSE(w.AutoOnDone());
+  }
+  WriteSettingFlag("Server", "AUTOTIME", true);
+  WriteSettingFlag("Server", "AUTOONOF", true);
+  TZKWChatForm& w = MakeForm();
+  EXPECT_TRUE(w.AutoTimer->isActive()) << "running from creation";
+  EXPECT_FALSE(w.AutoOnDone());
+  w.show();
+  EXPECT_TRUE(w.AutoOnDone()) << "the start-up publication's turn";
+  EXPECT_TRUE(w.close());
+  EXPECT_TRUE(w.AutoOffDone()) << "the withdrawal at exit";
+}
+
 TEST_F(MainWindowView, QuietPeriodNeedsAConnection) {
   WriteSettingFlag(sys::kSection, sys::kAutoMin, true);
   WriteSettingInt(sys::kSection, sys::kAutoTime, 5);

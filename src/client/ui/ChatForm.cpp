@@ -28,6 +28,7 @@
 
 #include "client/core/ClientSettings.h"
 #include "client/display/DisplayFormat.h"
+#include "client/ui/AutoTimer.h"
 #include "client/ui/ChatFormTexts.h"
 #include "client/ui/ChatTreeView.h"
 #include "common/sjistext.h"
@@ -351,12 +352,21 @@ void TZKWChatForm::BuildCompanions() {
   ActiveTimer = new QTimer(this);
   ActiveTimer->setInterval(1000);
   connect(ActiveTimer, &QTimer::timeout, this, [this] { ActiveTimerTimer(); });
+  AutoTimer = new QTimer(this);
+  AutoTimer->setInterval(1000);
+  connect(AutoTimer, &QTimer::timeout, this, [this] { AutoTimerTimer(); });
 }
 
 // Creation: the working copies from the settings, then the engine's start.
 void TZKWChatForm::StartUp() {
   httpGate_.SetSettings(settings::LoadHttpSettings());
   options_ = display::ReadDspModeValues();
+  namespace pub = keys::server;
+  autoPublish_ = ReadSettingFlag(pub::kSection, pub::kAutoOnOf);
+  autoPublishTime_ = ReadSettingFlag(pub::kSection, pub::kAutoTime);
+  publishStart_ = ParsePublishTime(ReadSettingString(pub::kSection, pub::kAutoStrTime));
+  publishEnd_ = ParsePublishTime(ReadSettingString(pub::kSection, pub::kAutoEndTime));
+  if (autoPublishTime_) AutoTimer->start();
   core_->SetEventSounds({options_.inBeep, options_.inFile, options_.outBeep, options_.outFile});
   for (const std::string& name : LoadListFile(files::kWavFile)) WavListBox->addItem(display::FromSjis(name));
   EditMyIP->setText(QString::fromStdString(MyAddress()));

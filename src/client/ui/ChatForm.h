@@ -136,6 +136,13 @@ class TZKWChatForm : public QMainWindow, public client::ClientView {
   // Quiet period.
   void ActiveTimerStop();
   void ActiveTimerTimer();
+  // Publication time window. Publishing itself is not part of this program
+  // yet: AutoOnProc and AutoOffProc only record that their turn has come.
+  void AutoTimerTimer();
+  void AutoOnProc();
+  void AutoOffProc();
+  bool AutoOnDone() const { return autoOnDone_; }
+  bool AutoOffDone() const { return autoOffDone_; }
 
   // Commands of the menus and tool bars.
   void MenuJoinClick();
@@ -178,6 +185,7 @@ class TZKWChatForm : public QMainWindow, public client::ClientView {
   settings::TUserListDlg* UserList = nullptr;
   QMenu* PopupMenu = nullptr;
   QTimer* ActiveTimer = nullptr;
+  QTimer* AutoTimer = nullptr;
 
   // Tool bar buttons and menu entries (the ones UpDateMenuItems and the
   // view options touch, and the ones tests press).
@@ -223,7 +231,13 @@ class TZKWChatForm : public QMainWindow, public client::ClientView {
   bool firstShowDone_ = false;
   bool minimized_ = false;
   int idleCountdown_ = 0;
-  int wavListWidth_ = 110;  // the sound history's width while it is hidden
+  int wavListWidth_ = 110;
+  bool autoPublish_ = false;      // "AUTOONOF"
+  bool autoPublishTime_ = false;  // "AUTOTIME"
+  int publishStart_ = 0;          // seconds of the day
+  int publishEnd_ = 0;
+  bool autoOnDone_ = false;
+  bool autoOffDone_ = false;  // the sound history's width while it is hidden
   bool closing_ = false;
 };
 

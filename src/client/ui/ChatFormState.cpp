@@ -9,12 +9,14 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTcpSocket>
+#include <QTime>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QWindow>
 
 #include "client/display/DisplayFormat.h"
+#include "client/ui/AutoTimer.h"
 #include "client/ui/ChatForm.h"
 #include "client/ui/ChatTreeView.h"
 #include "client/display/LogViewForm.h"
@@ -172,6 +174,18 @@ void TZKWChatForm::ActiveTimerTimer() {
   showMinimized();
 }
 
+void TZKWChatForm::AutoTimerTimer() {
+  const QTime now = QTime::currentTime();
+  const int seconds = now.hour() * 3600 + now.minute() * 60 + now.second();
+  const AutoTimerActions actions =
+      AutoTimerStep(seconds, publishStart_, publishEnd_, autoPublishTime_, autoOnDone_, autoOffDone_);
+  if (actions.publish) AutoOnProc();
+  if (actions.withdraw) AutoOffProc();
+}
+
+void TZKWChatForm::AutoOnProc() { autoOnDone_ = true; }
+void TZKWChatForm::AutoOffProc() { autoOffDone_ = true; }
+
 void TZKWChatForm::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (!firstShowDone_) FormShow();
@@ -181,6 +195,7 @@ void TZKWChatForm::FormShow() {
   firstShowDone_ = true;  // before SystemRead: re-showing for the on-top flag must not run it twice
   SystemRead();
   core_->FirstShown(setup_.firstArgument);
+  if (autoPublish_) AutoOnProc();
 }
 
 void TZKWChatForm::changeEvent(QEvent* event) {
@@ -236,7 +251,8 @@ bool TZKWChatForm::FormClose() {
   // 1. No web requests exist in this program yet: nothing to abort.
   // 2. Leave the server politely.
   core_->SendQuit();
-  // 3. Automatic withdrawal of a publication: publication is not built yet.
+  // 3.
+  if (autoPublish_) AutoOffProc();
   // 4. The log question; a cancelled save dialog keeps the window open.
   if (!displayCommands_->ExitLogQuestion(options_.autoSave)) return false;
   // 5.
