@@ -17,9 +17,6 @@
 #include "client/display/DisplayText.h"
 #include "client/display_fixture.h"
 
-// Fontconfig keeps its cached patterns until the process ends; that is no leak of ours.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
-
 namespace novalune::display {
 namespace {
 

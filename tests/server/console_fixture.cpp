@@ -13,9 +13,6 @@
 
 #include "server/console/ConsoleLink.h"
 
-// Qt's font database keeps fontconfig patterns until the process ends.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
-
 namespace novalune::test {
 
 namespace {

@@ -9,7 +9,6 @@ if(TARGET novalune_settings)
     ${CMAKE_CURRENT_LIST_DIR}/settings_dialogs_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/settings_lists_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/settings_msgbox_test.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/lsan_suppressions.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DialogTestSupport.h)
   target_link_libraries(settings_dialogs_test PRIVATE novalune_settings Qt6::Test)
 endif()

@@ -1,2 +1,0 @@
-// Fontconfig keeps its caches for the life of the process; that is not ours to free.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
