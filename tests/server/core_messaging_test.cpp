@@ -156,6 +156,27 @@ TEST_F(CoreRelay, RepeatedOfferReplacesTheUnansweredOneAndStraysGetNoGoAhead) {
   EXPECT_EQ(out.listening.size(), 4u);
 }
 
+TEST_F(CoreRelay, AFullOfferTableForgetsTheOldestWaitingReceiverAndKeepsStreamingOnes) {
+  const ConnId taro = Register("taro", "10.0.0.2");
+  const ConnId hanako = Register("hanako", "10.0.0.3");
+  // One transfer streams; 63 receivers wait for senders that never come.
+  Send(taro, "RELAYSEND hanako my*file.txt 1");
+  core.RelayAccepted(RelaySide::Receiver, 900, "10.0.0.3");
+  core.RelayAccepted(RelaySide::Sender, 901, "10.0.0.2");
+  for (ConnId conn = 1000; conn < 1063; ++conn) {
+    Send(taro, "RELAYSEND hanako my*file.txt 1");
+    core.RelayAccepted(RelaySide::Receiver, conn, "10.0.0.3");
+  }
+  Take(taro);
+  Take(hanako);
+  Send(taro, "RELAYSEND hanako my*file.txt 1");
+  EXPECT_EQ(out.closed, std::vector<ConnId>{1000}) << "the oldest waiting receiver, not the streaming pair";
+  core.RelayAccepted(RelaySide::Receiver, 2000, "10.0.0.3");
+  EXPECT_EQ(Take(taro), (Lines{":ZKWChatServer214!x@x RELAYSEND 17066"}));
+  core.RelayAccepted(RelaySide::Sender, 2001, "10.0.0.2");
+  EXPECT_EQ(out.pairs.back(), (std::pair<ConnId, ConnId>{2001, 1001})) << "the longest waiting receiver";
+}
+
 TEST_F(CoreRelay, OfferWithoutKnownAddressHasAnEmptyAddressField) {
   const ConnId taro = Register("taro", "10.0.0.2");
   const ConnId hanako = Register("hanako", "fe80::1", "fe80::2");

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <thread>
 
@@ -45,16 +46,34 @@ class RelayTest : public ::testing::Test {
     ASSERT_TRUE(senderSide.Connect(server.RelaySenderPort(), senderAddress));
   }
 
+  // taro from 127.0.0.1 and hanako from 127.0.0.2.
+  void RegisterTaroAndHanako(TestClient& taro, TestClient& hanako) {
+    ASSERT_TRUE(taro.Connect(server.UserPort()));
+    ASSERT_TRUE(taro.Register("taro"));
+    ASSERT_TRUE(hanako.Connect(server.UserPort(), "127.0.0.2"));
+    ASSERT_TRUE(hanako.Register("hanako"));
+  }
+
+  // The sender's side writes a whole file and closes; the receiver's side must get it all.
+  static void SendFileAndClose(TestClient& upload, TestClient& download, std::size_t size, unsigned seed) {
+    const std::string file = BinaryFile(size, seed);
+    std::thread writer([&] {
+      EXPECT_TRUE(upload.SendRaw(file, std::chrono::seconds(60)));
+      upload.Disconnect();
+    });
+    const std::string received = download.ReadBytes(size, std::chrono::seconds(60));
+    writer.join();
+    EXPECT_TRUE(received == file) << "received " << received.size() << " of " << size << " bytes";
+  }
+
   ServerThread server;
 };
 
 TEST_F(RelayTest, BinaryFileArrivesWholeAndBytesFlowBothWays) {
   TestClient taro;
   TestClient hanako;
-  ASSERT_TRUE(taro.Connect(server.UserPort()));
-  ASSERT_TRUE(taro.Register("taro"));
-  ASSERT_TRUE(hanako.Connect(server.UserPort(), "127.0.0.2"));
-  ASSERT_TRUE(hanako.Register("hanako"));
+  RegisterTaroAndHanako(taro, hanako);
+  if (HasFatalFailure()) return;
 
   TestClient upload;
   TestClient download;
@@ -88,10 +107,8 @@ TEST_F(RelayTest, BinaryFileArrivesWholeAndBytesFlowBothWays) {
 TEST_F(RelayTest, LastBytesBeforeTheSenderClosesStillArrive) {
   TestClient taro;
   TestClient hanako;
-  ASSERT_TRUE(taro.Connect(server.UserPort()));
-  ASSERT_TRUE(taro.Register("taro"));
-  ASSERT_TRUE(hanako.Connect(server.UserPort(), "127.0.0.2"));
-  ASSERT_TRUE(hanako.Register("hanako"));
+  RegisterTaroAndHanako(taro, hanako);
+  if (HasFatalFailure()) return;
   TestClient upload;
   TestClient download;
   const std::size_t size = FileSize(2);
@@ -99,24 +116,15 @@ TEST_F(RelayTest, LastBytesBeforeTheSenderClosesStillArrive) {
   if (HasFatalFailure()) return;
 
   // The sender writes everything and closes at once, while the receiver has read nothing yet.
-  const std::string file = BinaryFile(size, 5);
-  std::thread writer([&] {
-    EXPECT_TRUE(upload.SendRaw(file, std::chrono::seconds(60)));
-    upload.Disconnect();
-  });
-  const std::string received = download.ReadBytes(size, std::chrono::seconds(60));
-  writer.join();
-  EXPECT_TRUE(received == file) << "received " << received.size() << " of " << size << " bytes";
+  SendFileAndClose(upload, download, size, 5);
   EXPECT_TRUE(taro.ExpectQuiet());
 }
 
 TEST_F(RelayTest, RelayPortsCloseAfterATransferAndOpenAgainOnTheSameNumbers) {
   TestClient taro;
   TestClient hanako;
-  ASSERT_TRUE(taro.Connect(server.UserPort()));
-  ASSERT_TRUE(taro.Register("taro"));
-  ASSERT_TRUE(hanako.Connect(server.UserPort(), "127.0.0.2"));
-  ASSERT_TRUE(hanako.Register("hanako"));
+  RegisterTaroAndHanako(taro, hanako);
+  if (HasFatalFailure()) return;
   TestClient probe;
   EXPECT_FALSE(probe.Connect(server.RelayReceiverPort())) << "relay listening before any offer";
 
@@ -165,6 +173,48 @@ TEST_F(RelayTest, TwoTransfersAtOnceDoNotMix) {
   reader2.join();
   EXPECT_TRUE(received1 == file1) << "first transfer: " << received1.size() << " bytes";
   EXPECT_TRUE(received2 == file2) << "second transfer: " << received2.size() << " bytes";
+}
+
+// Descriptors this process holds; the server runs in it on its own thread.
+std::size_t OpenDescriptors() {
+  std::size_t count = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) ++count;
+  return count;
+}
+
+TEST_F(RelayTest, AbandonedTransfersAreForgottenAndLeaveNoDescriptorsBehind) {
+  TestClient taro;
+  TestClient hanako;
+  RegisterTaroAndHanako(taro, hanako);
+  if (HasFatalFailure()) return;
+  const std::size_t before = OpenDescriptors();
+
+  // Each time the receiver accepts the offer and leaves; the sender never comes.
+  for (int abandoned = 0; abandoned < 100; ++abandoned) {
+    TestClient download;
+    ASSERT_TRUE(taro.SendLine("RELAYSEND hanako my*file.bin 10"));
+    ASSERT_TRUE(hanako.ReadLine().has_value());
+    ASSERT_TRUE(download.Connect(server.RelayReceiverPort(), "127.0.0.2")) << "offer " << abandoned;
+    ASSERT_TRUE(taro.Expect(kServer + "!x@x RELAYSEND " + std::to_string(server.RelaySenderPort())))
+        << "offer " << abandoned;
+    download.Disconnect();
+    // Noticed: the transfer is forgotten and nothing keeps the receiver's port open.
+    ASSERT_TRUE(WaitUntil([&] { return !TestClient().Connect(server.RelayReceiverPort()); }))
+        << "offer " << abandoned;
+  }
+
+  TestClient upload;
+  TestClient download;
+  const std::size_t size = FileSize(10);
+  OpenTransfer(taro, "taro", "hanako", hanako, download, "127.0.0.2", upload, "", size);
+  if (HasFatalFailure()) return;
+  SendFileAndClose(upload, download, size, 3);
+  download.Disconnect();
+
+  EXPECT_TRUE(WaitUntil([&] { return OpenDescriptors() == before; }))
+      << OpenDescriptors() << " descriptors open, " << before << " before the transfers";
+  TestClient probe;
+  EXPECT_FALSE(probe.Connect(server.RelayReceiverPort())) << "the relay ports close once nothing uses them";
 }
 
 }  // namespace

@@ -35,6 +35,20 @@ std::string OfferAddress(std::string_view ip) {
 
 std::size_t SideIndex(RelaySide side) { return side == RelaySide::Sender ? 0 : 1; }
 
+// A full table must not lock out every later offer: the oldest transfer whose sender never
+// came goes, with a receiver connection that may still wait on it. Streaming ones stay.
+bool ForgetOldestAbandoned(Impl& s) {
+  const auto oldest = std::find_if(s.transfers.begin(), s.transfers.end(),
+                                   [](const RelayTransfer& t) { return !t.senderConn && !t.senderDone; });
+  if (oldest == s.transfers.end()) return false;
+  if (const std::optional<ConnId> waiting = oldest->receiverConn) {
+    s.relayConns.erase(*waiting);
+    s.out.Close(*waiting);
+  }
+  s.transfers.erase(oldest);
+  return true;
+}
+
 }  // namespace
 
 void Impl::ServerCommand_RELAYSEND(const Sender& s, std::string_view args) {
@@ -64,13 +78,7 @@ void Impl::RecordTransfer(UserId senderId, UserId receiverId) {
     return t.senderId == senderId && t.receiverId == receiverId && !t.senderConn && !t.receiverConn &&
            !t.receiverDone;
   });
-  if (transfers.size() >= kMaxRelayTransfers) {
-    // Forget the oldest offer nobody has connected for.
-    const auto idle = std::find_if(transfers.begin(), transfers.end(),
-                                   [](const RelayTransfer& t) { return !t.senderConn && !t.receiverConn; });
-    if (idle == transfers.end()) return;
-    transfers.erase(idle);
-  }
+  if (transfers.size() >= kMaxRelayTransfers && !ForgetOldestAbandoned(*this)) return;
   RelayTransfer t;
   t.serial = nextTransferSerial++;
   t.senderId = senderId;

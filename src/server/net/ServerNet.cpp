@@ -87,7 +87,9 @@ void ServerNet::DeactivateListener(ListenerIndex index) {
   if (!listener.listening) return;
   WatchListener(index, false);
   listener.listening = false;
-  // A fresh bound socket keeps the port for the next activation.
+  // A fresh bound socket keeps the port for the next activation; the old one must let go of
+  // the port first, or the bind fails and the descriptor count drifts.
+  listener.fd.Reset();
   listener.fd = net::BindTcp(listener.address, listener.port);
 }
 
@@ -164,7 +166,7 @@ void ServerNet::HandleEvent(std::uint64_t tag, std::uint32_t events) {
   if (!c || c->dropping) return;
   if (events & EPOLLIN) {
     ReadFrom(id);
-  } else if (events & (EPOLLERR | EPOLLHUP)) {
+  } else if (events & (EPOLLERR | EPOLLHUP | EPOLLRDHUP)) {
     PeerGone(id);
   }
 }
@@ -494,7 +496,9 @@ std::uint32_t ServerNet::WantedEvents(const Connection& c) const {
     case Kind::RelaySender:
     case Kind::RelayReceiver:
       // Until paired, bytes stay unread; a paused source waits for its destination to drain.
-      if ((c.partner && !c.paused) || c.orphan) events |= EPOLLIN;
+      if ((c.partner && !c.paused) || c.orphan) return events | EPOLLIN;
+      // Unread, an unpaired peer's close shows only as its hang-up.
+      if (!c.partner) events |= EPOLLRDHUP;
       return events;
   }
   return events;
