@@ -1,7 +1,9 @@
-// Staying on top for the client's dialogs. The main window's "常に手前に表示"
-// sets the switch; every dialog that derives from TopMostDialog makes itself
-// top-most when it is shown while the switch is on. A dialog already open
-// keeps what it had.
+// Staying on top for the client's windows. The main window's "常に手前に表示"
+// sets the switch; a secondary window shown while it is on makes itself
+// top-most, and a window already open keeps what it had. Modal dialogs and
+// message boxes are top-most whatever the switch says, since the room and
+// user lists always are: a modal window under them would block the program
+// unseen.
 #pragma once
 
 #include <QDialog>
@@ -10,6 +12,11 @@ namespace novalune::settings {
 
 void SetDialogsStayOnTop(bool on);
 bool DialogsStayOnTop();
+
+// Applies the rule above to a top-level window about to appear (before its
+// native window is shown: hidden, or in its Show event). A modal window is
+// also raised and activated once it is up, so it takes the keyboard.
+void StackWindow(QWidget& window);
 
 class TopMostDialog : public QDialog {
   Q_OBJECT

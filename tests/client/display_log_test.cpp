@@ -41,7 +41,11 @@ class DisplayLogTest : public test::DisplayTest {
       setups.push_back(setup);
       return chosen;
     };
-    hooks.openFile = [this](const QString& path) { opened.push_back(path); };
+    hooks.openFile = [this](const QString& path) {
+      opened.push_back(path);
+      return true;
+    };
+    hooks.notice = [this](const std::string& text) { notices.push_back(text); };
     hooks.now = [] { return QDateTime(QDate(1999, 12, 7), QTime(21, 5)); };
     commands = std::make_unique<DisplayCommands>(*display, *viewer, hooks);
   }
@@ -82,6 +86,7 @@ class DisplayLogTest : public test::DisplayTest {
   std::vector<FileDialogSetup> setups;
   std::optional<QString> chosen;
   std::vector<QString> opened;
+  std::vector<std::string> notices;
 };
 
 TEST_F(DisplayLogTest, SaveAsRichTextKeepsEachParagraphsLook) {
@@ -218,6 +223,7 @@ TEST_F(DisplayLogTest, OpenHandsTheChosenFileToTheDesktop) {
   chosen = HomeFile("old.RTF");
   commands->MenuOpenClick();
   EXPECT_EQ(opened, std::vector<QString>{*chosen});
+  EXPECT_TRUE(notices.empty());
   ASSERT_EQ(setups.size(), 2u);
   const FileDialogSetup& s = setups[0];
   EXPECT_FALSE(s.save);

@@ -7,6 +7,7 @@
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
+#include <cmath>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -35,13 +36,13 @@ TEST_F(MainWindowSettings, NoSettingsFileFirstShowingAppliesTheDefaults) {
   }
   EXPECT_FALSE(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
   EXPECT_FALSE(w.Core().Members().GetIconMode());
-  EXPECT_EQ(w.Memo->BackColor(), 0) << "a missing BackColor is black";
   for (int kind = 1; kind <= 4; ++kind) {
-    EXPECT_EQ(w.Memo->GetFontSetting(kind), FontSetting{}) << kind;
-    EXPECT_EQ(w.Memo->GetFontSetting(kind).size, 9);
-    EXPECT_EQ(w.Core().Members().Templates().fonts[static_cast<std::size_t>(kind - 1)], FontSetting{});
+    const FontSetting& font = w.Memo->GetFontSetting(kind);
+    EXPECT_TRUE(font.name.empty()) << kind;
+    EXPECT_EQ(font.size, 9);
+    EXPECT_FALSE(font.bold || font.italic || font.underline || font.strikeout);
+    EXPECT_EQ(w.Core().Members().Templates().fonts[static_cast<std::size_t>(kind - 1)], font);
   }
-  EXPECT_EQ(w.ListView->ListColor(), QColor(0, 0, 0));
   EXPECT_EQ(w.Splitter->sizes().at(0), 140) << "the layout width stays";
   EXPECT_EQ(w.windowTitle(), QString::fromUtf8("NOVALUNE Ver1.13  未接続"));
   EXPECT_FALSE(SettingsFileExists()) << "reading creates nothing";
@@ -96,7 +97,7 @@ TEST_F(MainWindowSettings, ClosingWritesTheViewStateWithoutAQuestionWhenAutoSave
   EXPECT_EQ(ReadSettingString(sys::kSection, sys::kViewStatusBar), "0");
   EXPECT_EQ(ReadSettingString(sys::kSection, sys::kViewOnTop), "0");
   EXPECT_EQ(ReadSettingString(sys::kSection, sys::kShowIcon), "0");
-  EXPECT_EQ(ReadSettingString(sys::kSection, sys::kBackColor), "0");
+  EXPECT_EQ(ReadSettingString(sys::kSection, sys::kBackColor), std::to_string(w.Memo->BackColor()));
   EXPECT_EQ(ReadSettingString(sys::kSection, sys::kBeepFile), "");
   EXPECT_EQ(ReadSettingInt(sys::kSection, sys::kListViewWidth), w.ListView->width());
   EXPECT_EQ(ReadSettingInt(sys::kSection, sys::kWavListBox), 110) << "the hidden list's layout width";
@@ -122,6 +123,57 @@ TEST_F(MainWindowSettings, CancelledLogSaveKeepsTheWindowOpenAndWritesNothing) {
   savePath = QString::fromStdString(PathOf("log.txt"));
   EXPECT_TRUE(w.close());
   EXPECT_FALSE(w.isVisible());
+  EXPECT_TRUE(std::filesystem::exists(PathOf("log.txt")));
+  EXPECT_EQ(ReadSettingString(sys::kSection, sys::kViewToolBar), "0");
+}
+
+// WCAG contrast ratio of two colours.
+double Contrast(const QColor& a, const QColor& b) {
+  auto luminance = [](const QColor& c) {
+    auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+  };
+  const double la = luminance(a), lb = luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+QColor Stored(int color) { return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF); }
+
+TEST_F(MainWindowSettings, AFirstStartIsReadableAndChosenColoursStillWin) {
+  TZKWChatForm& w = MakeForm();
+  w.show();
+  const QColor back = Stored(w.Memo->BackColor());
+  for (int kind = 1; kind <= 4; ++kind) {
+    EXPECT_GE(Contrast(Stored(w.Memo->GetFontSetting(kind).color), back), 4.5) << "display style " << kind;
+  }
+  EXPECT_GE(Contrast(w.ListView->ListColor(), w.ListView->palette().color(QPalette::Text)), 4.5) << "member list";
+  EXPECT_GE(Contrast(w.Edit->palette().color(QPalette::Base), w.Edit->palette().color(QPalette::Text)), 4.5)
+      << "input line";
+  form.reset();
+
+  // Black, once stored, is the user's choice.
+  WriteSettingInt(sys::kSection, sys::kBackColor, 0);
+  WriteSettingInt("MemoFont1", "Color", 0x00FF00);
+  TZKWChatForm& again = MakeForm();
+  again.show();
+  EXPECT_EQ(again.Memo->BackColor(), 0);
+  EXPECT_EQ(again.ListView->ListColor(), QColor(0, 0, 0));
+  EXPECT_EQ(again.Memo->GetFontSetting(1).color, 0x00FF00);
+}
+
+TEST_F(MainWindowSettings, ALogThatCannotBeWrittenAtExitKeepsTheWindowOpen) {
+  WriteSettingFlag(sys::kSection, sys::kAutoSave, true);
+  TZKWChatForm& w = MakeForm();
+  w.show();
+  saveLog = true;
+  savePath = QString::fromStdString(PathOf("no-such-folder/log.txt"));
+  EXPECT_FALSE(w.close());
+  EXPECT_TRUE(w.isVisible());
+  EXPECT_EQ(messages.size(), 1u) << "the error is reported";
+  EXPECT_EQ(ReadSettingString(sys::kSection, sys::kViewToolBar), "") << "SystemWrite waits for the real closing";
+
+  savePath = QString::fromStdString(PathOf("log.txt"));
+  EXPECT_TRUE(w.close());
   EXPECT_TRUE(std::filesystem::exists(PathOf("log.txt")));
   EXPECT_EQ(ReadSettingString(sys::kSection, sys::kViewToolBar), "0");
 }

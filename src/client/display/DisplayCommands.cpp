@@ -13,6 +13,12 @@
 
 namespace novalune::display {
 
+std::string NoOpenerNotice(const QString& target) {
+  std::string notice = SysText(text::kNoOpener);
+  notice.replace(notice.find("%s"), 2, ToSjis(target));
+  return notice;
+}
+
 DisplayCommands::DisplayCommands(TChatDisplay& display, TLogViewForm& viewer, DisplayHooks hooks)
     : QObject(&display), display_(display), viewer_(viewer), hooks_(std::move(hooks)) {
   if (!hooks_.askYesNo) {
@@ -24,7 +30,10 @@ DisplayCommands::DisplayCommands(TChatDisplay& display, TLogViewForm& viewer, Di
     hooks_.chooseFile = [this](const FileDialogSetup& setup) { return RunFileDialog(Parent(), setup); };
   }
   if (!hooks_.openFile) {
-    hooks_.openFile = [](const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
+    hooks_.openFile = [](const QString& path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
+  }
+  if (!hooks_.notice) {
+    hooks_.notice = [this](const std::string& text) { QMessageBox::information(Parent(), QString(), FromSjis(text)); };
   }
   if (!hooks_.chooseFont) {
     hooks_.chooseFont = [this](const FontSetting& font) { return ChooseFontSetting(Parent(), font); };
@@ -77,7 +86,8 @@ bool DisplayCommands::ExitLogQuestion(bool autoSave) {
 }
 
 void DisplayCommands::MenuOpenClick() {
-  if (const std::optional<QString> chosen = hooks_.chooseFile(LogOpenSetup())) hooks_.openFile(*chosen);
+  const std::optional<QString> chosen = hooks_.chooseFile(LogOpenSetup());
+  if (chosen && !hooks_.openFile(*chosen)) hooks_.notice(NoOpenerNotice(*chosen));
 }
 
 void DisplayCommands::LogViewBtnClick() {

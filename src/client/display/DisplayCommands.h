@@ -28,7 +28,8 @@
 //   MenuSaveClick()          "ログの保存".
 //   ExitLogQuestion(AutoSave) step 4 of closing: false when the user cancelled
 //                            the save dialog and the window must stay open.
-//   MenuOpenClick()          "ログを開く": hands the chosen file to the desktop.
+//   MenuOpenClick()          "ログを開く": hands the chosen file to the desktop,
+//                            with a notice when nothing there opens it.
 //   LogViewBtnClick()        "ログビューア": the snapshot appears after the
 //                            current event (WMViewLog).
 //   MemoBtnClick             MemoWin->show() (the main window's own one-liner).
@@ -56,8 +57,11 @@ struct DisplayHooks {
   std::function<bool(const std::string& question)> askYesNo;
   // The save and open dialogs. Default: RunFileDialog.
   FileChooser chooseFile;
-  // Hands a file to the desktop's default application. Default: QDesktopServices.
-  std::function<void(const QString& path)> openFile;
+  // Hands a file to the desktop's default application; false when none took
+  // it. Default: QDesktopServices.
+  std::function<bool(const QString& path)> openFile;
+  // A notice (Shift-JIS text). Default: a QMessageBox.
+  std::function<void(const std::string& text)> notice;
   // The font dialog and the colour dialog. Default: ChooseFontSetting, ChooseBackColor.
   std::function<std::optional<FontSetting>(const FontSetting&)> chooseFont;
   std::function<std::optional<int>(int color)> chooseColor;
@@ -67,6 +71,9 @@ struct DisplayHooks {
   // The clock of the proposed log name. Default: local time now.
   std::function<QDateTime()> now;
 };
+
+// The notice for a file or an address that nothing on the desktop opens.
+std::string NoOpenerNotice(const QString& target);
 
 class DisplayCommands : public QObject {
   Q_OBJECT

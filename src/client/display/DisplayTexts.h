@@ -12,6 +12,8 @@ inline constexpr const char* kOpenFilter =
     "すべてのファイル(*.RTF,*.TXT)|*.RTF;*.TXT|リッチテキスト(*.RTF)|*.RTF|テキスト(*.TXT)|*.TXT";
 inline constexpr const char* kSaveTitle = "ログの保存";
 inline constexpr const char* kOpenTitle = "ログを開く";
+// A log or an address that no program of the desktop takes.
+inline constexpr const char* kNoOpener = "%sを開くことのできるアプリケーションがありません";
 
 inline constexpr const char* kLogViewCaption = "ログビューア";
 inline constexpr const char* kClose = "閉じる";

@@ -31,6 +31,7 @@
 #include "client/ui/AutoTimer.h"
 #include "client/ui/ChatFormTexts.h"
 #include "client/ui/ChatTreeView.h"
+#include "client/ui/OwnServerWait.h"
 #include "common/sjistext.h"
 #include "settings/ClientDialogs.h"
 
@@ -41,9 +42,6 @@ namespace {
 QString Ui(const char* utf8) { return QString::fromUtf8(utf8); }
 
 constexpr int kListViewWidth = 140;
-
-// MemoURLClick after the consent: the address goes to the desktop.
-void OpenAddress(const std::string& address) { QDesktopServices::openUrl(QUrl(display::FromSjis(address))); }
 
 constexpr int kWavListWidth = 110;
 constexpr int kMinPaneWidth = 50;
@@ -80,6 +78,7 @@ TZKWChatForm::TZKWChatForm(ChatFormSetup setup, QWidget* parent)
       setup_(std::move(setup)),
       httpGate_([this](const std::string& question) { return ShowClientMessage(question, client::kQuestion) == 1; }) {
   setObjectName("ZKWChatForm");
+  ownServerWait_ = new OwnServerWait(this);
   if (!setup_.localAddress.empty()) net_.SetLocalAddress(QHostAddress(QString::fromStdString(setup_.localAddress)));
   core_ = std::make_unique<client::ClientCore>(net_, *this, setup_.ports);
   net_.SetEvents(core_.get());
@@ -122,11 +121,7 @@ void TZKWChatForm::BuildParts() {
   WavListBox->hide();
   Memo = new display::TChatDisplay(Splitter);
   Memo->setObjectName("Memo");
-  Memo->SetAddressHandler([this](const std::string& address) {
-    if (httpGate_.MayAccessOutside(SysText(settings::text::kHttpAskUrl))) {
-      OpenAddress(address);
-    }
-  });
+  Memo->SetAddressHandler([this](const std::string& address) { MemoURLClick(address); });
   Splitter->addWidget(ListView);
   Splitter->addWidget(WavListBox);
   Splitter->addWidget(Memo);
@@ -322,9 +317,7 @@ void TZKWChatForm::BuildPopupMenu() {
 
 void TZKWChatForm::BuildCompanions() {
   LogView = new display::TLogViewForm(this);
-  LogView->Memo->SetAddressHandler([this](const std::string& address) {
-    if (httpGate_.MayAccessOutside(SysText(settings::text::kHttpAskUrl))) OpenAddress(address);
-  });
+  LogView->Memo->SetAddressHandler([this](const std::string& address) { MemoURLClick(address); });
   MemoWin = new display::TMemoForm(this);
   MemoWin->SetSendHandler([this](const std::string& text) {
     std::string kept = core_->MemoSend(text);
@@ -338,6 +331,7 @@ void TZKWChatForm::BuildCompanions() {
     };
   }
   if (!hooks.playSound) hooks.playSound = [this](const std::string& path) { PlaySoundFile(path); };
+  if (!hooks.notice) hooks.notice = [this](const std::string& text) { ShowClientMessage(text, client::kNotice); };
   displayCommands_ = std::make_unique<display::DisplayCommands>(*Memo, *LogView, hooks);
 
   RoomList = new settings::TRoomListDlg(this);
@@ -375,6 +369,14 @@ void TZKWChatForm::StartUp() {
   templates.defaultExt = ReadSettingString(keys::system::kSection, keys::system::kDefaultExt);
   templates.autoSave = options_.autoSave;
   core_->Members().UpdatePrivateAutoSave();
+}
+
+// A clicked address, after the consent, goes to the desktop; say so when
+// nothing there takes it.
+void TZKWChatForm::MemoURLClick(const std::string& address) {
+  if (!httpGate_.MayAccessOutside(SysText(settings::text::kHttpAskUrl))) return;
+  const QString target = display::FromSjis(address);
+  if (!QDesktopServices::openUrl(QUrl(target))) ShowClientMessage(display::NoOpenerNotice(target), client::kNotice);
 }
 
 void TZKWChatForm::Command(const std::function<void()>& action) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -38,6 +39,7 @@ class TUserListDlg;
 
 namespace novalune::ui {
 
+class OwnServerWait;
 class TChatTreeView;
 
 // What the program start hands to the window; tests replace the parts that
@@ -134,6 +136,7 @@ class TZKWChatForm : public QMainWindow, public client::ClientView {
   void WMViewNormal();
 
   // Quiet period.
+  void RestoreApplication();
   void ActiveTimerStop();
   void ActiveTimerTimer();
   // Publication time window. Publishing itself is not part of this program
@@ -146,6 +149,9 @@ class TZKWChatForm : public QMainWindow, public client::ClientView {
 
   // Commands of the menus and tool bars.
   void MenuJoinClick();
+  // The connection dialog's OK; with an own server just started, the
+  // connection waits until that server listens.
+  void MenuJoinConfirmed(const client::ConnectRequest& request);
   void MenuCutClick();
   void MenuExitClick();
   void MenuRoomInClick();
@@ -164,6 +170,7 @@ class TZKWChatForm : public QMainWindow, public client::ClientView {
   void AwayBtnClick(bool down);
   void WavListBtnClick(bool down);
   void PopupMenuPopup();
+  void MemoURLClick(const std::string& address);
   void SetEditFont(const FontSetting& font);
 
   // Parts of the window.
@@ -212,12 +219,17 @@ class TZKWChatForm : public QMainWindow, public client::ClientView {
   void StartUp();
   void FormShow();
   bool FormClose();
+  // Step 4 of closing: false keeps the window open.
+  bool ExitLogSaved();
   bool FormKeyPress(QObject* watched, QKeyEvent* event);
   void LoadIconButtons();
   void ApplyBackColor(int color);
   void SetBeepFile(const std::string& file);
   void FlushServerSocket();
   std::string MyAddress() const;
+  std::vector<QWidget*> Companions() const;
+  void ApplicationMinimized(Qt::WindowStates before);
+  void ApplicationRestored();
   // Runs a command of the window, then re-applies the command states.
   void Command(const std::function<void()>& action);
 
@@ -231,6 +243,8 @@ class TZKWChatForm : public QMainWindow, public client::ClientView {
   bool firstShowDone_ = false;
   bool minimized_ = false;
   int idleCountdown_ = 0;
+  Qt::WindowStates restoreState_ = Qt::WindowNoState;
+  std::vector<QPointer<QWidget>> hiddenCompanions_;
   int wavListWidth_ = 110;
   bool autoPublish_ = false;      // "AUTOONOF"
   bool autoPublishTime_ = false;  // "AUTOTIME"
@@ -239,6 +253,8 @@ class TZKWChatForm : public QMainWindow, public client::ClientView {
   bool autoOnDone_ = false;
   bool autoOffDone_ = false;  // the sound history's width while it is hidden
   bool closing_ = false;
+  OwnServerWait* ownServerWait_ = nullptr;
+  bool ownServerStarted_ = false;
 };
 
 }  // namespace novalune::ui

@@ -4,8 +4,10 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QPointer>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPalette>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTcpSocket>
@@ -14,11 +16,13 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QWindow>
+#include <exception>
 
 #include "client/display/DisplayFormat.h"
 #include "client/ui/AutoTimer.h"
 #include "client/ui/ChatForm.h"
 #include "client/ui/ChatTreeView.h"
+#include "client/ui/OwnServerWait.h"
 #include "client/display/LogViewForm.h"
 #include "client/display/MemoForm.h"
 #include "settings/ListWindows.h"
@@ -39,13 +43,20 @@ WindowPlacement PlacementOf(const QRect& normal) {
   return placement;
 }
 
+// Colours never written (a first start) come from the desktop's palette:
+// the stored default 0 would be black text on a black background.
+bool Stored(std::string_view section, std::string_view key) { return !ReadSettingString(section, key).empty(); }
+int DesktopColor(QPalette::ColorRole role) { return display::SettingFromColor(QApplication::palette().color(role)); }
+
 }  // namespace
 
 void TZKWChatForm::SystemRead() {
   SetBeepFile(ReadSettingString(sys::kSection, sys::kBeepFile));
   for (int kind = 1; kind <= 4; ++kind) {
     FontSetting font;
-    ReadFontSetting(font, keys::memo_font::kSections[static_cast<std::size_t>(kind - 1)]);
+    const std::string_view section = keys::memo_font::kSections[static_cast<std::size_t>(kind - 1)];
+    ReadFontSetting(font, section);
+    if (!Stored(section, keys::memo_font::kColor)) font.color = DesktopColor(QPalette::Text);
     Memo->SetFontSetting(kind, font);
     core_->Members().Templates().fonts[static_cast<std::size_t>(kind - 1)] = font;
     core_->Members().UpdatePrivateFont(kind);
@@ -58,7 +69,8 @@ void TZKWChatForm::SystemRead() {
     wavListWidth_ = width;
   }
   Splitter->setSizes(widths);
-  ApplyBackColor(ReadSettingInt(sys::kSection, sys::kBackColor));
+  ApplyBackColor(Stored(sys::kSection, sys::kBackColor) ? ReadSettingInt(sys::kSection, sys::kBackColor)
+                                                         : DesktopColor(QPalette::Base));
   WindowPlacement placement = PlacementOf(normalGeometry());
   LoadWindowPlacement(placement);
   setGeometry(placement.normalLeft, placement.normalTop, placement.normalRight - placement.normalLeft,
@@ -155,7 +167,7 @@ void TZKWChatForm::LoadIconButtons() {
 
 void TZKWChatForm::ActiveTimerStart() {
   if (minimized_) {
-    if (options_.autoShow) showNormal();
+    if (options_.autoShow) RestoreApplication();
     if (options_.autoBeep) PlaySoundFile(options_.autoFile);
   }
   if (!options_.autoMin || !core_->Active()) return;
@@ -198,10 +210,47 @@ void TZKWChatForm::FormShow() {
   if (autoPublish_) AutoOnProc();
 }
 
+// Back to the state the window had before it was minimised (maximised stays maximised).
+void TZKWChatForm::RestoreApplication() {
+  setWindowState((restoreState_ & ~Qt::WindowMinimized) | Qt::WindowActive);
+  show();
+  raise();
+  activateWindow();
+}
+
+std::vector<QWidget*> TZKWChatForm::Companions() const {
+  return {LogView, MemoWin, RoomList, UserList};
+}
+
+// The program minimises as a whole: the companions, some of them top-most,
+// would otherwise stay on the screen without their main window.
+void TZKWChatForm::ApplicationMinimized(Qt::WindowStates before) {
+  restoreState_ = before;
+  hiddenCompanions_.clear();
+  for (QWidget* companion : Companions()) {
+    if (!companion->isVisible()) continue;
+    hiddenCompanions_.emplace_back(companion);
+    companion->hide();
+  }
+}
+
+void TZKWChatForm::ApplicationRestored() {
+  for (const QPointer<QWidget>& companion : hiddenCompanions_) {
+    if (companion) companion->show();
+  }
+  hiddenCompanions_.clear();
+}
+
 void TZKWChatForm::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
   if (event->type() == QEvent::WindowStateChange) {
+    const bool wasMinimized = minimized_;
     minimized_ = isMinimized();
+    if (minimized_ && !wasMinimized) {
+      ApplicationMinimized(static_cast<QWindowStateChangeEvent*>(event)->oldState());
+    } else if (!minimized_ && wasMinimized) {
+      ApplicationRestored();
+    }
   } else if (event->type() == QEvent::ActivationChange && isActiveWindow() && firstShowDone_) {
     // FormActivate: re-apply staying on top after the current event.
     QTimer::singleShot(0, this, [this] {
@@ -214,8 +263,13 @@ void TZKWChatForm::changeEvent(QEvent* event) {
   }
 }
 
-// FormKeyPress: every key of this window comes here first.
+// Every window's showing and every key of this window come here first.
 bool TZKWChatForm::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Show && watched != this && watched->isWidgetType()) {
+    // Every window of the program passes here: file, colour and message
+    // boxes too, not only the dialogs of our own making.
+    settings::StackWindow(*static_cast<QWidget*>(watched));
+  }
   if (event->type() != QEvent::KeyPress) return QMainWindow::eventFilter(watched, event);
   auto* widget = qobject_cast<QWidget*>(watched);
   if (widget == nullptr || widget->window() != this) return QMainWindow::eventFilter(watched, event);
@@ -227,10 +281,13 @@ bool TZKWChatForm::FormKeyPress(QObject* watched, QKeyEvent* event) {
     showMinimized();
     return true;
   }
-  // Typing anywhere types into the input line; keys without text (arrows,
-  // shortcuts) keep working where they are.
-  if (watched == Edit || event->text().isEmpty() || !event->text().at(0).isPrint() ||
-      (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+  // Every typed key goes to the input line, Enter and Backspace included.
+  // Keys that type nothing (arrows, page keys), Tab (focus order) and
+  // Ctrl/Alt commands (copy in the display) stay where they are.
+  // A key the input line ignores (Enter) travels on to its parents: not again.
+  const bool fromEdit = focusWidget() == Edit && static_cast<QWidget*>(watched)->isAncestorOf(Edit);
+  if (watched == Edit || fromEdit || event->text().isEmpty() || event->key() == Qt::Key_Tab ||
+      event->key() == Qt::Key_Backtab || (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
     return false;
   }
   Edit->setFocus(Qt::OtherFocusReason);
@@ -253,11 +310,14 @@ bool TZKWChatForm::FormClose() {
   core_->SendQuit();
   // 3.
   if (autoPublish_) AutoOffProc();
-  // 4. The log question; a cancelled save dialog keeps the window open.
-  if (!displayCommands_->ExitLogQuestion(options_.autoSave)) return false;
+  // 4. The log question; a cancelled save dialog keeps the window open, and
+  // so does a log that cannot be written: the user may save it elsewhere.
+  if (!ExitLogSaved()) return false;
   // 5.
   SystemWrite();
-  // 6. QUIT must reach the server before the socket goes.
+  // 6. QUIT must reach the server before the socket goes; a connection still
+  // waiting for the own server is not made.
+  ownServerWait_->Cancel();
   FlushServerSocket();
   core_->Shutdown();
   // The program ends with its main window, not with the last companion.
@@ -266,6 +326,15 @@ bool TZKWChatForm::FormClose() {
     companion->hide();
   }
   return true;
+}
+
+bool TZKWChatForm::ExitLogSaved() {
+  try {
+    return displayCommands_->ExitLogQuestion(options_.autoSave);
+  } catch (const std::exception& error) {
+    ShowClientMessage(error.what(), client::kNotice);
+    return false;
+  }
 }
 
 void TZKWChatForm::FlushServerSocket() {

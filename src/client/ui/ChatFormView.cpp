@@ -18,6 +18,7 @@
 #include "client/ui/ChatForm.h"
 #include "client/ui/ChatFormTexts.h"
 #include "client/ui/ChatTreeView.h"
+#include "client/ui/OwnServerWait.h"
 #include "settings/ClientDialogs.h"
 
 namespace novalune::ui {
@@ -47,8 +48,9 @@ void TZKWChatForm::SetJoinRoomText(const std::string& room) { EditRoom->setText(
 
 void TZKWChatForm::UpDateMenuItems() {
   const client::MenuState state = core_->GetMenuState();
-  MenuJoin->setEnabled(state.join);
-  JoinBtn->setEnabled(state.join);
+  const bool join = state.join && !ownServerWait_->Waiting();
+  MenuJoin->setEnabled(join);
+  JoinBtn->setEnabled(join);
   for (QAction* action : {MenuCut, CutBtn}) action->setEnabled(state.cut);
   for (QAction* action : {MenuRoomIn, RoomInBtn, MenuRoomLook, RoomListBtn, MenuMemberLook, UserListBtn}) {
     action->setEnabled(state.roomIn);
@@ -134,6 +136,7 @@ void TZKWChatForm::NovaluneMessage() {}
 bool TZKWChatForm::LocalServerRunning() { return setup_.localServerRunning && setup_.localServerRunning(); }
 
 void TZKWChatForm::StartServerCopy() {
+  if (ownServerStarted_) return;
   if (setup_.startServerCopy) {
     setup_.startServerCopy();
     return;
@@ -173,10 +176,23 @@ void TZKWChatForm::MenuJoinClick() {
   dialog.SetMail(core_->Mail());
   dialog.ShowPage(settings::JoinPage::kConnect);
   if (dialog.exec() != QDialog::Accepted) return;
-  Command([&] {
-    core_->MenuJoin({dialog.JoinMe(), dialog.ServerIP(), dialog.RoomName(), dialog.RoomPass(), dialog.Topic(),
+  MenuJoinConfirmed({dialog.JoinMe(), dialog.ServerIP(), dialog.RoomName(), dialog.RoomPass(), dialog.Topic(),
                      dialog.Nick(), dialog.HomePage(), dialog.Mail()});
+}
+
+void TZKWChatForm::MenuJoinConfirmed(const client::ConnectRequest& request) {
+  if (!request.joinMe || LocalServerRunning()) {
+    Command([&] { core_->MenuJoin(request); });
+    return;
+  }
+  // The copy started here listens only after a moment: connect once it does.
+  StartServerCopy();
+  ownServerWait_->Start(QString::fromStdString(GetMyAddress()), setup_.ports.server, [this, request] {
+    ownServerStarted_ = true;  // the engine must not start a second copy
+    Command([&] { core_->MenuJoin(request); });
+    ownServerStarted_ = false;
   });
+  UpDateMenuItems();
 }
 
 void TZKWChatForm::MenuCutClick() { Command([this] { core_->MenuCut(); }); }

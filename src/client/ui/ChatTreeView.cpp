@@ -159,13 +159,13 @@ void TChatTreeView::SelectAt(QPoint position) {
 }
 
 void TChatTreeView::mousePressEvent(QMouseEvent* event) {
-  if (members_.Count() == 0) return;
   const QPoint position = event->position().toPoint();
-  SelectAt(position);
+  if (members_.Count() != 0) SelectAt(position);
   if (event->button() == Qt::LeftButton) {
     if (const auto selected = members_.Selected()) members_.ShowPendingPrivateBox(*selected);
     return;
   }
+  // The menu also opens on an empty list: its items act on no one then.
   if (event->button() != Qt::RightButton) return;
   emit popupRequested(event->globalPosition().toPoint());
   if (popup_) popup_->popup(event->globalPosition().toPoint());
