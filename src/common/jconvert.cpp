@@ -109,6 +109,27 @@ inline std::uint8_t HankakuSecond(std::uint8_t h, std::uint8_t next, std::size_t
   return second;
 }
 
+// What a high byte at in[i] starts in Shift-JIS text. Only a lead byte with a
+// valid trail byte is a pair; anything else stands alone, so that a CR, LF or
+// blank after a stray byte is never taken as its trail.
+enum class HighByte { kHankaku, kPair, kInvalid, kCutOff };
+
+constexpr bool IsLead(std::uint8_t c) {
+  return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+constexpr bool IsTrail(std::uint8_t c) {
+  return c >= 0x40 && c <= 0xFC && c != 0x7F;
+}
+
+inline HighByte ClassifyHigh(const unsigned char* in, std::size_t i, std::size_t n) {
+  const std::uint8_t c = in[i];
+  if (IsHankaku(c)) return HighByte::kHankaku;
+  if (!IsLead(c)) return HighByte::kInvalid;
+  if (n - i < 2) return HighByte::kCutOff;
+  return IsTrail(in[i + 1]) ? HighByte::kPair : HighByte::kInvalid;
+}
+
 // Output buffer written through a raw pointer. Capacity is reserved up front;
 // the string is lengthened (and so zero-filled) a slice at a time just ahead
 // of the writes, while those bytes are still in the cache. `Need` must be
@@ -172,6 +193,13 @@ std::size_t RomanRunEnd(const unsigned char* in, std::size_t i, std::size_t n) {
 constexpr std::size_t kBlock = 16;
 constexpr std::size_t kWindow = 64;
 
+// Bits of the bytes of a block or window: ESC, and stray bytes that cannot be half of
+// a JIS pair (outside 0x21..0x7E; ESC is one of them).
+struct BlockBits {
+  std::uint64_t esc;
+  std::uint64_t stray;
+};
+
 #if defined(__SSE2__)
 // Eight JIS pairs to eight Shift-JIS pairs: the pair arithmetic in 16-bit lanes.
 inline __m128i JisPairsToSjis(__m128i v) {
@@ -206,28 +234,43 @@ inline __m128i LoadUpTo(const unsigned char* at, std::size_t available) {
   return available >= kBlock ? LoadBlock(at) : LoadPartial(at, available);
 }
 
-inline std::uint64_t BlockEscBits(__m128i v) {
-  return static_cast<std::uint64_t>(
-      static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8(kEsc)))));
-}
-
-inline std::uint64_t BlockEscBits(const unsigned char* at) {
-  return BlockEscBits(LoadBlock(at));
+inline BlockBits ClassifyBlock(__m128i v) {
+  // v + 0x5F moves 0x21..0x7E to the signed range -128..-35.
+  const __m128i shifted = _mm_add_epi8(v, _mm_set1_epi8(0x5F));
+  const __m128i stray = _mm_cmpgt_epi8(shifted, _mm_set1_epi8(-35));
+  return {static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8(kEsc)))),
+          static_cast<unsigned>(_mm_movemask_epi8(stray))};
 }
 #endif
 
-// Bit t set when in[from + t] is ESC, for t < end - from (at most a window).
-inline std::uint64_t EscBits(const unsigned char* in, std::size_t from, std::size_t end) {
-  std::size_t t = 0;
-  std::uint64_t bits = 0;
+constexpr bool IsJisByte(std::uint8_t c) {
+  return c >= 0x21 && c <= 0x7E;
+}
+
+// First bytes above 0x7E come from the lead bytes 0xF0..0xFC (user-defined and
+// extended characters); the encoder writes them, so the decoder takes them back.
+constexpr bool IsJisFirst(std::uint8_t c) {
+  return c >= 0x21 && c <= 0x98;
+}
+
+// Bit t set when in[from + t] is ESC (esc) or a stray byte (stray), for
+// t < end - from (at most a window).
+inline BlockBits WindowBits(const unsigned char* in, std::size_t from, std::size_t end) {
+  BlockBits bits{0, 0};
 #if defined(__SSE2__)
-  if (end - from == kWindow) {
-    return BlockEscBits(in + from) | BlockEscBits(in + from + 16) << 16 | BlockEscBits(in + from + 32) << 32 |
-           BlockEscBits(in + from + 48) << 48;
+  for (std::size_t t = 0; t < end - from; t += kBlock) {
+    const std::size_t left = end - from - t;
+    const BlockBits block = ClassifyBlock(left >= kBlock ? LoadBlock(in + from + t) : LoadPartial(in + from + t, left));
+    bits.esc |= block.esc << t;
+    // The zero padding of a partial block would count as stray.
+    const std::uint64_t valid = left >= kBlock ? 0xFFFF : (std::uint64_t{1} << left) - 1;
+    bits.stray |= (block.stray & valid) << t;
   }
-  for (; t < end - from; t += kBlock) bits |= BlockEscBits(LoadUpTo(in + from + t, end - from - t)) << t;
 #else
-  for (; t < end - from; ++t) bits |= static_cast<std::uint64_t>(in[from + t] == kEsc) << t;
+  for (std::size_t t = 0; t < end - from; ++t) {
+    bits.esc |= static_cast<std::uint64_t>(in[from + t] == kEsc) << t;
+    bits.stray |= static_cast<std::uint64_t>(!IsJisByte(in[from + t])) << t;
+  }
 #endif
   return bits;
 }
@@ -285,24 +328,27 @@ class JisDecoder {
   // Decodes the escapes and runs that start in the window at at_; returns
   // false when the conversion has ended. Works on local copies: the output
   // is written through char pointers, which could alias the members.
+  //
+  // In Kanji mode a pair is made only of bytes that can be JIS pair bytes; a
+  // stray byte is never swallowed as half of a pair, so CR, LF and escapes
+  // keep their meaning and every pair decodes to valid Shift-JIS.
   bool Window(char*& outRef) {
     const unsigned char* const in = in_;
     const std::size_t n = n_;
     const std::size_t from = at_;
     const std::size_t end = std::min(n, from + kWindow);
-    const std::uint64_t escs = EscBits(in, from, end);
+    const BlockBits found = WindowBits(in, from, end);
     std::size_t at = at_;
     bool kanji = kanji_;
     bool afterEscape = afterEscape_;
     char* out = outRef;
     bool more = true;
     while (at < end) {
-      std::uint64_t bits = escs >> (at - from);
-      bits &= kanji ? 0x5555555555555555ULL : ~std::uint64_t{0};  // only an ESC in first place of a pair
-      bits &= ~static_cast<std::uint64_t>(afterEscape);           // the byte right after an escape is data
+      std::uint64_t bits = (kanji ? found.stray : found.esc) >> (at - from);
+      if (!kanji) bits &= ~static_cast<std::uint64_t>(afterEscape);  // the byte right after an escape is data
       if (bits == 0) {
-        // No escape up to the window's end. A pair that straddles the end
-        // waits for the next window, or is cut off at the end of the input.
+        // Nothing special up to the window's end. A pair that straddles the
+        // end waits for the next window, or is cut off at the end of the input.
         const std::size_t stop = kanji && ((end - at) & 1) != 0 ? end - 1 : end;
         if (stop > at) {
           ConvertRun(in, at, stop, n, kanji, out);
@@ -312,15 +358,45 @@ class JisDecoder {
         more = end < n;
         break;
       }
-      const std::size_t esc = at + static_cast<std::size_t>(std::countr_zero(bits));
-      ConvertRun(in, at, esc, n, kanji, out);
-      if (n - esc < 3) {
+      const std::size_t stop = at + static_cast<std::size_t>(std::countr_zero(bits));
+      if (kanji) {
+        const std::size_t pairsEnd = stop - ((stop - at) & 1);
+        ConvertRun(in, at, pairsEnd, n, true, out);
+        if (stop > at) afterEscape = false;
+        at = stop;
+        if (pairsEnd != stop) {
+          *out++ = '?';  // a first byte whose second byte is stray
+          continue;
+        }
+        const std::uint8_t c = in[stop];
+        if (c != kEsc || afterEscape) {
+          afterEscape = false;
+          if (c < 0x21) {
+            *out++ = static_cast<char>(c);  // control bytes keep their meaning
+            at = stop + 1;
+          } else if (n - stop < 2) {
+            more = false;  // a pair cut off at the end ends the conversion
+            break;
+          } else if (IsJisFirst(c) && IsJisByte(in[stop + 1])) {
+            PutJisPairAsSjis(c, in[stop + 1], out);
+            out += 2;
+            at = stop + 2;
+          } else {
+            *out++ = '?';
+            at = stop + 1;
+          }
+          continue;
+        }
+      } else {
+        ConvertRun(in, at, stop, n, false, out);
+      }
+      if (n - stop < 3) {
         more = false;  // an escape cut off at the end ends the conversion
         break;
       }
-      const unsigned char selector = in[esc + 1];
+      const unsigned char selector = in[stop + 1];
       kanji = selector == '$' || (kanji && selector != '(');
-      at = esc + 3;
+      at = stop + 3;
       afterEscape = true;
     }
     at_ = at;
@@ -392,10 +468,25 @@ void AppendSjisToJis(std::string_view text, std::string& out) {
       i = end;
       if (i == n) break;
     }
+    const HighByte first = ClassifyHigh(in, i, n);
+    if (first == HighByte::kCutOff) return;  // a pair cut off at the end ends the conversion
+    if (first == HighByte::kInvalid) {
+      // One '?' in Roman mode: the next byte (a CR, a blank) keeps its meaning.
+      w.Need(4);
+      if (kanji) {
+        w.Put(kEnterRoman, 3);
+        kanji = false;
+      }
+      w.Put("?", 1);
+      ++i;
+      continue;
+    }
     // A run of double-byte and half-width characters in Kanji mode.
     w.Need(3);
-    w.Put(kEnterKanji, 3);
-    kanji = true;
+    if (!kanji) {
+      w.Put(kEnterKanji, 3);
+      kanji = true;
+    }
     while (i < n) {
       const std::uint8_t c = in[i];
       if (c < 0x80) break;
@@ -408,7 +499,7 @@ void AppendSjisToJis(std::string_view text, std::string& out) {
         p[0] = static_cast<char>(IsSymbolRow(c) ? 0x21 : 0x25);
         i += consumed;
       } else {
-        if (n - i < 2) return;  // a pair cut off at the end ends the conversion
+        if (ClassifyHigh(in, i, n) != HighByte::kPair) break;
         PutSjisPairAsJis(c, in[i + 1], p);
         i += 2;
       }

@@ -12,24 +12,25 @@ bool IsSjisLead(unsigned char byte) {
   return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
 
+bool IsSjisTrail(unsigned char byte) {
+  return byte >= 0x40 && byte <= 0xFC && byte != 0x7F;
+}
+
+bool IsSjisPair(std::string_view text, std::size_t position) {
+  return position + 1 < text.size() && IsSjisLead(static_cast<unsigned char>(text[position])) &&
+         IsSjisTrail(static_cast<unsigned char>(text[position + 1]));
+}
+
 namespace {
 
 char UpperAscii(char c) {
   return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-bool IsSjisTrail(unsigned char byte) {
-  return byte >= 0x40 && byte <= 0xFC && byte != 0x7F;
-}
-
 // Length of the character at the start of `text` that iconv refused, so that
 // it becomes one '?' as a whole: a double-byte character of code page 932.
 std::size_t SjisCharLength(std::string_view text) {
-  if (text.size() >= 2 && IsSjisLead(static_cast<unsigned char>(text[0])) &&
-      IsSjisTrail(static_cast<unsigned char>(text[1]))) {
-    return 2;
-  }
-  return 1;
+  return IsSjisPair(text, 0) ? 2 : 1;
 }
 
 // The same for UTF-8: a well-formed sequence as a whole, a broken one byte by byte.
@@ -90,7 +91,7 @@ std::string Convert(const char* to, const char* from, std::string_view text, Cha
 std::string AsciiUpper(std::string_view text) {
   std::string out(text);
   for (std::size_t i = 0; i < out.size(); ++i) {
-    if (IsSjisLead(static_cast<unsigned char>(out[i]))) {
+    if (IsSjisPair(out, i)) {
       ++i;  // a trail byte is half of a Japanese character, not a letter
       continue;
     }
@@ -102,11 +103,10 @@ std::string AsciiUpper(std::string_view text) {
 bool EqualsNoCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
-    if (IsSjisLead(static_cast<unsigned char>(a[i]))) {
-      // Lead bytes are no letters, so both sides have their pairs at the same places.
-      if (a[i] != b[i]) return false;
+    if (IsSjisPair(a, i)) {
+      // Lead and trail bytes fold to themselves: the pair must match exactly.
+      if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
       ++i;
-      if (i < a.size() && a[i] != b[i]) return false;
       continue;
     }
     if (UpperAscii(a[i]) != UpperAscii(b[i])) return false;

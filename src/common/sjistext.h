@@ -10,6 +10,7 @@ namespace novalune {
 // Upper-cases ASCII letters only; every other byte stays, and so does a
 // Shift-JIS trail byte that happens to be a letter code (0x83 0x61 is ヂ, not
 // a lower-case a). This is the fold for nick, room and command comparison.
+// A lead byte without a valid trail is a byte of its own (IsSjisPair).
 std::string AsciiUpper(std::string_view text);
 // True when both sides are equal after AsciiUpper.
 bool EqualsNoCase(std::string_view a, std::string_view b);
@@ -23,6 +24,11 @@ bool IsZenkakuSpace(std::string_view text, std::size_t position);
 
 // True when the byte leads a Shift-JIS double-byte character.
 bool IsSjisLead(unsigned char byte);
+bool IsSjisTrail(unsigned char byte);
+// True when text[position] starts a double-byte character: a lead byte with a
+// valid trail byte. A lead before anything else (a CR, a blank, the end) is a
+// single invalid byte, so scans never take the byte after it.
+bool IsSjisPair(std::string_view text, std::size_t position);
 
 // Code page 932 <-> UTF-8. Unconvertible characters become '?'.
 std::string SjisToUtf8(std::string_view sjis);

@@ -10,28 +10,38 @@
 
 namespace novalune {
 
+inline bool ReferenceIsJisByte(int c) { return c >= 0x21 && c <= 0x7E; }
+
 inline std::string ReferenceJisToSjis(std::string_view s) {
   std::string out;
   bool kanji = false;
+  bool afterEscape = false;
   std::size_t i = 0;
   while (i < s.size()) {
-    if (s[i] == '\x1B') {
+    if (s[i] == '\x1B' && !afterEscape) {
       if (s.size() - i < 3) break;
       if (s[i + 1] == '$') kanji = true;
       if (s[i + 1] == '(') kanji = false;
       i += 3;
-      if (i >= s.size()) break;
+      afterEscape = true;
+      continue;
     }
-    if (kanji) {
-      if (s.size() - i < 2) break;
-      const int j1 = static_cast<unsigned char>(s[i]);
-      const int j2 = static_cast<unsigned char>(s[i + 1]);
-      out.push_back(static_cast<char>(((j1 + 1) >> 1) + (j1 <= 0x5E ? 0x70 : 0xB0)));
-      out.push_back(static_cast<char>(j1 % 2 == 0 ? j2 + 0x7E : j2 < 0x60 ? j2 + 0x1F : j2 + 0x20));
-      i += 2;
-    } else {
-      out.push_back(s[i++]);
+    afterEscape = false;
+    const int j1 = static_cast<unsigned char>(s[i]);
+    if (!kanji || j1 < 0x21) {
+      out.push_back(s[i++]);  // Roman, or a control byte in Kanji mode
+      continue;
     }
+    if (s.size() - i < 2) break;
+    const int j2 = static_cast<unsigned char>(s[i + 1]);
+    if (j1 > 0x98 || !ReferenceIsJisByte(j2)) {
+      out.push_back('?');  // stray byte, or a first byte whose second is stray
+      ++i;
+      continue;
+    }
+    out.push_back(static_cast<char>(((j1 + 1) >> 1) + (j1 <= 0x5E ? 0x70 : 0xB0)));
+    out.push_back(static_cast<char>(j1 % 2 == 0 ? j2 + 0x7E : j2 < 0x60 ? j2 + 0x1F : j2 + 0x20));
+    i += 2;
   }
   return out;
 }
@@ -48,16 +58,25 @@ inline std::string ReferenceSjisToJis(std::string_view s) {
       out.push_back(s[i++]);
       continue;
     }
-    if (!kanji) out += "\x1B$B";
-    kanji = true;
     if (c >= 0xA1 && c <= 0xDF) {
+      if (!kanji) out += "\x1B$B";
+      kanji = true;
       const BytePair pair = HankakuToJis(s, i);
       out.push_back(static_cast<char>(pair[0]));
       out.push_back(static_cast<char>(pair[1]));
       continue;
     }
-    if (i + 1 >= s.size()) break;
-    const int t = static_cast<unsigned char>(s[i + 1]);
+    const bool lead = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+    if (lead && i + 1 >= s.size()) break;
+    const int t = lead ? static_cast<unsigned char>(s[i + 1]) : 0;
+    if (!lead || t < 0x40 || t > 0xFC || t == 0x7F) {
+      out += kanji ? "\x1B(J?" : "?";  // a stray byte stands alone, in Roman mode
+      kanji = false;
+      ++i;
+      continue;
+    }
+    if (!kanji) out += "\x1B$B";
+    kanji = true;
     int j1 = 2 * (c < 0xA0 ? c - 0x70 : c - 0xB0);
     int j2 = t - 0x7E;
     if (t <= 0x9E) {

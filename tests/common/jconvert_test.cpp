@@ -138,22 +138,28 @@ TEST(SjisToJisTest, LongInputGrowsTheOutputAsNeeded) {
   EXPECT_EQ(SjisToJis(sjis), expected);
 }
 
-TEST(SjisToJisTest, InvalidHighBytesGoThroughTheSameArithmetic) {
-  // 0x80, 0xA0 and 0xFD..0xFF are taken as leads without a check.
-  EXPECT_EQ(SjisToJis("\x80\x40"), "\x1B$B" + Bytes({0x1F, 0x21}));
-  EXPECT_EQ(SjisToJis("\xA0\x9F"), "\x1B$B" + Bytes({0xE0, 0x21}));
-  EXPECT_EQ(SjisToJis("\xFF\x41"), "\x1B$B" + Bytes({0x9D, 0x22}));
+TEST(SjisToJisTest, BytesThatAreNoLeadBecomeOneQuestionMarkEach) {
+  // 0x80, 0xA0 and 0xFD..0xFF never start a pair: the byte after them stays.
+  EXPECT_EQ(SjisToJis("\x80\x40"), "?\x40");
+  EXPECT_EQ(SjisToJis("\xA0 b"), "? b");
+  EXPECT_EQ(SjisToJis("\x82\xA0\xFF\x82\xA0"), "\x1B$B\x24\x22\x1B(J?\x1B$B\x24\x22");
 }
 
-TEST(SjisToJisTest, LoneLeadBeforeCrLfTakesTheCrButTheLineStillEnds) {
-  // The CR becomes the trail of a broken pair; the LF still leaves Kanji mode.
-  const std::string jis = SjisToJis("a\x82\r\n");
-  EXPECT_EQ(jis, "a\x1B$B" + Bytes({0x23, 0xEE}) + "\x1B(J\n");
+TEST(SjisToJisTest, LeadWithoutValidTrailNeverSwallowsFramingBytes) {
+  // A lead before CR, blank, comma, NUL, 0x7F or 0xFD: one '?' in Roman mode,
+  // and the next byte is written as it is.
+  EXPECT_EQ(SjisToJis("a\x82\r\n"), "a?\r\n");
+  EXPECT_EQ(SjisToJis("\x82\xA0\x82 x"), "\x1B$B\x24\x22\x1B(J? x");
+  EXPECT_EQ(SjisToJis("\x82,\x82" + "\0"s + "\x82\x7F"), "?,?" + "\0"s + "?\x7F");
+  EXPECT_EQ(SjisToJis("\x82\xFD\x82\xA0"), "??\x1B$B\x24\x22");
+  // UTF-8 from a standard IRC client: #雑談 as one client sent it.
+  EXPECT_EQ(SjisToJis("JOIN #\xE9\x9B\x91\xE8\xAB\x87\r\n"),
+            "JOIN #\x1B$Bq{Bj%)\x1B(J?\r\n");
 }
 
 TEST(SjisToJisTest, PairCutOffAtTheEndStopsWithoutReadingPastIt) {
   const HeapBytes lone("\x82");
-  EXPECT_EQ(SjisToJis(lone.view()), "\x1B$B");
+  EXPECT_EQ(SjisToJis(lone.view()), "");
   const HeapBytes afterText("ab\x82\xA0\x8A");
   EXPECT_EQ(SjisToJis(afterText.view()), "ab\x1B$B\x24\x22");
   const HeapBytes empty("");
@@ -353,10 +359,20 @@ TEST(JisToSjisTest, UnknownEscapeKeepsTheModeAndDropsThreeBytes) {
 TEST(JisToSjisTest, ByteRightAfterAnEscapeIsNeverAnotherEscape) {
   // In Roman mode the ESC after an escape is copied as it is.
   EXPECT_EQ(JisToSjis("\x1B(J\x1B$B"), "\x1B$B");
-  // In Kanji mode it is the first byte of a pair.
-  EXPECT_EQ(JisToSjis("\x1B$B\x1B\x21"), Bytes({0x7E, 0x40}));
-  // An ESC in second place of a pair is data as well.
-  EXPECT_EQ(JisToSjis("\x1B$B\x24\x1B"), Bytes({0x82, 0x99}));
+  // In Kanji mode it is a control byte, copied alone.
+  EXPECT_EQ(JisToSjis("\x1B$B\x1B\x24\x22"), "\x1B\x82\xA0");
+}
+
+TEST(JisToSjisTest, StrayBytesInKanjiModeAreNeverHalfOfAPair) {
+  // A Kanji run left open before CR LF: the line end stays a line end.
+  EXPECT_EQ(JisToSjis("\x1B$B\x24\x22\r\n"), "\x82\xA0\r\n");
+  // A first byte whose second byte is stray becomes '?'; the stray byte keeps its meaning.
+  EXPECT_EQ(JisToSjis("\x1B$B\x24\r\n"), "?\r\n");
+  EXPECT_EQ(JisToSjis("\x1B$B\x24\x1B(Jx"), "?x");
+  EXPECT_EQ(JisToSjis("\x1B$B\x24 \x24\x22"), "? \x82\xA0");
+  // 8-bit bytes are no pair bytes, except first bytes of the extended rows (髙 is 0xFB 0xFC).
+  EXPECT_EQ(JisToSjis("\x1B$B\xA0\x24\x22\x24\xA0\x24\x22"), "?\x82\xA0??\x82\xA0");
+  EXPECT_EQ(JisToSjis(SjisToJis("\xFB\xFC\r\n")), "\xFB\xFC\r\n");
 }
 
 TEST(JisToSjisTest, EachCallStartsInRomanMode) {
