@@ -18,6 +18,9 @@ if(TARGET novalune_server_net)
   novalune_add_test(net_relay_test ${CMAKE_CURRENT_LIST_DIR}/net_relay_test.cpp)
   target_link_libraries(net_relay_test PRIVATE novalune_test_support)
 
+  novalune_add_test(net_framing_test ${CMAKE_CURRENT_LIST_DIR}/net_framing_test.cpp)
+  target_link_libraries(net_framing_test PRIVATE novalune_test_support)
+
   novalune_add_test(net_limits_test ${CMAKE_CURRENT_LIST_DIR}/net_limits_test.cpp)
   target_link_libraries(net_limits_test PRIVATE novalune_test_support)
 

@@ -54,38 +54,48 @@ void Impl::Accept(ConnId conn, std::string_view peerIp, std::string_view localIp
   SendHostLine();
 }
 
+// Lines are cut at LF on the raw bytes and decoded one by one: LF never occurs
+// inside a double-byte run, so a line whose Kanji run is split between two
+// reads decodes intact. The partial line (Buffer) is kept undecoded.
 void Impl::Receive(ConnId conn, std::string_view bytes) {
   const auto found = userOfConn.find(conn);
   if (found == userOfConn.end()) return;
   const Sender sender{found->second, conn};
   std::string& buffer = Row(sender.id).buffer;
-  inbuf.clear();
-  if (buffer.empty()) {
-    AppendJisToSjis(bytes, inbuf);
-  } else {
-    // Grow the partial line in place; it is copied out only once it is complete,
-    // so a line that drips in byte by byte costs linear time.
-    const std::size_t old = buffer.size();
-    AppendJisToSjis(bytes, buffer);
+  std::size_t start = 0;
+  if (!buffer.empty()) {
+    // Grow the partial line in place until its LF arrives, so a line that
+    // drips in byte by byte costs linear time.
     tablesDirty = true;
-    if (buffer.find('\n', old) == std::string::npos) {
+    const std::size_t lf = bytes.find('\n');
+    if (lf == std::string_view::npos) {
+      buffer.append(bytes);
       if (buffer.size() > kMaxPartialLine) DropUser(sender.id, true);
       return;
     }
-    inbuf.assign(buffer);
+    inbuf.assign(buffer);  // the row may move while the line is dispatched
+    inbuf.append(bytes.substr(0, lf));
+    start = lf + 1;
   }
   dispatching = conn;
   dispatchingClosed = false;
-  std::size_t start = 0;
-  for (std::size_t lf; (lf = inbuf.find('\n', start)) != std::string::npos; start = lf + 1) {
-    Dispatch(sender, std::string_view(inbuf).substr(start, lf - start));
-    if (dispatchingClosed) break;  // the rest of this read dies with the row
+  if (start > 0) DispatchReceived(sender, inbuf);
+  for (std::size_t lf; !dispatchingClosed && (lf = bytes.find('\n', start)) != std::string_view::npos;
+       start = lf + 1) {
+    DispatchReceived(sender, bytes.substr(start, lf - start));
   }
-  const bool closed = dispatchingClosed;
+  const bool closed = dispatchingClosed;  // the rest of this read dies with the row
   dispatching.reset();
   dispatchingClosed = false;
-  if (!closed) KeepPartialLine(sender.id, std::string_view(inbuf).substr(start));
-  if (inbuf.capacity() > 2 * kMaxPartialLine) std::string().swap(inbuf);  // let one big block go
+  if (!closed) KeepPartialLine(sender.id, bytes.substr(start));
+  if (inbuf.capacity() > 2 * kMaxPartialLine) std::string().swap(inbuf);  // let one long line go
+  if (decoded.capacity() > 2 * kMaxPartialLine) std::string().swap(decoded);
+}
+
+void Impl::DispatchReceived(const Sender& sender, std::string_view rawLine) {
+  decoded.clear();
+  AppendJisToSjis(rawLine, decoded);
+  Dispatch(sender, decoded);
 }
 
 void Impl::KeepPartialLine(UserId id, std::string_view rest) {
@@ -157,6 +167,8 @@ void Impl::FlushTableChanges() {
 }
 
 // ---------------------------------------------------------------- public face
+
+std::string BufferCell(std::string_view buffer) { return JisToSjis(buffer); }
 
 ServerCore::ServerCore(ServerOutput& out, ServerPorts ports) : impl_(std::make_unique<Impl>(out, ports)) {}
 ServerCore::~ServerCore() = default;

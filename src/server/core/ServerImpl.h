@@ -106,7 +106,8 @@ struct ServerCore::Impl {
   CmdParam wordParam;
   std::string line;   // Shift-JIS lines being built
   std::string wire;   // their encoding
-  std::string inbuf;  // decoded input being framed
+  std::string inbuf;    // a partial line completed by the current read (raw bytes)
+  std::string decoded;  // one received line decoded to Shift-JIS
   std::string names;
   bool tablesDirty = false;
   // The connection whose lines are being dispatched, and whether a handler closed it.
@@ -154,6 +155,7 @@ struct ServerCore::Impl {
   void KeepPartialLine(UserId id, std::string_view rest);
   void DropUser(UserId id, bool closeConnection);
   void Dispatch(const Sender& sender, std::string_view line);
+  void DispatchReceived(const Sender& sender, std::string_view rawLine);
   void IdleTick();
   void FlushTableChanges();
 
