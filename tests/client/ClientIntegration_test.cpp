@@ -175,6 +175,32 @@ TEST_F(ClientAgainstServer, RegisterEnterAndTalkInJapanese) {
   EXPECT_EQ(taro->view.TakeShown(), (std::vector<Shown>{{2, S("花子")}, {3, " " + S("ガッコウ")}}));
 }
 
+// A line written in two pieces, cut inside a Kanji run and then inside an
+// escape, reaches the client in two reads and is shown whole.
+TEST_F(ClientAgainstServer, LineSplitBetweenTwoReadsIsDecodedWhole) {
+  QTcpServer listener;
+  ASSERT_TRUE(listener.listen(QHostAddress::LocalHost));
+  Peer taro("taro", "#lobby", server, "127.0.0.1");
+  taro.net.portFor["127.0.0.1"] = listener.serverPort();
+  taro.Connect();
+  ASSERT_TRUE(WaitFor([&] { return listener.hasPendingConnections(); }));
+  QTcpSocket* wire = listener.nextPendingConnection();
+  ASSERT_TRUE(WaitFor([&] { return taro.core.Active(); }));
+
+  const std::string text = "NOTICE taro :" + S("今日は雨") + "x" + S("です");
+  const std::string bytes = SjisToJis(":server " + text + "\r\n");
+  // ":server NOTICE taro :" ESC $ B and 3 bytes cut 日 in two; then "x" ESC | $ B.
+  for (const std::size_t cut : {std::size_t{21 + 3 + 3}, bytes.rfind("\x1b$B") + 1}) {
+    const std::size_t before = taro.net.received.size();
+    wire->write(bytes.data(), static_cast<qint64>(cut));
+    ASSERT_TRUE(WaitFor([&] { return taro.net.received.size() > before; }));
+    wire->write(bytes.data() + cut, static_cast<qint64>(bytes.size() - cut));
+    // Before registration ends, a server line shows from its second word on.
+    EXPECT_TRUE(WaitFor([&] { return !taro.view.shown.empty() && taro.view.shown.back().text == text; })) << cut;
+    taro.view.TakeShown();
+  }
+}
+
 TEST_F(ClientAgainstServer, RoomsWithPasswords) {
   auto taro = Enter("taro", "#secret", "127.0.0.1", server);
   taro->core.RoomIn("#secret", "pw");  // a member sets the password

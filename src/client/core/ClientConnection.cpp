@@ -135,7 +135,9 @@ void ClientCore::ClientSocketDisconnect() {
 bool ClientCore::ProcessOneLine() {
   const std::optional<std::string> taken = recvBuffer_.TakeLine();
   if (!taken) return false;
-  const std::string& line = *taken;
+  // Each complete line is decoded by itself: a Kanji run split between two
+  // reads is whole by now (LF never occurs inside one).
+  const std::string line = JisToSjis(*taken);
   Command(line);
   if (!loggedIn_) {
     CmdParam echo;
@@ -146,7 +148,7 @@ bool ClientCore::ProcessOneLine() {
 }
 
 void ClientCore::ClientSocketRead(std::string_view bytes) {
-  AppendJisToSjis(bytes, *recvBuffer_.Tail());
+  recvBuffer_.Append(bytes);
   try {
     while (ProcessOneLine()) {
     }

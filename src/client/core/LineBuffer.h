@@ -1,4 +1,5 @@
-// Bytes received but not yet ended by LF. A line leaves the buffer before it
+// Bytes received but not yet ended by LF, kept as they came from the wire:
+// lines are cut at LF first and decoded one at a time. A line leaves the buffer before it
 // is handed on, so a handler that runs the event loop (a modal dialog) may
 // receive more bytes into the same buffer without harm.
 #pragma once
@@ -13,7 +14,6 @@ namespace novalune::client {
 class LineBuffer {
  public:
   void Append(std::string_view bytes) { text_.append(bytes); }
-  std::string* Tail() { return &text_; }  // for appending decoders
   // The next line up to and including its LF, or nothing when none is complete.
   std::optional<std::string> TakeLine();
   void Clear() {
