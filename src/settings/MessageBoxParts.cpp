@@ -7,6 +7,7 @@
 #include <QScreen>
 
 #include "settings/SettingsTexts.h"
+#include "settings/TopMostDialog.h"
 
 namespace novalune::settings::detail {
 
@@ -45,6 +46,8 @@ void OnMessageBoxShown(QDialog* box) {
   const QRect area = parent != nullptr ? parent->window()->frameGeometry()
                                        : (box->screen() != nullptr ? box->screen()->availableGeometry() : QRect());
   if (area.isValid()) box->move(area.center() - QPoint(box->width() / 2, box->height() / 2));
+  // Also without the main window's watch over every window (the error handler).
+  StackWindow(*box);
   QApplication::beep();
 }
 

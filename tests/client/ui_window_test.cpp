@@ -23,27 +23,33 @@ namespace {
 
 namespace sys = keys::system;
 
-class WindowStacking : public FormTest {};
+class WindowStacking : public FormTest {
+ protected:
+  // Opens a modal window with `open` and tells how it stood once shown.
+  std::string StandingOf(const std::function<void()>& open) {
+    std::string standing = "never shown";
+    QTimer::singleShot(0, [&] {
+      QWidget* dialog = QApplication::activeModalWidget();
+      if (dialog == nullptr) return;
+      const bool onTop = dialog->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+      const bool active = QTest::qWaitFor([&] { return QApplication::activeWindow() == dialog; }, 2000);
+      const bool focused = QApplication::focusWidget() != nullptr && QApplication::focusWidget()->window() == dialog;
+      standing = std::string(onTop ? "on top" : "under") + (active && focused ? ", with the keyboard" : ", without");
+      static_cast<QDialog*>(dialog)->reject();
+    });
+    open();
+    return standing;
+  }
+};
 
-TEST_F(WindowStacking, AModalDialogOpensAboveTheTopMostRoomListAndTakesTheKeyboard) {
+TEST_F(WindowStacking, ModalWindowsOpenAboveTheTopMostRoomListAndTakeTheKeyboard) {
   TZKWChatForm& w = MakeForm();
   w.show();
   w.RoomList->ShowList();
   ASSERT_TRUE(w.RoomList->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-
-  bool onTop = false, active = false, focused = false;
-  QTimer::singleShot(0, [&] {
-    QWidget* dialog = QApplication::activeModalWidget();
-    if (dialog == nullptr) return;
-    onTop = dialog->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
-    active = QTest::qWaitFor([&] { return QApplication::activeWindow() == dialog; }, 2000);
-    focused = QApplication::focusWidget() != nullptr && QApplication::focusWidget()->window() == dialog;
-    static_cast<QDialog*>(dialog)->reject();
-  });
-  w.MenuRoomTopicClick();  // "ルーム説明"
-  EXPECT_TRUE(onTop);
-  EXPECT_TRUE(active);
-  EXPECT_TRUE(focused);
+  const std::string expected = "on top, with the keyboard";
+  EXPECT_EQ(StandingOf([&] { w.MenuRoomTopicClick(); }), expected) << "ルーム説明, a dialog of our own";
+  EXPECT_EQ(StandingOf([&] { w.MenuHelplAboutClick(); }), expected) << "the version box, a plain Qt box";
 }
 
 TEST_F(WindowStacking, SecondaryWindowsFollowTheOnTopOption) {
