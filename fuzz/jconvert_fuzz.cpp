@@ -1,5 +1,6 @@
 // SjisToJis and JisToSjis on arbitrary bytes: same result as the byte-by-byte
-// reading, output within its bounds, and exact round trips for valid text.
+// reading, output within its bounds, exact round trips for valid text, and
+// line ends that stay line ends.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -92,6 +93,25 @@ void CheckRoundTrips(std::string_view data) {
   }
 }
 
+std::size_t CountFramingBytes(std::string_view s) {
+  std::size_t count = 0;
+  for (char c : s) count += (c == '\r' || c == '\n' || c == '\0') ? 1 : 0;
+  return count;
+}
+
+// Any line, valid Shift-JIS or not, leaves the encoder with its CR LF as the
+// only CR, LF or NUL; and the decoder makes none of them out of other bytes.
+void CheckFraming(std::string_view data) {
+  std::string line;
+  for (char c : data) {
+    if (c != '\r' && c != '\n' && c != '\0') line.push_back(c);
+  }
+  const std::string wire = SjisToJis(line + "\r\n");
+  Check(wire.size() >= 2 && wire.compare(wire.size() - 2, 2, "\r\n") == 0, "encoded line lost its CR LF");
+  Check(CountFramingBytes(wire) == 2, "encoded line holds a CR, LF or NUL before its end");
+  Check(CountFramingBytes(JisToSjis(data)) <= CountFramingBytes(data), "decoder made a CR, LF or NUL");
+}
+
 void CheckPairsAndHankaku(std::string_view data) {
   if (data.size() >= 2) {
     const auto lead = static_cast<std::uint8_t>(data[0]);
@@ -117,6 +137,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   CheckDecoder(data);
   CheckEncoder(data);
   CheckRoundTrips(data);
+  CheckFraming(data);
   CheckPairsAndHankaku(data);
   return 0;
 }

@@ -1,7 +1,8 @@
 // Drives the server engine with connects, reads, closes, ticks, host-link,
 // relay and operator events decoded from the fuzzer's bytes, and checks after
 // every event that the indexes agree with the tables and that the engine only
-// ever writes to, closes or pairs connections that are open.
+// ever writes to, closes or pairs connections that are open, and that every
+// line to a user keeps its framing whatever bytes the users sent.
 // Run: server_core_fuzz -max_len=4096 <work corpus> fuzz/server_core_corpus
 // (the seeds reach host mode, topics on join and a whole relayed transfer).
 #include <cstdint>
@@ -37,12 +38,26 @@ struct Input {
   }
 };
 
+// Lines to users end in CR LF, and CR and LF occur nowhere else; NUL only
+// when some user sent one.
+void CheckFraming(std::string_view bytes, bool nulReceived) {
+  if (bytes.size() < 2 || bytes.substr(bytes.size() - 2) != "\r\n") Fail("a write to a user does not end in CR LF");
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const bool crOfCrLf = bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n';
+    const bool lfOfCrLf = bytes[i] == '\n' && i > 0 && bytes[i - 1] == '\r';
+    if ((bytes[i] == '\r' && !crOfCrLf) || (bytes[i] == '\n' && !lfOfCrLf)) Fail("a line to a user lost its framing");
+    if (bytes[i] == '\0' && !nulReceived) Fail("a line to a user holds a NUL nobody sent");
+  }
+}
+
 struct CheckingOutput : ServerOutput {
   std::set<ConnId> users, hosts, relaySender, relayReceiver;
   bool listening[2] = {false, false};
+  bool nulReceived = false;
 
-  void Send(ConnId conn, std::string_view) override {
+  void Send(ConnId conn, std::string_view bytes) override {
     if (!users.contains(conn) && !hosts.contains(conn)) Fail("send to a connection that is not open");
+    if (users.contains(conn)) CheckFraming(bytes, nulReceived);
   }
   void Close(ConnId conn) override {
     if (!users.erase(conn)) Fail("close of a connection that is not an open user connection");
@@ -108,7 +123,9 @@ void Step(ServerCore& core, CheckingOutput& out, Input& in, ConnId& next) {
     }
     case 5: {
       const ConnId conn = Choose(in, out.users);
-      if (out.users.contains(conn)) core.UserReceived(conn, in.Bytes(in.Byte()));
+      const std::string_view bytes = in.Bytes(in.Byte());
+      out.nulReceived = out.nulReceived || bytes.find('\0') != std::string_view::npos;
+      if (out.users.contains(conn)) core.UserReceived(conn, bytes);
       break;
     }
     case 6: {

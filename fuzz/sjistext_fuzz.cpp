@@ -29,7 +29,7 @@ void CheckUpper(std::string_view text) {
     const char c = text[i];
     const bool letter = !trail && c >= 'a' && c <= 'z';
     Check(upper[i] == (letter ? static_cast<char>(c - 'a' + 'A') : c), "AsciiUpper changed the wrong byte");
-    trail = !trail && IsSjisLead(static_cast<unsigned char>(c));
+    trail = !trail && IsSjisPair(text, i);
   }
   Check(AsciiUpper(upper) == upper, "AsciiUpper is not idempotent");
   Check(EqualsNoCase(text, upper), "text differs from its own fold");
