@@ -38,6 +38,7 @@ class NullView : public ClientView {
   bool AskNewNick(std::string&) override { return false; }
   void BeepON(const std::string&) override {}
   void PlaySoundFile(const std::string&) override {}
+  void BeepFileBtnClick() override {}
   void URLListAdd(const std::string&, const std::string&) override {}
   void AddHistoryEntry(const std::string&) override {}
   void ActiveTimerStart() override {}

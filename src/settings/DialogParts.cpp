@@ -6,12 +6,15 @@
 #include <exception>
 
 #include "common/sjistext.h"
+#include "settings/DialogRules.h"
 
 namespace novalune::settings::detail {
 
 QString FromSjis(const std::string& text) { return QString::fromStdString(SjisToUtf8(text)); }
 
-std::string ToSjis(const QString& text) { return Utf8ToSjis(text.toStdString()); }
+std::string ToSjis(const QString& text) { return RemoveLineBreaks(Utf8ToSjis(text.toStdString())); }
+
+std::string TextToSjis(const QString& text) { return RemoveNul(Utf8ToSjis(text.toStdString())); }
 
 QString Ui(const char* utf8) { return QString::fromUtf8(utf8); }
 

@@ -15,7 +15,12 @@ class QPushButton;
 namespace novalune::settings::detail {
 
 QString FromSjis(const std::string& text);
+// The text of a one-line field. Every dialog reads its one-line fields here,
+// so none returns CR, LF or NUL (a pasted line break would otherwise end a
+// protocol line early).
 std::string ToSjis(const QString& text);
+// The text of a multi-line field: line breaks kept, NUL dropped.
+std::string TextToSjis(const QString& text);
 QString Ui(const char* utf8);
 
 // A right-aligned row with the OK button (default) and the cancel button.

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "common/settings_ini.h"
 #include "common/sjistext.h"
 #include "settings/SettingsTexts.h"
 
@@ -49,13 +50,13 @@ std::optional<std::string> CheckRoomEntry(std::string_view room, std::string_vie
   return std::nullopt;
 }
 
-std::string RemoveLineBreaks(std::string_view text) {
-  std::string line;
-  line.reserve(text.size());
-  for (char c : text) {
-    if (c != '\r' && c != '\n') line.push_back(c);
-  }
-  return line;
+// The settings store cleans what it writes the same way.
+std::string RemoveLineBreaks(std::string_view text) { return IniCleanValue(text); }
+
+std::string RemoveNul(std::string_view text) {
+  std::string out(text);
+  std::erase(out, '\0');
+  return out;
 }
 
 std::vector<std::string> TextToLines(std::string_view text) {

@@ -34,8 +34,11 @@ std::optional<JoinCheckFailure> CheckJoinFields(std::string_view nick, std::stri
 // Room dialog, in order: empty room name, blank in it, blank in the password.
 std::optional<std::string> CheckRoomEntry(std::string_view room, std::string_view password);
 
-// A room description is kept and sent as one line.
+// A value kept and sent as one line (a one-line field, the room description):
+// CR, LF and NUL dropped, so what is stored, kept and sent is the same text.
 std::string RemoveLineBreaks(std::string_view text);
+// A multi-line field's text: its line breaks stay, NUL is dropped.
+std::string RemoveNul(std::string_view text);
 
 // A multi-line field's text as list-file lines: cut at LF, a CR before it
 // dropped. The reverse joins with LF, as the field holds it.

@@ -36,7 +36,7 @@ TRoomTopicDlg::TRoomTopicDlg(NoticeFn notice, QWidget* parent)
   if (auto stored = LoadRoomTopic()) SetTopic(*stored);
 }
 
-std::string TRoomTopicDlg::Topic() const { return detail::ToSjis(topic_->toPlainText()); }
+std::string TRoomTopicDlg::Topic() const { return detail::TextToSjis(topic_->toPlainText()); }
 
 void TRoomTopicDlg::SetTopic(const std::string& text) { topic_->setPlainText(detail::FromSjis(text)); }
 

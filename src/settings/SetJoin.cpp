@@ -118,7 +118,7 @@ std::string TSetJoinDlg::ServerName() const { return ToSjis(serverNameBox_->curr
 std::string TSetJoinDlg::ServerIP() const { return ToSjis(serverIPEdit_->text()); }
 std::string TSetJoinDlg::RoomName() const { return ToSjis(roomNameBox_->currentText()); }
 std::string TSetJoinDlg::RoomPass() const { return ToSjis(passEdit_->text()); }
-std::string TSetJoinDlg::Topic() const { return ToSjis(topic_->toPlainText()); }
+std::string TSetJoinDlg::Topic() const { return detail::TextToSjis(topic_->toPlainText()); }
 std::string TSetJoinDlg::Nick() const { return ToSjis(nickEdit_->text()); }
 std::string TSetJoinDlg::HomePage() const { return ToSjis(hpEdit_->text()); }
 std::string TSetJoinDlg::Mail() const { return ToSjis(mailEdit_->text()); }

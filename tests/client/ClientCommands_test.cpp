@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "FakeClient.h"
+#include "client/core/ClientUtil.h"
 
 namespace novalune::client::testing {
 namespace {
@@ -281,6 +282,88 @@ TEST_F(ClientCommands, DisconnectClearsTheListAndCloses) {
   EXPECT_EQ(core.Members().Count(), 0u);
   EXPECT_EQ(net.closes, 1);
   EXPECT_FALSE(core.Active());
+}
+
+}  // namespace
+}  // namespace novalune::client::testing
+
+namespace novalune::client::testing {
+namespace {
+
+using Lines = std::vector<std::string>;
+const std::string kEsc = "\x10r\x10n";
+
+class UserValues : public ::testing::Test, public ClientFixture {};
+
+TEST_F(UserValues, PastedLinesTravelAsOneStatementLikeTheMemo) {
+  JoinRoom("#lobby");
+  EXPECT_TRUE(core.TalkEnter("hello\nQUIT x"));
+  EXPECT_EQ(net.TakeLines(), (Lines{"PRIVMSG #lobby :hello" + kEsc + "QUIT x"}));
+  EXPECT_EQ(view.TakeShown(), (std::vector<Shown>{{2, "taro"}, {4, " hello" + kEsc + "QUIT x"}}));
+  EXPECT_TRUE(core.TalkEnter(std::string("a\r\nb\rc\0d", 9)));
+  EXPECT_EQ(net.TakeLines(), (Lines{"PRIVMSG #lobby :a" + kEsc + "b" + kEsc + "cd"}));
+  EXPECT_EQ(core.MemoSend("x\ny"), "");
+  core.WMPrivateMsg("hanako", "p\nQUIT");
+  EXPECT_EQ(net.TakeLines(), (Lines{"PRIVMSG #lobby :x" + kEsc + "y", "PRIVMSG hanako :p" + kEsc + "QUIT"}));
+}
+
+TEST_F(UserValues, LineBreaksInValuesNeverAddALineAndMemoryMatchesWhatIsSent) {
+  JoinRoom("#lobby");
+  core.MenuReName("ab\r\nQUIT");
+  EXPECT_EQ(core.MyNick(), "abQUIT");
+  core.MenuRoomIn("#r\nQUIT", "p\r\nw");
+  EXPECT_EQ(core.RoomName(), "#rQUIT");
+  EXPECT_EQ(core.RoomPass(), "pw");
+  core.MenuRoomTopic("t\rQUIT");
+  EXPECT_EQ(core.RoomTopic(), "tQUIT");
+  EXPECT_EQ(net.TakeLines(), (Lines{"NICK abQUIT", "PART #lobby", "JOIN #rQUIT pw", "TOPIC #rQUIT :", "TOPIC #rQUIT :tQUIT"}));
+
+  core.SetAwayMessages("out\nQUIT", "in\nQUIT");
+  core.SetBeepFile(std::string("a\r\n\0.wav", 8));
+  EXPECT_EQ(core.BeepFile(), "a.wav");
+  core.AwayBtnClick(true);
+  core.AwayBtnClick(false);
+  core.BeepBtnClick();
+  core.MenuIconOk("http://i/\nQUIT");
+  EXPECT_EQ(core.IconName(), "http://i/QUIT");
+  EXPECT_EQ(net.TakeLines(), (Lines{"PRIVMSG #lobby :\x01" "AWAY outQUIT\x01", "PRIVMSG #lobby :\x01" "AWAY\x01",
+                                    "PRIVMSG #lobby :inQUIT", "CHGICON abQUIT", "PRIVMSG #lobby :\x01SOUND a.wav\x01",
+                                    "ICON http://i/QUIT", "CHGICON abQUIT"}));
+
+  // The gate itself: one call, one line.
+  core.CommandSend(std::string("PING a\r\nQUIT\0b", 14));
+  EXPECT_EQ(net.written, "PING aQUITb\r\n");
+}
+
+TEST_F(UserValues, ConnectValuesAreCleanedBeforeRegistration) {
+  ConnectRequest request;
+  request.serverAddress = "10.0.0.9\r\n";
+  request.nick = "ab\nQUIT";
+  request.roomName = "#a\nb";
+  core.MenuJoin(request);
+  EXPECT_EQ(net.opens.back(), (FakeNet::OpenCall{"10.0.0.9", true, 6667}));
+  EXPECT_EQ(core.ServerAddress(), "10.0.0.9");
+  core.ClientSocketConnect();
+  EXPECT_EQ(net.TakeLines(), (Lines{"USER abQUIT * * :abQUIT", "NICK abQUIT"}));
+  EXPECT_EQ(core.RoomName(), "#ab");
+}
+
+TEST_F(UserValues, SoundButtonWithoutASoundOpensTheChooserAndSendsNothing) {
+  JoinRoom("#lobby");
+  core.BeepBtnClick();
+  EXPECT_EQ(view.beepFileChoosers, 1);
+  EXPECT_TRUE(view.beeps.empty());
+  EXPECT_TRUE(view.TakeShown().empty());
+  EXPECT_TRUE(net.TakeLines().empty());
+}
+
+TEST(SoundHistory, ChosenNameGoesOnTopOnceAndTheOldestFallsOffAtTwentyOne) {
+  EXPECT_EQ(PushSoundHistory({"a.wav", "Ding.WAV", "b.wav"}, "ding.wav"), (Lines{"ding.wav", "a.wav", "b.wav"}));
+  Lines history;
+  for (int i = 0; i < 21; ++i) history = PushSoundHistory(history, std::to_string(i) + ".wav");
+  ASSERT_EQ(history.size(), 20u);
+  EXPECT_EQ(history.front(), "20.wav");
+  EXPECT_EQ(history.back(), "1.wav");
 }
 
 }  // namespace

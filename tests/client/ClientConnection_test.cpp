@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "FakeClient.h"
+#include "client/core/ClientUtil.h"
 
 namespace novalune::client::testing {
 namespace {
@@ -304,6 +305,23 @@ TEST(ClientConnectionReentry, ManyLinesInOneBlockAreAllHandledInOrder) {
   core.ClientSocketRead(" x\r\n");
   expected.push_back("PONG 3000");
   EXPECT_EQ(net.TakeLines(), expected);
+}
+
+}  // namespace
+}  // namespace novalune::client::testing
+
+namespace novalune::client::testing {
+namespace {
+
+// A machine with a container bridge listed before its LAN card.
+TEST(OwnAddress, TheDefaultRouteSourceWinsOverTheFirstListedAddress) {
+  const std::vector<std::string> addresses{"127.0.0.1", "172.17.0.1", "192.168.1.20", "10.8.0.2"};
+  EXPECT_EQ(ChooseMyAddress(addresses, "192.168.1.20"), "192.168.1.20");
+  // No default route, or a source that is none of ours: the first non-loopback.
+  EXPECT_EQ(ChooseMyAddress(addresses, ""), "172.17.0.1");
+  EXPECT_EQ(ChooseMyAddress(addresses, "203.0.113.5"), "172.17.0.1");
+  EXPECT_EQ(ChooseMyAddress({"127.0.0.1"}, "127.0.0.1"), "127.0.0.1");
+  EXPECT_EQ(ChooseMyAddress({}, ""), "127.0.0.1");
 }
 
 }  // namespace

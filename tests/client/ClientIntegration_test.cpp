@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 
 #include <atomic>
@@ -10,6 +12,7 @@
 #include <memory>
 
 #include "FakeClient.h"
+#include "client/net/OwnAddress.h"
 #include "client/net/QtClientNet.h"
 #include "support/ServerThread.h"
 
@@ -394,6 +397,55 @@ TEST_F(ClientAgainstServer, FailedConnectsAreReported) {
   lost.net.portFor.clear();
   EXPECT_TRUE(lost.core.ClientActive(true));
   EXPECT_TRUE(WaitFor([&] { return lost.core.GetJoinRoom() == "#lobby"; }));
+}
+
+// The rename dialog of reply 433 is modal: while it is open, the server sends
+// a JOINIP reply and closes, so those bytes reach the engine together with
+// the close, and the engine connects again from inside that last delivery.
+class DialogOpenWhileServerLeaves : public FakeView {
+ public:
+  std::function<void()> whileOpen;
+  bool AskNewNick(std::string&) override {
+    whileOpen();
+    return false;
+  }
+};
+
+TEST_F(ClientAgainstServer, AReconnectInsideTheLastDeliveryKeepsTheNewConnection) {
+  QTcpServer listener;
+  ASSERT_TRUE(listener.listen(QHostAddress::LocalHost));
+  DialogOpenWhileServerLeaves view;
+  QtClientNet qt;
+  ClientCore core(qt, view, ClientPorts{listener.serverPort(), 1});
+  qt.SetEvents(&core);
+  core.Start(StartupValues{.nick = "taro"});
+
+  QTcpSocket* first = nullptr;
+  view.whileOpen = [&] {
+    first->write(":ZKWChatServer214 JOINIP taro 127.0.0.1\r\n");
+    first->disconnectFromHost();
+    ASSERT_TRUE(WaitFor([&] { return !core.Active(); }));
+  };
+  core.ConectHostAddress("127.0.0.1");
+  ASSERT_TRUE(core.ClientActive(true));
+  ASSERT_TRUE(WaitFor([&] { return listener.hasPendingConnections(); }));
+  first = listener.nextPendingConnection();
+  first->write(":ZKWChatServer214 433 taro :Nickname is already in use\r\n");
+
+  ASSERT_TRUE(WaitFor([&] { return listener.hasPendingConnections(); }));
+  QTcpSocket* second = listener.nextPendingConnection();
+  EXPECT_TRUE(WaitFor([&] { return core.Active(); }));
+  EXPECT_TRUE(WaitFor([&] { return second->bytesAvailable() > 0 && second->canReadLine(); }));
+  EXPECT_EQ(second->readLine(), "USER taro * * :taro\r\n");
+  EXPECT_EQ(second->state(), QAbstractSocket::ConnectedState);
+}
+
+TEST(OwnAddressOfThisMachine, TheRouteSourceIsOneOfTheMachinesAddresses) {
+  const std::vector<std::string> addresses = InterfaceAddresses();
+  const std::string source = DefaultRouteSource();
+  if (source.empty()) GTEST_SKIP() << "no default route";
+  EXPECT_NE(std::find(addresses.begin(), addresses.end(), source), addresses.end()) << source;
+  EXPECT_EQ(LookUpMyAddress(), source);
 }
 
 }  // namespace

@@ -123,6 +123,7 @@ class FakeView : public ClientView {
   }
   void BeepON(const std::string& name) override { beeps.push_back(name); }
   void PlaySoundFile(const std::string& path) override { soundFiles.push_back(path); }
+  void BeepFileBtnClick() override { ++beepFileChoosers; }
   void URLListAdd(const std::string& nick, const std::string& text) override { urls.emplace_back(nick, text); }
   void AddHistoryEntry(const std::string& entry) override { history.push_back(entry); }
   void ActiveTimerStart() override { ++activeTimerStarts; }
@@ -174,6 +175,7 @@ class FakeView : public ClientView {
   int renameDialogs = 0;
   std::vector<std::string> beeps;
   std::vector<std::string> soundFiles;
+  int beepFileChoosers = 0;
   std::vector<std::pair<std::string, std::string>> urls;
   std::vector<std::string> history;
   int activeTimerStarts = 0;

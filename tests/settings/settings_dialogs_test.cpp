@@ -453,6 +453,36 @@ TEST_F(SmallDialogTest, RenameChecksInOrderAndCancelKeepsNick) {
   EXPECT_EQ(ReadSettingString("System", "Nick"), S("新名"));
 }
 
+// A pasted line break or NUL never leaves a one-line field: what the caller
+// sends is what the dialog stored.
+TEST_F(SmallDialogTest, OneLineFieldsReturnTheirTextWithoutLineBreaksOrNul) {
+  const QString pasted = QString::fromUtf8("ab\r\nQUIT") + QChar(0) + QString::fromUtf8("x");
+  TReNameDlg rename(Recorder());
+  rename.show();
+  Child<QLineEdit>(rename, "NickEdit")->setText(pasted);
+  Press(rename, "OKBtn");
+  EXPECT_EQ(rename.Nick(), "abQUITx");
+  EXPECT_EQ(ReadSettingString("System", "Nick"), "abQUITx");
+
+  TSetRoomDlg room(Recorder());
+  room.show();
+  Child<QComboBox>(room, "RoomNameBox")->setEditText(QString::fromUtf8("#r\nQUIT"));
+  Child<QLineEdit>(room, "PassEdit")->setText(QString::fromUtf8("p\rw"));
+  Press(room, "OKBtn");
+  EXPECT_EQ(room.RoomName(), "#rQUIT");
+  EXPECT_EQ(room.Password(), "pw");
+  EXPECT_EQ(ReadSettingString("System", "RoomName"), "#rQUIT");
+
+  TSetMessageDlg messages(Recorder());
+  Child<QLineEdit>(messages, "AwayEdit")->setText(QString::fromUtf8("out\nQUIT"));
+  EXPECT_EQ(messages.Messages().away, "outQUIT");
+
+  TRoomTopicDlg topic(Recorder());
+  topic.SetTopic(std::string("a\nb\0c", 5));
+  EXPECT_EQ(topic.Topic(), "a\nbc");
+  EXPECT_EQ(topic.TopicLine(), "abc");
+}
+
 TEST_F(SmallDialogTest, AwayMessagesAreReadAndWritten) {
   WriteSettingString("Message", "AWAY", S("離席"));
   TSetMessageDlg dialog(Recorder());

@@ -73,7 +73,7 @@ TEST(DialogRulesTest, RoomDialogRefusesAnEmptyRoomName) {
 }
 
 TEST(DialogRulesTest, DescriptionTextAndLines) {
-  EXPECT_EQ(RemoveLineBreaks("a\r\nb\nc\rd"), "abcd");
+  EXPECT_EQ(RemoveLineBreaks(std::string("a\r\nb\nc\rd\0e", 10)), "abcde");
   EXPECT_EQ(TextToLines("a\r\nb\nc"), (std::vector<std::string>{"a", "b", "c"}));
   EXPECT_EQ(TextToLines("a\n"), (std::vector<std::string>{"a", ""}));
   EXPECT_TRUE(TextToLines("").empty());

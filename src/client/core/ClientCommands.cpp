@@ -8,8 +8,6 @@ namespace novalune::client {
 
 namespace {
 
-constexpr std::string_view kLineBreakEscape = "\x10r\x10n";
-
 bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= ' '; }
 
 std::string Trim(std::string_view text) {
@@ -18,33 +16,12 @@ std::string Trim(std::string_view text) {
   return std::string(text);
 }
 
-std::string EscapeLineBreaks(std::string_view text) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-      out += kLineBreakEscape;
-      ++i;
-      continue;
-    }
-    out += text[i];
-  }
-  return out;
-}
-
-std::string WithoutLineBreaks(std::string_view text) {
-  std::string out;
-  for (char c : text) {
-    if (c != '\r' && c != '\n') out += c;
-  }
-  return out;
-}
-
 }  // namespace
 
 void ClientCore::RoomIn(std::string_view room, std::string_view password) {
   // Copies first: the arguments may be views of RoomName and RoomPass.
-  std::string name(room);
-  const std::string pass(password);
+  std::string name = OneLineValue(room);
+  const std::string pass = OneLineValue(password);
   if (name.empty()) name = "#ROOM";
   if (name.front() != '#') name = "#" + name;
   if (!joinRoom_.empty() && joinRoom_ != name) CommandSend(Fmt(line::kPart, {joinRoom_}));
@@ -69,15 +46,11 @@ void ClientCore::MenuJoin(const ConnectRequest& request) {
     if (!view_.LocalServerRunning()) view_.StartServerCopy();
     ConectHostAddress(view_.GetMyAddress());
   } else {
-    serverAddress_ = request.serverAddress;
+    serverAddress_ = OneLineValue(request.serverAddress);
     ConectHostAddress(serverAddress_);
   }
-  roomName_ = request.roomName;
-  roomPass_ = request.roomPass;
-  roomTopic_ = WithoutLineBreaks(request.roomTopic);
-  myNick_ = request.nick;
-  homePage_ = request.homePage;
-  mail_ = request.mail;
+  TakeConnectionValues(request.roomName, request.roomTopic, request.nick, request.homePage, request.mail);
+  roomPass_ = OneLineValue(request.roomPass);
   ClientActive(true);
   if (view_.LocalServerRunning()) OpenHostLink();
 }
@@ -87,7 +60,8 @@ void ClientCore::MenuCut() {
   ClientActive(false);
 }
 
-bool ClientCore::TalkEnter(const std::string& text) {
+bool ClientCore::TalkEnter(const std::string& typed) {
+  const std::string text = EscapeLineBreaks(typed);
   if (!active_) {
     view_.DspMessage(kStyleSystem, SysText(text::kNotConnected));
     return false;
@@ -126,7 +100,7 @@ std::string ClientCore::MemoSend(const std::string& text) {
 }
 
 void ClientCore::MenuRoomIn(std::string_view room, std::string_view password) {
-  roomName_ = room;
+  roomName_ = OneLineValue(room);
   RoomIn(roomName_, password);
 }
 
@@ -149,13 +123,13 @@ void ClientCore::MenuMemberLook() {
 }
 
 void ClientCore::MenuRoomTopic(std::string_view topic) {
-  roomTopic_ = WithoutLineBreaks(topic);
+  roomTopic_ = OneLineValue(topic);
   CommandSend(Fmt(line::kTopic, {roomName_, roomTopic_}));
 }
 
 void ClientCore::MenuReName(std::string_view nick) {
   const std::string oldNick = myNick_;
-  myNick_ = nick;
+  myNick_ = OneLineValue(nick);
   if (myNick_ == oldNick) return;
   CommandSend(Fmt(line::kNick, {myNick_}));
   SetCaptionSuffix(text::kCaptionJoined, {myNick_, joinRoom_});
@@ -189,6 +163,11 @@ void ClientCore::SendAway() {
 }
 
 void ClientCore::BeepBtnClick() {
+  // An empty SOUND request would make every receiver look for a nameless file.
+  if (beepFile_.empty()) {
+    view_.BeepFileBtnClick();
+    return;
+  }
   view_.BeepON(beepFile_);
   view_.DspMessage(kStyleComment, Fmt(text::kSoundLine, {myNick_, beepFile_}));
   SendToJoinRoom("\x01SOUND " + beepFile_ + "\x01");
@@ -223,7 +202,7 @@ void ClientCore::MenuKickClick() {
 void ClientCore::MenuUJoinClick() { CommandSend(Fmt(line::kJoinIp, {members_.GetSelectedNick()})); }
 
 void ClientCore::WMPrivateMsg(const std::string& partner, const std::string& text) {
-  const std::string sent = Fmt(line::kPrivmsg, {partner, text});
+  const std::string sent = Fmt(line::kPrivmsg, {partner, EscapeLineBreaks(text)});
   CommandSend(sent);
   view_.URLListAdd(myNick_, sent);
   view_.ActiveTimerStart();
@@ -241,14 +220,14 @@ void ClientCore::SendIconChange() {
 }
 
 void ClientCore::MenuIconOk(std::string_view iconName) {
-  iconName_ = iconName;
+  SetIconName(iconName);
   if (serverVersion_ >= 208) SendIconChange();
   view_.SetIconList();
 }
 
 void ClientCore::IconApply(std::string_view iconName) {
   if (serverVersion_ < 208) return;
-  iconName_ = iconName;
+  SetIconName(iconName);
   SendIconChange();
 }
 
@@ -256,7 +235,7 @@ void ClientCore::SpeedButtonClick(std::size_t number) {
   if (serverVersion_ < 208) return;
   const std::vector<std::string> icons = view_.ReadIconList();
   if (icons.size() <= number) return;
-  iconName_ = icons[number];
+  SetIconName(icons[number]);
   SendIconChange();
 }
 

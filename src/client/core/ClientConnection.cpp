@@ -18,14 +18,6 @@ bool IsNumericHost(std::string_view host) {
   return std::all_of(host.begin(), host.end(), [](char c) { return (c >= '0' && c <= '9') || c == '.'; });
 }
 
-std::string WithoutLineBreaks(std::string_view text) {
-  std::string out;
-  for (char c : text) {
-    if (c != '\r' && c != '\n') out += c;
-  }
-  return out;
-}
-
 }  // namespace
 
 ClientCore::ClientCore(ClientNet& net, ClientView& view, ClientPorts ports)
@@ -34,15 +26,10 @@ ClientCore::ClientCore(ClientNet& net, ClientView& view, ClientPorts ports)
 ClientCore::~ClientCore() { *alive_ = false; }
 
 void ClientCore::Start(const StartupValues& values) {
-  serverAddress_ = values.serverAddress;
-  roomName_ = values.roomName;
-  roomTopic_ = WithoutLineBreaks(values.roomTopic);
-  myNick_ = values.nick;
-  homePage_ = values.homePage;
-  mail_ = values.mail;
-  awayMessage_ = values.awayMessage;
-  backMessage_ = values.backMessage;
-  iconName_ = values.iconName;
+  serverAddress_ = OneLineValue(values.serverAddress);
+  TakeConnectionValues(values.roomName, values.roomTopic, values.nick, values.homePage, values.mail);
+  SetAwayMessages(values.awayMessage, values.backMessage);
+  SetIconName(values.iconName);
   loggedIn_ = false;
   SetCaptionSuffix(text::kCaptionClosed, {myNick_});
   if (view_.LocalServerRunning()) OpenHostLink();
@@ -54,7 +41,8 @@ void ClientCore::FirstShown(std::string_view firstArgument) {
   Post(&ClientCore::WMConect, std::string(firstArgument));
 }
 
-void ClientCore::WMConect(const std::string& argument) {
+void ClientCore::WMConect(const std::string& rawArgument) {
+  const std::string argument = OneLineValue(rawArgument);
   if (argument.empty() || argument.front() == '/') return;
   roomName_.clear();
   roomPass_.clear();
@@ -63,7 +51,9 @@ void ClientCore::WMConect(const std::string& argument) {
   if (view_.ShowClientMessage(SysText(text::kStartConnect), kQuestion) == kAnswerYes) ClientActive(true);
 }
 
-void ClientCore::ConectHostAddress(std::string_view address) {
+void ClientCore::ConectHostAddress(std::string_view rawAddress) {
+  const std::string cleaned = OneLineValue(rawAddress);
+  const std::string_view address = cleaned;
   std::string_view host = address;
   if (SjisUpper(address).find(kScheme) != std::string::npos) {
     // The scheme is expected at the front: its length is dropped wherever it stood.
@@ -98,7 +88,8 @@ bool ClientCore::ClientActive(bool on) {
 
 void ClientCore::CommandSend(std::string_view line) {
   if (!active_) return;
-  std::string out(line);
+  // The last gate to the wire: whatever a value held, exactly one line leaves.
+  std::string out = OneLineValue(line);
   out += "\r\n";
   net_.Write(SjisToJis(out));
 }
@@ -188,8 +179,21 @@ void ClientCore::Post(void (ClientCore::*method)(const std::string&), std::strin
 }
 
 void ClientCore::SetAwayMessages(std::string_view away, std::string_view back) {
-  awayMessage_ = away;
-  backMessage_ = back;
+  awayMessage_ = OneLineValue(away);
+  backMessage_ = OneLineValue(back);
 }
+
+void ClientCore::TakeConnectionValues(std::string_view room, std::string_view topic, std::string_view nick,
+                                      std::string_view homePage, std::string_view mail) {
+  roomName_ = OneLineValue(room);
+  roomTopic_ = OneLineValue(topic);
+  myNick_ = OneLineValue(nick);
+  homePage_ = OneLineValue(homePage);
+  mail_ = OneLineValue(mail);
+}
+
+void ClientCore::SetBeepFile(std::string_view file) { beepFile_ = OneLineValue(file); }
+
+void ClientCore::SetIconName(std::string_view icon) { iconName_ = OneLineValue(icon); }
 
 }  // namespace novalune::client

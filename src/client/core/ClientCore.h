@@ -74,11 +74,12 @@ class ClientCore : public ClientNetEvents {
   // Window creation and first show.
   void Start(const StartupValues& values);
   void FirstShown(std::string_view firstArgument);
-  void WMConect(const std::string& argument);
+  void WMConect(const std::string& rawArgument);
 
   // Connection.
-  void ConectHostAddress(std::string_view address);
+  void ConectHostAddress(std::string_view rawAddress);
   bool ClientActive(bool on);
+  // Writes exactly one line: CR, LF and NUL inside `line` never reach the wire.
   void CommandSend(std::string_view line);
   bool Active() const { return active_; }
   // Closing the main window: QUIT first, the sockets at the very end.
@@ -109,8 +110,9 @@ class ClientCore : public ClientNetEvents {
   void RoomOut();
   void MenuJoin(const ConnectRequest& request);
   void MenuCut();
-  // Enter in the input line; true when the input line is to be cleared.
-  bool TalkEnter(const std::string& text);
+  // Enter in the input line; true when the input line is to be cleared. A
+  // pasted multi-line text goes out as one statement with escaped line breaks.
+  bool TalkEnter(const std::string& typed);
   // Send button of the memo window; returns the text the window keeps.
   std::string MemoSend(const std::string& text);
   void MenuRoomIn(std::string_view room, std::string_view password);
@@ -120,6 +122,7 @@ class ClientCore : public ClientNetEvents {
   void MenuRoomTopic(std::string_view topic);
   void MenuReName(std::string_view nick);
   void AwayBtnClick(bool down);
+  // With no sound chosen yet it opens the sound file chooser and sends nothing.
   void BeepBtnClick();
   void PrivateBtnClick();
   void MenuHostClick();
@@ -154,9 +157,10 @@ class ClientCore : public ClientNetEvents {
   int ServerVersion() const { return serverVersion_; }
   void SetAwayMessages(std::string_view away, std::string_view back);
   void SetEventSounds(const EventSounds& sounds) { sounds_ = sounds; }
-  void SetBeepFile(std::string_view file) { beepFile_ = file; }
+  // Values the window sets; CR, LF and NUL are dropped here as at every entry.
+  void SetBeepFile(std::string_view file);
   const std::string& BeepFile() const { return beepFile_; }
-  void SetIconName(std::string_view icon) { iconName_ = icon; }
+  void SetIconName(std::string_view icon);
   MemberList& Members() { return members_; }
   const MemberList& Members() const { return members_; }
 
@@ -190,6 +194,9 @@ class ClientCore : public ClientNetEvents {
   void SendAway();
   void SendIconChange();
 
+  // The connection settings' values, cleaned like every value the engine takes.
+  void TakeConnectionValues(std::string_view room, std::string_view topic, std::string_view nick,
+                            std::string_view homePage, std::string_view mail);
   void SetJoinRoom(std::string_view room);
   void SetCaptionSuffix(const char* format, std::initializer_list<std::string_view> args);
   void Post(void (ClientCore::*method)(const std::string&), std::string argument);

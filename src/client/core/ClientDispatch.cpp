@@ -224,7 +224,7 @@ void ClientCore::CmdNo_433() {
   view_.ShowClientMessage(SysFmt(text::kNickInUse, {myNick_}), kNotice);
   std::string nick = myNick_;
   if (view_.AskNewNick(nick)) {
-    myNick_ = nick;
+    myNick_ = OneLineValue(nick);
     CommandSend(Fmt(line::kNick, {myNick_}));
   } else {
     roomName_.clear();

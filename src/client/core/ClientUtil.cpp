@@ -1,7 +1,9 @@
 #include "client/core/ClientUtil.h"
 
+#include <algorithm>
 #include <charconv>
 
+#include "common/settings_ini.h"
 #include "common/sjistext.h"
 
 namespace novalune::client {
@@ -60,6 +62,52 @@ std::string NickOfPrefix(std::string_view prefix) {
 std::string_view CutLineEnd(std::string_view line) {
   line = line.substr(0, line.find('\r'));
   return line.substr(0, line.find('\n'));
+}
+
+// The settings store drops the same bytes from what it writes, so a value
+// kept here equals the value stored.
+std::string OneLineValue(std::string_view text) { return IniCleanValue(text); }
+
+std::string EscapeLineBreaks(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '\r' || c == '\n') {
+      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      out += kLineBreakEscape;
+    } else if (c != '\0') {
+      out += c;
+    }
+  }
+  return out;
+}
+
+namespace {
+
+bool IsLoopback(std::string_view address) { return address.starts_with("127."); }
+
+}  // namespace
+
+std::string ChooseMyAddress(const std::vector<std::string>& addresses, std::string_view routeSource) {
+  if (!routeSource.empty() && !IsLoopback(routeSource) &&
+      std::find(addresses.begin(), addresses.end(), routeSource) != addresses.end()) {
+    return std::string(routeSource);
+  }
+  for (const std::string& address : addresses) {
+    if (!address.empty() && !IsLoopback(address)) return address;
+  }
+  return "127.0.0.1";
+}
+
+std::vector<std::string> PushSoundHistory(std::vector<std::string> history, const std::string& name) {
+  constexpr std::size_t kMaxSoundHistory = 20;
+  const auto same = std::find_if(history.begin(), history.end(),
+                                 [&](const std::string& entry) { return EqualsNoCase(entry, name); });
+  if (same != history.end()) history.erase(same);
+  history.insert(history.begin(), name);
+  if (history.size() > kMaxSoundHistory) history.pop_back();
+  return history;
 }
 
 std::string DottedAddress(std::int64_t number) {

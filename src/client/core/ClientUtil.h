@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace novalune::client {
 
@@ -37,6 +38,28 @@ inline bool HasBang(std::string_view word) { return word.find('!') != std::strin
 
 // Cuts at the first CR, then at the first LF.
 std::string_view CutLineEnd(std::string_view line);
+
+// Stands for a line break inside one protocol line; the display turns it back.
+inline constexpr std::string_view kLineBreakEscape = "\x10r\x10n";
+
+// A value that becomes part of a protocol line: CR, LF and NUL would end or
+// cut the line on the wire, so they are dropped.
+std::string OneLineValue(std::string_view text);
+
+// A typed or pasted statement as one line: every line break (CR LF, LF or a
+// lone CR) becomes kLineBreakEscape, so the receivers see the sender's lines;
+// NUL is dropped.
+std::string EscapeLineBreaks(std::string_view text);
+
+// The own address shown to peers: the source address of the default route
+// when it is one of the machine's IPv4 addresses (so a container bridge or VPN
+// address listed first is not taken), else the first non-loopback address of
+// the list, else "127.0.0.1". Empty `routeSource` means no default route.
+std::string ChooseMyAddress(const std::vector<std::string>& addresses, std::string_view routeSource);
+
+// The sound history after `name` was chosen: an entry equal to it without
+// regard to case gives way, the name goes on top, at most 20 entries stay.
+std::vector<std::string> PushSoundHistory(std::vector<std::string> history, const std::string& name);
 
 // The lowest 32 bits of the number as dotted IPv4, highest byte first.
 std::string DottedAddress(std::int64_t number);

@@ -49,6 +49,9 @@ class ClientView : public MemberListObserver {
   // Sounds: a name looked up in the sound folders; a full path played when the file exists.
   virtual void BeepON(const std::string& name) = 0;
   virtual void PlaySoundFile(const std::string& path) = 0;
+  // The sound file chooser (modal): on OK the chosen name becomes the current
+  // sound and heads the sound history.
+  virtual void BeepFileBtnClick() = 0;
 
   // URL list, user history, the quiet-period countdown, the clock.
   virtual void URLListAdd(const std::string& nick, const std::string& text) = 0;

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QTcpSocket>
+#include <vector>
 
 #include "client/core/ClientNet.h"
 
@@ -32,7 +33,25 @@ class QtClientNet : public QObject, public ClientNet {
   void Post(std::function<void()> task) override;
 
  private:
-  static void Discard(QPointer<QTcpSocket>& socket);
+  // Keeps the engine's calls of one socket event together: sockets dropped
+  // meanwhile are deleted only when the outermost event has returned, since a
+  // modal dialog's loop inside the engine would otherwise delete a socket that
+  // is still emitting the signal that called us.
+  class Delivery {
+   public:
+    explicit Delivery(QtClientNet& net) : net_(net) { ++net_.delivering_; }
+    ~Delivery();
+    Delivery(const Delivery&) = delete;
+    Delivery& operator=(const Delivery&) = delete;
+
+   private:
+    QtClientNet& net_;
+  };
+
+  // Stops every event of the socket at once; the object goes later.
+  void Discard(QPointer<QTcpSocket>& socket);
+  void DeleteRetired();
+  void OnServerConnected();
   void OnServerReadyRead();
   void OnServerDisconnected();
   void OnServerError(QAbstractSocket::SocketError error);
@@ -44,6 +63,8 @@ class QtClientNet : public QObject, public ClientNet {
   QHostAddress localAddress_;
   QPointer<QTcpSocket> server_;
   QPointer<QTcpSocket> host_;
+  std::vector<QPointer<QTcpSocket>> retired_;
+  int delivering_ = 0;
 };
 
 }  // namespace novalune::client

@@ -15,7 +15,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QNetworkInterface>
 #include <QProcess>
 #include <QSoundEffect>
 #include <QSplitter>
@@ -28,6 +27,7 @@
 
 #include "client/core/ClientSettings.h"
 #include "client/display/DisplayFormat.h"
+#include "client/net/OwnAddress.h"
 #include "client/ui/AutoTimer.h"
 #include "client/ui/ChatFormTexts.h"
 #include "client/ui/ChatTreeView.h"
@@ -213,8 +213,7 @@ void TZKWChatForm::BuildToolBar2() {
     MemoWin->show();
     MemoWin->raise();
   });
-  // Choosing sound files belongs to the sound settings, not built yet.
-  BeepFileBtn->setEnabled(false);
+  connect(BeepFileBtn, &QToolButton::clicked, this, [this] { BeepFileBtnClick(); });
 }
 
 void TZKWChatForm::BuildMenus() {
@@ -386,12 +385,7 @@ void TZKWChatForm::Command(const std::function<void()>& action) {
 
 std::string TZKWChatForm::MyAddress() const {
   if (!setup_.localAddress.empty()) return setup_.localAddress;
-  for (const QHostAddress& address : QNetworkInterface::allAddresses()) {
-    if (address.protocol() == QAbstractSocket::IPv4Protocol && !address.isLoopback()) {
-      return address.toString().toStdString();
-    }
-  }
-  return "127.0.0.1";
+  return client::LookUpMyAddress();
 }
 
 }  // namespace novalune::ui

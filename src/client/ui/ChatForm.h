@@ -84,6 +84,7 @@ class TZKWChatForm : public QMainWindow, public client::ClientView {
   bool AskNewNick(std::string& nick) override;
   void BeepON(const std::string& name) override;
   void PlaySoundFile(const std::string& path) override;
+  void BeepFileBtnClick() override;
   void URLListAdd(const std::string& nick, const std::string& text) override;
   void AddHistoryEntry(const std::string& entry) override;
   void ActiveTimerStart() override;

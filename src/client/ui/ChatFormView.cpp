@@ -14,7 +14,10 @@
 #include <QCoreApplication>
 
 #include "client/core/ClientSettings.h"
+#include "client/core/ClientUtil.h"
 #include "client/display/DisplayFormat.h"
+#include "client/display/DisplayTexts.h"
+#include "client/display/LogFiles.h"
 #include "client/ui/ChatForm.h"
 #include "client/ui/ChatFormTexts.h"
 #include "client/ui/ChatTreeView.h"
@@ -82,6 +85,25 @@ void TZKWChatForm::BeepON(const std::string& name) {
       return;
     }
   }
+}
+
+void TZKWChatForm::BeepFileBtnClick() {
+  display::FileDialogSetup setup;
+  setup.title = Ui(display::text::kSoundTitle);
+  setup.filters = display::QtFilters(Ui(display::text::kSoundFilter));
+  setup.defaultSuffix = QStringLiteral("wav");
+  const std::vector<std::string> folders = LoadListFile(files::kWavDir);
+  if (!folders.empty()) setup.directory = display::FromSjis(folders.front());
+  const display::FileChooser& chooser = setup_.displayHooks.chooseFile;
+  const std::optional<QString> chosen = chooser ? chooser(setup) : display::RunFileDialog(this, setup);
+  if (!chosen) return;
+  SetBeepFile(display::ToSjis(QFileInfo(*chosen).fileName()));
+  std::vector<std::string> history;
+  for (int i = 0; i < WavListBox->count(); ++i) history.push_back(display::ToSjis(WavListBox->item(i)->text()));
+  history = client::PushSoundHistory(std::move(history), core_->BeepFile());
+  WavListBox->clear();
+  for (const std::string& name : history) WavListBox->addItem(display::FromSjis(name));
+  SaveListFile(files::kWavFile, history);
 }
 
 void TZKWChatForm::PlaySoundFile(const std::string& path) {
