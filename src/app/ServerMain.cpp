@@ -10,11 +10,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 #include <fcntl.h>
 #include <unistd.h>
 
 #include "common/sjistext.h"
 #include "server/console/ConsoleLink.h"
+#include "server/console/ConsoleStore.h"
 #include "server/console/TServerForm.h"
 #include "server/core/ServerCore.h"
 #include "server/net/ServerNet.h"
@@ -24,22 +26,26 @@ namespace novalune::app {
 namespace {
 
 int signalPipe[2] = {-1, -1};
+constexpr char kStopByte = 'S';
+constexpr char kReloadByte = 'R';
 
-void OnStopSignal(int) {
+void OnSignal(int signal) {
   const int saved = errno;
-  const char byte = 1;
+  const char byte = signal == SIGHUP ? kReloadByte : kStopByte;
   [[maybe_unused]] const auto written = ::write(signalPipe[1], &byte, 1);
   errno = saved;
 }
 
-// SIGTERM and SIGINT only write to a pipe; the event loop reads it and shuts down in order.
-bool InstallStopSignals() {
+// SIGTERM, SIGINT and SIGHUP only write to a pipe; the event loop reads it and shuts down in
+// order, or reloads the saved console state.
+bool InstallSignals() {
   if (signalPipe[0] < 0 && ::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return false;
   struct sigaction action {};
-  action.sa_handler = OnStopSignal;
+  action.sa_handler = OnSignal;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
-  return ::sigaction(SIGTERM, &action, nullptr) == 0 && ::sigaction(SIGINT, &action, nullptr) == 0;
+  return ::sigaction(SIGTERM, &action, nullptr) == 0 && ::sigaction(SIGINT, &action, nullptr) == 0 &&
+         ::sigaction(SIGHUP, &action, nullptr) == 0;
 }
 
 std::string Environment(const char* name) {
@@ -52,6 +58,11 @@ bool PlatformUsable(const std::string& platform) {
   if (name == "xcb") return !Environment("DISPLAY").empty();
   if (name.rfind("wayland", 0) == 0) return !Environment("WAYLAND_DISPLAY").empty();
   return !name.empty();  // offscreen, minimal, vnc, linuxfb, eglfs: no desktop needed
+}
+
+void ReportUserPortClosed(const server::ServerNet& net) {
+  std::fprintf(stderr, "NOVALUNE server: cannot listen on port %u: %s\n", unsigned{net.UserPort()},
+               std::strerror(net.UserListenError()));
 }
 
 }  // namespace
@@ -75,14 +86,23 @@ bool HasDisplay() {
   return false;
 }
 
-int ServeUntilSignalled(server::ServerNet& net) {
-  if (!InstallStopSignals()) return 1;
-  QSocketNotifier stopNotifier(signalPipe[0], QSocketNotifier::Read);
-  QObject::connect(&stopNotifier, &QSocketNotifier::activated, [&] {
+int ServeUntilSignalled(server::ServerNet& net, const std::function<void()>& reload) {
+  if (!InstallSignals()) return 1;
+  QSocketNotifier signalNotifier(signalPipe[0], QSocketNotifier::Read);
+  QObject::connect(&signalNotifier, &QSocketNotifier::activated, [&] {
+    bool stop = false;
+    bool reloadWanted = false;
     char bytes[16];
-    while (::read(signalPipe[0], bytes, sizeof bytes) > 0) {
+    for (long got; (got = ::read(signalPipe[0], bytes, sizeof bytes)) > 0;) {
+      const std::string_view received(bytes, static_cast<std::size_t>(got));
+      stop = stop || received.find(kStopByte) != std::string_view::npos;
+      reloadWanted = reloadWanted || received.find(kReloadByte) != std::string_view::npos;
     }
-    stopNotifier.setEnabled(false);
+    if (!stop) {
+      if (reloadWanted && reload) reload();
+      return;
+    }
+    signalNotifier.setEnabled(false);
     net.Shutdown();
     QCoreApplication::exit(0);
   });
@@ -95,14 +115,16 @@ int RunServerWithConsole(int argc, char** argv, const CommandLine& commandLine) 
   QApplication app(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);  // the console hides; the server goes on
   server::ServerNet net;
-  if (!net.UserListening()) {
-    std::fprintf(stderr, "NOVALUNE server: cannot listen on port %u: %s\n", unsigned{net.UserPort()},
-                 std::strerror(net.UserListenError()));
-    return 1;
+  const bool serving = net.UserListening();
+  if (!serving) {
+    ReportUserPortClosed(net);
+    // A plain start still gives the operator the console, which says so, and the client copy.
+    if (commandLine.firstArgument == "/SONLY") return 1;
   }
   server::ServerCore core(net, net.EnginePorts());
   net.Start(core);
   server::ConsoleSetup setup;
+  setup.userPortOpen = serving;
   setup.firstArg = commandLine.firstArgument;
   setup.programPath = QCoreApplication::applicationFilePath();
   server::TServerForm form(core, std::move(setup));
@@ -112,7 +134,7 @@ int RunServerWithConsole(int argc, char** argv, const CommandLine& commandLine) 
     QCoreApplication::exit(0);
   });
   form.FirstShow();
-  return ServeUntilSignalled(net);
+  return ServeUntilSignalled(net, [&form] { form.ReloadState(); });
 }
 
 int RunServer(int argc, char** argv, const CommandLine& commandLine) {
@@ -120,17 +142,16 @@ int RunServer(int argc, char** argv, const CommandLine& commandLine) {
   QCoreApplication app(argc, argv);
   server::ServerNet net;
   if (!net.UserListening()) {
-    std::fprintf(stderr, "NOVALUNE server: cannot listen on port %u: %s\n", unsigned{net.UserPort()},
-                 std::strerror(net.UserListenError()));
+    ReportUserPortClosed(net);
     return 1;
   }
   server::ServerCore core(net, net.EnginePorts());
+  // Without the console the operator edits the files and sends SIGHUP.
+  server::LoadConsoleState(core);
   net.Start(core);
-  if (!HasDisplay()) {
-    std::fprintf(stderr, "NOVALUNE server: serving on port %u without its console (no display)\n",
-                 unsigned{net.UserPort()});
-  }
-  return ServeUntilSignalled(net);
+  std::fprintf(stderr, "NOVALUNE server: serving on port %u without its console (no display)\n",
+               unsigned{net.UserPort()});
+  return ServeUntilSignalled(net, [&core] { server::LoadConsoleState(core); });
 }
 
 }  // namespace novalune::app

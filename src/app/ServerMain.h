@@ -1,6 +1,7 @@
 // The server program: command line, the headless start and the server's event loop.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,13 +24,15 @@ CommandLine ParseCommandLine(int argc, char** argv);
 bool HasDisplay();
 
 // Serves on the fixed ports, with the console when there is a display, until
-// the console's Exit or SIGTERM or SIGINT; then every user goes
+// the console's Exit or SIGTERM or SIGINT; SIGHUP reads the refuse list and
+// "PassHost" again. At the end every user goes
 // through the normal disconnect processing and the process ends with 0.
 // Returns 1 when the user port cannot be opened.
 int RunServer(int argc, char** argv, const CommandLine& commandLine);
 
 // Runs the current application's event loop for `net` until SIGTERM or SIGINT,
-// then shuts the server down. Needs a QCoreApplication (or QApplication).
-int ServeUntilSignalled(server::ServerNet& net);
+// then shuts the server down; SIGHUP runs `reload` on the loop. Needs a
+// QCoreApplication (or QApplication).
+int ServeUntilSignalled(server::ServerNet& net, const std::function<void()>& reload = {});
 
 }  // namespace novalune::app

@@ -1,9 +1,12 @@
 // The run modes of the real program: started with each first argument while a
 // server runs and while none does, on the fixed ports.
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/prctl.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -221,6 +224,46 @@ TEST_F(RunModeProgramTest, MarkerVanishesWhenTheServerIsKilled) {
   Start("/SONLY");
   EXPECT_TRUE(Eventually(MarkerExists));
   EXPECT_TRUE(Serves("hanako"));
+}
+
+// Holds the chat port the way another program would.
+class PortHolder {
+ public:
+  explicit PortHolder(std::uint16_t port) {
+    fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int on = 1;
+    ::setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);  // past connections' TIME_WAIT
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    // Another run on this machine may hold the port for a while.
+    held_ = Eventually(
+        [&] { return ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0; }, 60s) &&
+            ::listen(fd_, 1) == 0;
+  }
+  ~PortHolder() { ::close(fd_); }
+  bool Held() const { return held_; }
+
+ private:
+  int fd_ = -1;
+  bool held_ = false;
+};
+
+TEST_F(RunModeProgramTest, ChatPortTakenPlainStartStillRunsWithItsClientServerOnlyEnds) {
+  PortHolder holder(kUserPort);
+  ASSERT_TRUE(holder.Held());
+  const pid_t server = Start(std::nullopt);
+  ASSERT_TRUE(Eventually(MarkerExists));
+  ASSERT_TRUE(Eventually([&] { return Others().size() == 1; })) << "the client copy starts";
+  EXPECT_TRUE(RunsAsClient(Others()[0]));
+  EXPECT_FALSE(WaitExit(server, 0ms).has_value()) << "the server and its console keep running";
+  EXPECT_NE(Errors(server).find("cannot listen on port 6667"), std::string::npos) << Errors(server);
+  ASSERT_EQ(::kill(server, SIGTERM), 0);
+  EXPECT_EQ(WaitExit(server), 0);
+
+  const pid_t alone = Start("/SONLY");
+  EXPECT_EQ(WaitExit(alone), 1) << "a server alone that cannot serve ends";
+  EXPECT_TRUE(Others().empty());
 }
 
 TEST_F(RunModeProgramTest, WithoutADisplay) {

@@ -77,11 +77,12 @@ void ConsoleTest::TearDown() {
 }
 
 void ConsoleTest::StartServer() {
-  net = std::make_unique<server::ServerNet>(server::NetPorts{0, 0, 0, 0});
+  net = std::make_unique<server::ServerNet>(server::NetPorts{userPort, 0, 0, 0});
   core = std::make_unique<server::ServerCore>(*net, net->EnginePorts());
   net->Start(*core);
   server::ConsoleSetup setup;
   setup.firstArg = firstArg;
+  setup.userPortOpen = net->UserListening();
   setup.programPath = "/opt/novalune/novalune";
   setup.question = &question;
   setup.trayAvailable = [this] { return trayAvailable; };

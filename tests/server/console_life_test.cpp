@@ -1,6 +1,7 @@
 // The console's life: first showing, the host link's requests and ending,
 // Exit with its questions, and what is kept across runs.
 #include <QCheckBox>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -11,6 +12,7 @@
 #include "common/settings.h"
 #include "console_fixture.h"
 #include "server/console/ServerQuestion.h"
+#include "server/net/PosixSocket.h"
 
 namespace novalune::test {
 namespace {
@@ -23,6 +25,7 @@ TEST_F(ConsoleTest, FirstShowHidesIntoTheTrayAndStartsTheClientCopy) {
   StartServer();
   form->FirstShow();
   EXPECT_FALSE(form->isVisible());
+  EXPECT_EQ(form->findChild<QLabel*>("UserPortNotice"), nullptr) << "no notice while the port is open";
   ASSERT_NE(form->TrayIcon(), nullptr);
   EXPECT_TRUE(form->TrayIcon()->isVisible());
   EXPECT_EQ(form->TrayIcon()->toolTip(), QString::fromUtf8("NOVALUNEサーバー"));
@@ -65,6 +68,38 @@ TEST_F(ConsoleTest, ServerOnlyStartsNoClientCopy) {
   form->FirstShow();
   EXPECT_TRUE(started.empty());
   EXPECT_FALSE(form->isVisible());
+}
+
+TEST_F(ConsoleTest, ATakenChatPortIsSaidPlainlyInTheConsoleThatShowsItself) {
+  server::net::Fd holder = server::net::BindTcp("0.0.0.0", 0);
+  ASSERT_TRUE(holder.Valid() && server::net::Listen(holder.Get()));
+  userPort = server::net::LocalPort(holder.Get());
+  trayAvailable = true;
+  StartServer();
+  ASSERT_FALSE(net->UserListening());
+  form->FirstShow();
+  EXPECT_TRUE(form->isVisible()) << "shown, not hidden in the tray";
+  auto* notice = Child<QLabel>("UserPortNotice");
+  ASSERT_NE(notice, nullptr);
+  EXPECT_TRUE(notice->isVisible());
+  EXPECT_EQ(notice->text(), QString::fromUtf8("チャット用のポートを開けませんでした。このサーバーには接続できません"));
+  EXPECT_EQ(started.size(), 1u) << "the client copy still starts";
+}
+
+TEST_F(ConsoleTest, ReloadReadsTheRefuseListAndPassHostAgain) {
+  WriteHomeFile("RefList.txt", "127.0.0.7\r\n");
+  StartServer();
+  Child<QCheckBox>("ServerLock")->setChecked(true);
+  WriteHomeFile("RefList.txt", "127.0.0.9\r\n127.0.0.8\r\n");
+  WriteHomeFile("NOVALUNE.INI", "[Server]\r\nPassHost=1\r\n");
+  form->ReloadState();
+  auto* list = Child<QListWidget>("RefList");
+  ASSERT_EQ(list->count(), 2);
+  EXPECT_EQ(list->item(0)->text(), "127.0.0.8");
+  EXPECT_EQ(core->RefList(), (std::vector<std::string>{"127.0.0.8", "127.0.0.9"}));
+  EXPECT_TRUE(Child<QCheckBox>("PassCheck")->isChecked());
+  EXPECT_TRUE(core->PassCheck());
+  EXPECT_TRUE(core->ServerLock()) << "the lock is no saved state";
 }
 
 TEST_F(ConsoleTest, ViewOnTheHostLinkShowsTheConsole) {

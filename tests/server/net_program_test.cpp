@@ -6,6 +6,8 @@
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <poll.h>
 #include <spawn.h>
@@ -28,7 +30,8 @@ const std::string kServingLine = "NOVALUNE server: serving on port 6667 without 
 // The program as a child process without any display, its standard error on a pipe.
 class Program {
  public:
-  explicit Program(const char* argument) {
+  // `home`, when not empty, is the program folder (NOVALUNE_HOME).
+  explicit Program(const char* argument, const std::string& home = "") {
     int pipeFds[2];
     if (::pipe2(pipeFds, O_CLOEXEC) != 0) return;
     posix_spawn_file_actions_t actions;
@@ -38,10 +41,11 @@ class Program {
     for (char** entry = environ; *entry; ++entry) {
       const std::string text = *entry;
       if (text.rfind("DISPLAY=", 0) != 0 && text.rfind("WAYLAND_DISPLAY=", 0) != 0 &&
-          text.rfind("QT_QPA_PLATFORM=", 0) != 0) {
+          text.rfind("QT_QPA_PLATFORM=", 0) != 0 && (home.empty() || text.rfind("NOVALUNE_HOME=", 0) != 0)) {
         environment.push_back(text);
       }
     }
+    if (!home.empty()) environment.push_back("NOVALUNE_HOME=" + home);
     std::vector<char*> envp;
     for (std::string& text : environment) envp.push_back(text.data());
     envp.push_back(nullptr);
@@ -98,10 +102,10 @@ class Program {
 // Starts the program and returns its first line on standard error. Another run on this machine
 // may hold the fixed port or the server marker for a while (the program then ends at once):
 // the start is retried for up to a minute.
-std::string StartServing(std::unique_ptr<Program>& program, const char* argument) {
+std::string StartServing(std::unique_ptr<Program>& program, const char* argument, const std::string& home = "") {
   std::string line;
   for (int attempt = 0; attempt < 120; ++attempt) {
-    program = std::make_unique<Program>(argument);
+    program = std::make_unique<Program>(argument, home);
     if (!program->Started()) return "";
     line = program->FirstErrorLine();
     if (line == kServingLine || program->WaitExit() == -1) return line;
@@ -148,6 +152,62 @@ TEST(ProgramTest, LowerCaseSonlyServesAndSigintEndsIt) {
   ASSERT_TRUE(taro.Register("taro"));
   program.Signal(SIGINT);
   EXPECT_TRUE(taro.WaitClosed());
+  EXPECT_EQ(program.WaitExit(), 0);
+}
+
+// A program folder of its own, removed with the test.
+class Home {
+ public:
+  Home() {
+    char pattern[] = "/tmp/novalune-program-XXXXXX";
+    if (::mkdtemp(pattern) != nullptr) path_ = pattern;
+  }
+  ~Home() { std::filesystem::remove_all(path_); }
+  const std::string& Path() const { return path_; }
+  void Write(const std::string& name, const std::string& bytes) const {
+    std::ofstream(path_ + "/" + name, std::ios::binary) << bytes;
+  }
+
+ private:
+  std::string path_;
+};
+
+// True when the server closes a new connection from `address` at once.
+bool Refused(const std::string& address) {
+  TestClient client;
+  return client.Connect(kUserPort, address) && client.WaitClosed(std::chrono::milliseconds(500));
+}
+
+TEST(ProgramTest, HeadlessServerRefusesAndKeepsPassHostAndReloadsBothOnSighup) {
+  Home home;
+  ASSERT_FALSE(home.Path().empty());
+  home.Write("RefList.txt", "127.0.0.3\r\n");
+  home.Write("NOVALUNE.INI", "[Server]\r\nPassHost=1\r\n");
+  std::unique_ptr<Program> started;
+  ASSERT_EQ(StartServing(started, "/SONLY", home.Path()), kServingLine);
+  Program& program = *started;
+
+  EXPECT_TRUE(Refused("127.0.0.3"));
+  TestClient remote;
+  ASSERT_TRUE(remote.Connect(kUserPort, "127.0.0.2"));
+  ASSERT_TRUE(remote.Register("remote"));
+  ASSERT_TRUE(remote.SendLine("JOIN #A"));
+  ASSERT_TRUE(remote.Sync());
+  ASSERT_TRUE(remote.SendLine("JOIN #A pw1"));
+  EXPECT_TRUE(remote.ExpectQuiet()) << "only a host may set a password";
+
+  // The operator edits the files and signals the server.
+  home.Write("RefList.txt", "127.0.0.4\r\n");
+  home.Write("NOVALUNE.INI", "[Server]\r\nPassHost=0\r\n");
+  program.Signal(SIGHUP);
+  EXPECT_TRUE(WaitUntil([] { return Refused("127.0.0.4"); }));
+  TestClient allowed;
+  ASSERT_TRUE(allowed.Connect(kUserPort, "127.0.0.3"));
+  EXPECT_TRUE(allowed.Register("allowed")) << "no longer in the refuse list";
+  ASSERT_TRUE(remote.SendLine("JOIN #A pw2"));
+  EXPECT_TRUE(remote.Expect(":remote!x@x PRIVMSG #A :" + Sj("部屋のパスワードをpw2に設定しました")));
+
+  program.Signal(SIGTERM);
   EXPECT_EQ(program.WaitExit(), 0);
 }
 

@@ -1,6 +1,9 @@
 #include "server/console/ConsoleStore.h"
 
+#include <exception>
+
 #include "common/settings.h"
+#include "server/core/ServerCore.h"
 
 namespace novalune::server {
 
@@ -17,5 +20,17 @@ void SaveRefList(const std::vector<std::string>& entries) { SaveListFile(files::
 bool ReadPassHost() { return ReadSettingFlag(keys::server::kSection, keys::server::kPassHost); }
 
 void WritePassHost(bool hostOnly) { WriteSettingFlag(keys::server::kSection, keys::server::kPassHost, hostOnly); }
+
+void LoadConsoleState(ServerCore& core) {
+  // Unreadable settings are no reason to stop serving.
+  try {
+    core.SetPassCheck(ReadPassHost());
+  } catch (const std::exception&) {
+  }
+  try {
+    core.SetRefList(LoadRefList());
+  } catch (const std::exception&) {
+  }
+}
 
 }  // namespace novalune::server

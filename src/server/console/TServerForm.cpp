@@ -12,6 +12,7 @@
 #include <QMenuBar>
 #include <QProcess>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QStyle>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
@@ -119,6 +120,11 @@ TServerForm::TServerForm(ServerCore& core, ConsoleSetup setup, QWidget* parent)
   BuildPages();
   BuildMenus();
   BuildTray();
+  if (!setup_.userPortOpen) {
+    auto* notice = new QLabel(Ui(text::kUserPortClosed), this);
+    notice->setObjectName("UserPortNotice");
+    statusBar()->addWidget(notice, 1);
+  }
   LoadState();
   Redraw();
   resize(640, 420);
@@ -285,11 +291,15 @@ void TServerForm::BuildTray() {
 // ---------------------------------------------------------------- start and end
 
 void TServerForm::LoadState() {
-  Guard([&] { core_.SetPassCheck(ReadPassHost()); });
-  Guard([&] { core_.SetRefList(LoadRefList()); });
   core_.SetServerLock(false);
+  ReloadState();
+}
+
+void TServerForm::ReloadState() {
+  LoadConsoleState(core_);
   const QSignalBlocker block(passCheck_);
   passCheck_->setChecked(core_.PassCheck());
+  RedrawRefList();
 }
 
 void TServerForm::SaveState() {
@@ -306,6 +316,8 @@ void TServerForm::FirstShow() {
     showMinimized();
   }
   if (setup_.firstArg != "/SONLY") StartClientCopy();
+  // Nobody can connect: the operator must see it rather than find out from the users.
+  if (!setup_.userPortOpen) ShowWindow();
 }
 
 void TServerForm::StartClientCopy() {

@@ -47,6 +47,8 @@ struct ConsoleSetup {
   ServerQuestion* question = nullptr;
   // Whether a tray exists; the default asks QSystemTrayIcon.
   std::function<bool()> trayAvailable;
+  // False when the chat port could not be opened: the console says so and shows itself.
+  bool userPortOpen = true;
 };
 
 class TServerForm : public QMainWindow {
@@ -64,6 +66,8 @@ class TServerForm : public QMainWindow {
   void ShowConsole();
   void HostLinkClosed(bool noUsers, std::size_t linksLeft);
   void TablesChanged();
+  // Reads the refuse list and "PassHost" again from their files; the lock stays as it is.
+  void ReloadState();
 
   // The operator actions, also reachable through the controls.
   void MakeHost();
