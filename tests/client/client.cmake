@@ -9,14 +9,6 @@ novalune_add_test(client_core_test
   client/ClientSettings_test.cpp)
 target_link_libraries(client_core_test PRIVATE novalune_client_core)
 
-# Against the real server on loopback; its test support is defined by another
-# part, so the target is added once every part has been read.
-set(NOVALUNE_CLIENT_TEST_DIR ${CMAKE_CURRENT_LIST_DIR})
-function(novalune_client_integration_test)
-  if(TARGET novalune_test_support AND TARGET novalune_client_net
-     AND EXISTS ${NOVALUNE_CLIENT_TEST_DIR}/ClientIntegration_test.cpp)
-    novalune_add_test(client_integration_test client/ClientIntegration_test.cpp)
-    target_link_libraries(client_integration_test PRIVATE novalune_client_net novalune_test_support Qt6::Test)
-  endif()
-endfunction()
-cmake_language(DEFER CALL novalune_client_integration_test)
+# Against the real server on loopback.
+novalune_add_test(client_integration_test client/ClientIntegration_test.cpp)
+target_link_libraries(client_integration_test PRIVATE novalune_client_net novalune_test_support Qt6::Test)

@@ -1,6 +1,4 @@
 # The server's protocol engine, driven through a fake adapter.
 file(GLOB SERVER_CORE_TESTS CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/core_*_test.cpp)
-if(SERVER_CORE_TESTS AND TARGET novalune_server_core)
-  novalune_add_test(server_core_test ${SERVER_CORE_TESTS})
-  target_link_libraries(server_core_test PRIVATE novalune_server_core)
-endif()
+novalune_add_test(server_core_test ${SERVER_CORE_TESTS})
+target_link_libraries(server_core_test PRIVATE novalune_server_core)
