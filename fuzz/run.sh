@@ -3,13 +3,17 @@
 # UndefinedBehaviorSanitizer (the libraries instrumented too), then runs each
 # for FUZZ_RUNS inputs (default one million). Targets are found in the build,
 # so new fuzz/*.cmake parts are picked up without touching this script.
-# Corpora are kept in fuzz/corpus-<target>/, crashes land in fuzz/crash-<target>-*.
+#
+# Each target starts from its corpus folder fuzz/<name without _fuzz>_corpus,
+# the one `make test` replays. Inputs that reach new code are merged back
+# into that folder, and a crash is written there as crash-*, so that what
+# fuzzing found stays a test once committed.
 set -e
 cd "$(dirname "$0")/.."
 root=$(pwd)
 ./scripts/install-deps.sh build fuzz
 
-build=build-fuzz
+build=${FUZZ_BUILD:-build-fuzz}
 runs=${FUZZ_RUNS:-1000000}
 sanitizers="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
 CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -26,22 +30,29 @@ fi
 
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+options="-max_len=4096 -timeout=30"
 failed=""
 for target in $targets; do
   name=$(basename "$target")
-  corpus="$root/fuzz/corpus-$name"
-  mkdir -p "$corpus"
+  corpus="$root/fuzz/${name%_fuzz}_corpus"
+  work="$root/$build/corpus-$name"
+  mkdir -p "$corpus" "$work"
   echo "=== $name: $runs runs"
-  if ! "$build/$target" -runs="$runs" -max_len=4096 -timeout=30 -print_final_stats=1 \
-      -artifact_prefix="$root/fuzz/crash-$name-" "$corpus" >"$build/$name.log" 2>&1; then
+  # New inputs go to the work folder (the first one named); the corpus is read.
+  if ! "$build/$target" $options -runs="$runs" -print_final_stats=1 \
+      -artifact_prefix="$corpus/crash-" "$work" "$corpus" >"$build/$name.log" 2>&1; then
     failed="$failed $name"
     tail -40 "$build/$name.log"
   else
     grep -E "^Done|stat::number_of_executed_units|cov:" "$build/$name.log" | tail -2
   fi
+  # Keep only the work inputs that reach code the corpus does not.
+  before=$(ls "$corpus" | wc -l)
+  "$build/$target" $options -merge=1 "$corpus" "$work" >"$build/$name.merge.log" 2>&1 || true
+  echo "$name: $(( $(ls "$corpus" | wc -l) - before )) new inputs in fuzz/${name%_fuzz}_corpus"
 done
 if [ -n "$failed" ]; then
-  echo "FAILED:$failed" >&2
+  echo "FAILED:$failed (the crashing inputs are in their corpus folders as crash-*)" >&2
   exit 1
 fi
 echo "all fuzz targets ran clean"

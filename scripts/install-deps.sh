@@ -1,15 +1,17 @@
 #!/bin/sh
 # Installs the Debian packages a build needs, only those that are missing.
-# Usage: install-deps.sh [build|bench|fuzz|desktop] ...
+# Usage: install-deps.sh [build|bench|fuzz|desktop|ci] ...
 set -e
-base="make cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libgl-dev libgtest-dev libgmock-dev"
+base="make cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libgl-dev libgtest-dev libgmock-dev libclang-rt-14-dev"
+# libclang-rt-14-dev: FuzzedDataProvider.h, which the fuzz corpus replay tests compile with.
 want="$base"
 for group in "$@"; do
   case "$group" in
     build) ;;
     bench) want="$want libbenchmark-dev ngircd inspircd" ;;
-    fuzz) want="$want clang libclang-rt-14-dev" ;;
+    fuzz) want="$want clang" ;;
     desktop) want="$want fonts-noto-cjk xvfb xauth" ;;
+    ci) want="$want clang clang-format clang-tidy" ;;
     *) echo "unknown package group: $group" >&2; exit 2 ;;
   esac
 done
