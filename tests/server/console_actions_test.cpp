@@ -178,6 +178,45 @@ TEST_F(ConsoleTest, DisconnectAsksAndDropsTheSelectedUser) {
   EXPECT_EQ(Cell("UserGrid", 0, 1), "hanako");
 }
 
+TEST_F(ConsoleTest, AnsweredActionsGoToTheUserChosenBeforeTheQuestion) {
+  StartServer();
+  TestClient taro, hanako, jiro;
+  Join(taro, "taro", "#A");
+  Join(hanako, "hanako", "#A", "127.0.0.2");
+  Join(jiro, "jiro", "#A", "127.0.0.3");
+  DrainAll({&taro, &hanako, &jiro});
+
+  // hanako is chosen; while the question is open taro leaves and jiro's row moves up into hers.
+  Grid("UserGrid")->selectRow(1);
+  question.whileAsking = [&] {
+    taro.Disconnect();
+    ServeUntil([&] { return core->Users().size() == 2; });
+  };
+  question.answers = {true};
+  Child<QPushButton>("KillBtn")->click();
+  WhileServing([&] {
+    EXPECT_TRUE(hanako.WaitClosed());
+    EXPECT_TRUE(jiro.ExpectLines({":taro! QUIT #A", ":hanako! QUIT #A"}));
+    EXPECT_TRUE(jiro.ExpectQuiet()) << "jiro stays";
+  });
+
+  // The chosen user leaves and a newcomer gets its ID: the answer refuses nobody.
+  TestClient shiro, goro;
+  Join(shiro, "shiro", "#A", "127.0.0.4");
+  ASSERT_EQ(Cell("UserGrid", 1, 0), "    1");
+  Grid("UserGrid")->selectRow(1);
+  question.whileAsking = [&] {
+    shiro.Disconnect();
+    ServeUntil([&] { return core->Users().size() == 1; });
+    Join(goro, "goro", "#A", "127.0.0.5");
+  };
+  question.answers = {true};
+  TriggerAction("MenuUserListUo");
+  ASSERT_EQ(Cell("UserGrid", 1, 1), "goro");
+  EXPECT_EQ(Cell("UserGrid", 1, 0), "    1");
+  EXPECT_EQ(core->RefList(), std::vector<std::string>{});
+}
+
 TEST_F(ConsoleTest, MessageToTheSelectedUserOnly) {
   StartServer();
   TestClient taro, hanako;
@@ -250,6 +289,43 @@ TEST_F(ConsoleTest, RoomPasswordAndTopicFromTheRoomPage) {
                                   ":ZKWChatServer214 322 jiro #A 1 :" + Sj("雑談の部屋"),
                                   ":ZKWChatServer214 323 jiro :End of /LIST"}));
   });
+}
+
+TEST_F(ConsoleTest, RoomFieldsAlwaysShowTheSelectedRow) {
+  StartServer();
+  auto* grid = Grid("RoomGrid");
+  auto fields = [&] {
+    return Child<QLineEdit>("PassEdit")->text() + "|" + Child<QLineEdit>("TopicEdit")->text();
+  };
+  EXPECT_EQ(grid->currentRow(), -1) << "no room, no selected row";
+  EXPECT_TRUE(grid->selectedItems().isEmpty());
+
+  TestClient taro, jiro;
+  Join(taro, "taro", "#A pwa");
+  WhileServing([&] {
+    EXPECT_TRUE(taro.SendLine("TOPIC #A :" + Sj("雑談")));
+    EXPECT_TRUE(taro.Sync().has_value());
+  });
+  EXPECT_EQ(grid->currentRow(), 0) << "the first room shown selected";
+  EXPECT_EQ(fields(), QString::fromUtf8("pwa|雑談"));
+
+  Join(jiro, "jiro", "#B pwb");
+  EXPECT_EQ(grid->currentRow(), 0);
+  EXPECT_EQ(fields(), QString::fromUtf8("pwa|雑談"));
+  grid->selectRow(1);
+  EXPECT_EQ(fields(), "pwb|");
+
+  // #A goes: #B moves up and stays the selected room.
+  taro.Disconnect();
+  ASSERT_TRUE(ServeUntil([&] { return grid->rowCount() == 1 && Cell("RoomGrid", 0, 0) == "#B"; }));
+  EXPECT_EQ(grid->currentRow(), 0);
+  EXPECT_EQ(fields(), "pwb|");
+
+  jiro.Disconnect();
+  ASSERT_TRUE(ServeUntil([&] { return Cell("RoomGrid", 0, 0).isEmpty(); }));
+  EXPECT_EQ(grid->currentRow(), -1);
+  EXPECT_TRUE(grid->selectedItems().isEmpty());
+  EXPECT_EQ(fields(), "|");
 }
 
 TEST_F(ConsoleTest, ServerLockClosesEveryNewConnection) {

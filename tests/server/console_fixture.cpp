@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <thread>
+#include <utility>
 
 #include "server/console/ConsoleLink.h"
 
@@ -29,6 +30,7 @@ QApplication& App() {
 
 bool ScriptedQuestion::Ask(QWidget*, const QString& text) {
   asked.push_back(text.toStdString());
+  if (whileAsking) std::exchange(whileAsking, nullptr)();
   if (answers.empty()) return false;
   const bool answer = answers.front();
   answers.pop_front();

@@ -31,6 +31,8 @@ class ScriptedQuestion : public server::ServerQuestion {
   bool Ask(QWidget* parent, const QString& question) override;
   std::deque<bool> answers;
   std::vector<std::string> asked;
+  // Runs once while the next question is open (the event loop turns under a real one).
+  std::function<void()> whileAsking;
 };
 
 // Runs `steps` on a helper thread while this thread keeps the event loop

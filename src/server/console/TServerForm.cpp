@@ -68,13 +68,27 @@ void SetRow(QTableWidget* grid, int row, const QStringList& cells) {
   }
 }
 
-// Keeps the selected row where it was (clamped), as the grid's row cursor does.
-void SetRowCountKeepingCursor(QTableWidget* grid, int rows) {
-  const int current = grid->currentRow();
-  grid->setRowCount(rows);
-  if (rows == 0) return;
-  const int row = std::clamp(current, 0, rows - 1);
-  if (row != grid->currentRow()) grid->selectRow(row);
+// Puts the row cursor on `row` (-1: no row); the grid's signals are blocked by the caller.
+void MoveCursor(QTableWidget* grid, int row) {
+  if (row < 0) {
+    grid->clearSelection();
+    grid->setCurrentCell(-1, -1);
+  } else if (row != grid->currentRow() || grid->selectedItems().isEmpty()) {
+    grid->selectRow(row);
+  }
+}
+
+// Where the cursor goes after a redraw: the chosen entry where it now is, else the same row
+// clamped to the table, else none.
+int CursorRow(std::optional<std::size_t> chosenAt, int current, std::size_t rows) {
+  if (rows == 0) return -1;
+  if (chosenAt) return static_cast<int>(*chosenAt);
+  return std::clamp(current, 0, static_cast<int>(rows) - 1);
+}
+
+// The row to act on: the cursor's, or the first when there is no cursor.
+std::size_t ChosenRow(const QTableWidget* grid, std::size_t rows) {
+  return std::min<std::size_t>(static_cast<std::size_t>(std::max(0, grid->currentRow())), rows - 1);
 }
 
 ConsoleLine* MakeLine(const char* name, QWidget* parent) {
@@ -396,32 +410,39 @@ void TServerForm::Redraw() {
 
 void TServerForm::RedrawUsers() {
   const auto& users = core_.Users();
+  const std::optional<UserChoice> chosen = ChosenUser();
   const QSignalBlocker block(userGrid_);
-  SetRowCountKeepingCursor(userGrid_, static_cast<int>(users.size()));
+  userGrid_->setRowCount(static_cast<int>(users.size()));
+  shownUsers_.clear();
   for (std::size_t i = 0; i < users.size(); ++i) {
     const UserRow& user = users[i];
     SetRow(userGrid_, static_cast<int>(i),
            {FromSjis(IdCell(user.id)), FromSjis(user.nick), FromSjis(user.name), FromSjis(user.room),
             FromSjis(user.mode), FromSjis(user.ip), FromSjis(CountCell(user.count)), FromSjis(user.icon),
-            FromSjis(BufferCell(user.buffer))});
+            FromSjis(user.buffer)});
+    shownUsers_.push_back({user.id, user.nick});
   }
+  const auto chosenAt = chosen ? core_.UserRowOf(chosen->id, chosen->nick) : std::nullopt;
+  MoveCursor(userGrid_, CursorRow(chosenAt, userGrid_->currentRow(), users.size()));
 }
 
 void TServerForm::RedrawRooms() {
   const auto& rooms = core_.Rooms();
+  const std::optional<std::string> chosen = ChosenRoom();
   const QSignalBlocker block(roomGrid_);
   // The table always shows one data row, left blank when there is no room.
-  SetRowCountKeepingCursor(roomGrid_, std::max<int>(1, static_cast<int>(rooms.size())));
-  if (rooms.empty()) {
-    SetRow(roomGrid_, 0, {QString(), QString(), QString(), QString(), QString()});
-    return;
-  }
+  roomGrid_->setRowCount(std::max<int>(1, static_cast<int>(rooms.size())));
+  if (rooms.empty()) SetRow(roomGrid_, 0, {QString(), QString(), QString(), QString(), QString()});
   for (std::size_t i = 0; i < rooms.size(); ++i) {
     const RoomRow& room = rooms[i];
     SetRow(roomGrid_, static_cast<int>(i),
            {FromSjis(room.name), FromSjis(LenCell(room.len)), FromSjis(room.mode), FromSjis(room.pass),
             FromSjis(room.topic)});
   }
+  shownRooms_ = rooms;
+  const auto chosenAt = chosen ? core_.RoomRowOf(*chosen) : std::nullopt;
+  MoveCursor(roomGrid_, CursorRow(chosenAt, roomGrid_->currentRow(), rooms.size()));
+  ShowRoomFields();
 }
 
 void TServerForm::RedrawRefList() {
@@ -432,24 +453,52 @@ void TServerForm::RedrawRefList() {
   for (const std::string& entry : entries) refList_->addItem(FromSjis(entry));
 }
 
-std::size_t TServerForm::SelectedUser() const {
-  const std::size_t count = core_.Users().size();
-  const int row = std::max(0, userGrid_->currentRow());
-  return std::min<std::size_t>(static_cast<std::size_t>(row), count == 0 ? 0 : count - 1);
+std::optional<TServerForm::UserChoice> TServerForm::ChosenUser() const {
+  if (shownUsers_.empty()) return std::nullopt;
+  return shownUsers_[ChosenRow(userGrid_, shownUsers_.size())];
 }
 
-std::size_t TServerForm::SelectedRoom() const {
-  const std::size_t count = core_.Rooms().size();
-  const int row = std::max(0, roomGrid_->currentRow());
-  return std::min<std::size_t>(static_cast<std::size_t>(row), count == 0 ? 0 : count - 1);
+std::optional<std::string> TServerForm::ChosenRoom() const {
+  if (shownRooms_.empty()) return std::nullopt;
+  return shownRooms_[ChosenRow(roomGrid_, shownRooms_.size())].name;
+}
+
+bool TServerForm::ActOnUser(const std::optional<UserChoice>& chosen, const std::function<void(std::size_t)>& action) {
+  const auto row = chosen ? core_.UserRowOf(chosen->id, chosen->nick) : std::nullopt;
+  if (!row) return false;
+  Guard([&] { action(*row); });
+  return true;
+}
+
+bool TServerForm::ActOnRoom(const std::optional<std::string>& chosen, const std::function<void(std::size_t)>& action) {
+  const auto row = chosen ? core_.RoomRowOf(*chosen) : std::nullopt;
+  if (!row) return false;
+  Guard([&] { action(*row); });
+  return true;
 }
 
 void TServerForm::RoomSelected() {
-  const auto& rooms = core_.Rooms();
+  if (shownRooms_.empty()) {
+    // The blank row is no room: it is never the selected one.
+    const QSignalBlocker block(roomGrid_);
+    MoveCursor(roomGrid_, -1);
+  }
+  ShowRoomFields();
+}
+
+// The fields follow the selected row. What the operator is typing stays until another row is
+// selected or this row's values change.
+void TServerForm::ShowRoomFields() {
   const int row = roomGrid_->currentRow();
-  if (row < 0 || static_cast<std::size_t>(row) >= rooms.size()) return;
-  passEdit_->setText(FromSjis(rooms[row].pass));
-  topicEdit_->setText(FromSjis(rooms[row].topic));
+  RoomRow selected;
+  if (row >= 0 && static_cast<std::size_t>(row) < shownRooms_.size()) selected = shownRooms_[row];
+  if (selected.name == shownFields_.name && selected.pass == shownFields_.pass &&
+      selected.topic == shownFields_.topic) {
+    return;
+  }
+  shownFields_ = selected;
+  passEdit_->setText(FromSjis(selected.pass));
+  topicEdit_->setText(FromSjis(selected.topic));
 }
 
 // ---------------------------------------------------------------- operator actions
@@ -463,28 +512,27 @@ void TServerForm::Guard(const std::function<void()>& action) {
 }
 
 void TServerForm::MakeHost() {
-  if (core_.Users().empty()) return;
-  Guard([&] { core_.OperatorMakeHost(SelectedUser()); });
+  ActOnUser(ChosenUser(), [&](std::size_t row) { core_.OperatorMakeHost(row); });
   TablesChanged();
 }
 
 void TServerForm::WithdrawHost() {
-  if (core_.Users().empty()) return;
-  Guard([&] { core_.OperatorWithdrawHost(SelectedUser()); });
+  ActOnUser(ChosenUser(), [&](std::size_t row) { core_.OperatorWithdrawHost(row); });
   TablesChanged();
 }
 
+// The table may change while the question is open: the answer goes to the user chosen before.
 void TServerForm::Refuse() {
+  const std::optional<UserChoice> chosen = ChosenUser();
   if (!question_->Ask(this, Ui(text::kAskRefuse))) return;
-  if (core_.Users().empty()) return;
-  Guard([&] { core_.OperatorRefuse(SelectedUser()); });
+  ActOnUser(chosen, [&](std::size_t row) { core_.OperatorRefuse(row); });
   RedrawRefList();
 }
 
 void TServerForm::Disconnect() {
+  const std::optional<UserChoice> chosen = ChosenUser();
   if (!question_->Ask(this, Ui(text::kAskKill))) return;
-  if (core_.Users().empty()) return;
-  Guard([&] { core_.OperatorDisconnect(SelectedUser()); });
+  ActOnUser(chosen, [&](std::size_t row) { core_.OperatorDisconnect(row); });
   TablesChanged();
 }
 
@@ -499,27 +547,27 @@ void TServerForm::DeleteRefused() {
 
 void TServerForm::SendUserMessage() {
   const QString message = mesEdit_->text();
-  if (core_.Users().empty() || message.isEmpty()) return;
-  Guard([&] { core_.OperatorMessageUser(SelectedUser(), ToSjis(message)); });
-  mesEdit_->clear();
+  if (message.isEmpty()) return;
+  if (ActOnUser(ChosenUser(), [&](std::size_t row) { core_.OperatorMessageUser(row, ToSjis(message)); })) {
+    mesEdit_->clear();
+  }
 }
 
 void TServerForm::SendRoomMessage() {
   const QString message = rmesEdit_->text();
-  if (core_.Users().empty() || core_.Rooms().empty() || message.isEmpty()) return;
-  Guard([&] { core_.OperatorMessageRoom(SelectedRoom(), ToSjis(message)); });
-  rmesEdit_->clear();
+  if (message.isEmpty()) return;
+  if (ActOnRoom(ChosenRoom(), [&](std::size_t row) { core_.OperatorMessageRoom(row, ToSjis(message)); })) {
+    rmesEdit_->clear();
+  }
 }
 
 void TServerForm::StoreRoomPass() {
-  if (core_.Rooms().empty()) return;
-  Guard([&] { core_.OperatorSetRoomPass(SelectedRoom(), ToSjis(passEdit_->text())); });
+  ActOnRoom(ChosenRoom(), [&](std::size_t row) { core_.OperatorSetRoomPass(row, ToSjis(passEdit_->text())); });
   TablesChanged();
 }
 
 void TServerForm::StoreRoomTopic() {
-  if (core_.Rooms().empty()) return;
-  Guard([&] { core_.OperatorSetRoomTopic(SelectedRoom(), ToSjis(topicEdit_->text())); });
+  ActOnRoom(ChosenRoom(), [&](std::size_t row) { core_.OperatorSetRoomTopic(row, ToSjis(topicEdit_->text())); });
   TablesChanged();
 }
 

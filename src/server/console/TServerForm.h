@@ -7,10 +7,14 @@
 #include <QStringList>
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "server/core/ServerCore.h"
 
 class QAction;
 class QCheckBox;
@@ -23,7 +27,6 @@ class QTableWidget;
 
 namespace novalune::server {
 
-class ServerCore;
 class ServerQuestion;
 
 // A line whose Enter key is taken here: it reports `entered` and goes no further.
@@ -102,13 +105,24 @@ class TServerForm : public QMainWindow {
   void StartClientCopy();
   void RunHostLinkClosed(bool noUsers, std::size_t linksLeft);
 
+  // A user as the operator chose it: the ID may go to a newcomer, so the nick goes with it.
+  struct UserChoice {
+    std::uint32_t id = 0;
+    std::string nick;
+  };
+
   void Redraw();
   void RedrawUsers();
   void RedrawRooms();
   void RedrawRefList();
-  std::size_t SelectedUser() const;
-  std::size_t SelectedRoom() const;
+  // The selected row as shown (the first row when none is); none when the table is empty.
+  std::optional<UserChoice> ChosenUser() const;
+  std::optional<std::string> ChosenRoom() const;
+  // Carries out `action` on the row where the choice now is; false when it has gone.
+  bool ActOnUser(const std::optional<UserChoice>& chosen, const std::function<void(std::size_t)>& action);
+  bool ActOnRoom(const std::optional<std::string>& chosen, const std::function<void(std::size_t)>& action);
   void RoomSelected();
+  void ShowRoomFields();
 
   void SendUserMessage();
   void SendRoomMessage();
@@ -124,6 +138,9 @@ class TServerForm : public QMainWindow {
   bool exitAsking_ = false;
   bool ended_ = false;
   std::vector<std::string> shownRefList_;
+  std::vector<UserChoice> shownUsers_;  // the user grid's rows as drawn
+  std::vector<RoomRow> shownRooms_;     // the room grid's rows as drawn, no blank row
+  RoomRow shownFields_;                 // what PassEdit and TopicEdit were last given
 
   QTabWidget* pages_ = nullptr;
   QWidget* userPage_ = nullptr;

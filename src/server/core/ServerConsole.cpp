@@ -52,6 +52,18 @@ void ServerCore::SetRefList(std::vector<std::string> addresses) {
   impl_->refList = std::move(addresses);
 }
 
+std::optional<std::size_t> ServerCore::UserRowOf(std::uint32_t id, std::string_view nick) const {
+  const Impl& s = *impl_;
+  if (!s.Exists(id) || s.users[s.RowOf(id)].nick != nick) return std::nullopt;
+  return s.RowOf(id);
+}
+
+std::optional<std::size_t> ServerCore::RoomRowOf(std::string_view name) const {
+  const auto found = impl_->rowOfRoom.find(Impl::Fold(name));
+  if (found == impl_->rowOfRoom.end()) return std::nullopt;
+  return found->second;
+}
+
 void ServerCore::OperatorMakeHost(std::size_t userRow) {
   Impl& s = *impl_;
   if (userRow >= s.users.size()) return;

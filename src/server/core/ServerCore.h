@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -112,6 +113,11 @@ class ServerCore {
   void OperatorSetRoomPass(std::size_t roomRow, std::string_view pass);
   void OperatorSetRoomTopic(std::size_t roomRow, std::string_view topic);
   void OperatorDeleteRefused(const std::vector<std::size_t>& refRows);
+  // Where the user or room that the operator chose now is. None when it has gone: a user
+  // counts as gone when its ID went to someone else (the nick must match exactly); room
+  // names compare upper-cased.
+  std::optional<std::size_t> UserRowOf(std::uint32_t id, std::string_view nick) const;
+  std::optional<std::size_t> RoomRowOf(std::string_view name) const;
   // Disconnects every user through the normal processing (server shutdown).
   void DisconnectAll();
 
