@@ -242,17 +242,26 @@ class TemplateRecorder : public MemberListObserver {
 TEST(ClientMemberList, TemplateChangesAreCopiedOnRequestOnly) {
   TemplateRecorder rec;
   MemberList list(&rec);
-  list.Templates().autoSave = true;
-  list.Templates().fonts[3].name = "Mincho";
+  PrivateTemplates next = list.Templates();
+  next.autoSave = true;
+  next.fonts[3].name = "Mincho";
+  next.listColor = 0xFFFFFF;
+  next.beepFile = "bell.wav";
+  next.defaultExt = "txt";
   EXPECT_TRUE(rec.fields.empty());
-  list.SetListColor(0xFFFFFF);
-  list.UpdatePrivateAutoSave();
-  list.UpdatePrivateBeepFile();
-  list.UpdatePrivateFont(4);
-  list.UpdatePrivateFont(5);
+  list.SetTemplates(next);
   EXPECT_EQ(rec.fields, (std::vector<TemplateField>{TemplateField::ListColor, TemplateField::AutoSave,
-                                                    TemplateField::BeepFile, TemplateField::Font4}));
-  EXPECT_EQ(list.Templates().listColor, 0xFFFFFF);
+                                                    TemplateField::BeepFile, TemplateField::Font4}))
+      << "\"DefaultExt\" reaches new windows only";
+  EXPECT_EQ(list.Templates(), next);
+
+  // The same options again copy nothing; one changed font copies that font.
+  rec.fields.clear();
+  list.SetTemplates(next);
+  EXPECT_TRUE(rec.fields.empty());
+  next.fonts[0].size = 12;
+  list.SetTemplates(next);
+  EXPECT_EQ(rec.fields, std::vector<TemplateField>{TemplateField::Font1});
 }
 
 }  // namespace

@@ -1,11 +1,18 @@
-// The publication time window of AutoTimer, tick by tick through whole days.
+// Rules the window leaves to the engine: the publication time window of
+// AutoTimer, tick by tick through whole days, and the sound lookup of BeepON
+// on real folders.
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
+#include <filesystem>
+#include <fstream>
 #include <vector>
 
-#include "client/ui/AutoTimer.h"
+#include "client/core/AutoPublish.h"
+#include "client/core/ClientSounds.h"
+#include "common/sjistext.h"
 
-namespace novalune::ui {
+namespace novalune::client {
 namespace {
 
 constexpr int H = 3600;
@@ -75,5 +82,73 @@ TEST(PublicationWindow, StoredTimeTexts) {
   }
 }
 
+// The working copies as the window loads them: a start-up publication is the
+// window's publication, and the turns stay taken.
+TEST(PublicationWindow, StartUpPublicationCountsAndTurnsAreTakenOnce) {
+  AutoPublish publication;
+  publication.Load(true, true, "AM 09:00", "PM 05:00");
+  ASSERT_TRUE(publication.TimerWanted());
+  EXPECT_EQ(publication.Tick(18 * H), kNothing);
+  publication.Published();
+  EXPECT_EQ(publication.Tick(18 * H), kWithdraw);
+  publication.Withdrawn();
+  EXPECT_EQ(publication.Tick(18 * H), kNothing);
+  EXPECT_EQ(publication.Tick(10 * H), kNothing) << "no second publication in the same run";
+
+  AutoPublish switchedOff;
+  switchedOff.Load(true, false, "AM 09:00", "PM 05:00");
+  EXPECT_FALSE(switchedOff.TimerWanted());
+  EXPECT_EQ(switchedOff.Tick(10 * H), kNothing);
+}
+
+class SoundLookup : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/novalune-sounds-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    root_ = pattern;
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    std::filesystem::remove_all(root_, ignored);
+  }
+  // A folder of the sound folder list in Shift-JIS, made on disk with `files`.
+  std::string Folder(const char* utf8Name, std::initializer_list<const char*> files) {
+    const std::filesystem::path folder = root_ / utf8Name;
+    std::filesystem::create_directories(folder);
+    for (const char* file : files) std::ofstream(folder / file) << "RIFF";
+    return Utf8ToSjis(folder.string());
+  }
+  std::optional<std::string> Find(std::string_view name, const std::vector<std::string>& folders) {
+    return FindSoundFile(name, folders, [this](const std::string& path) {
+      asked.push_back(path);
+      return std::filesystem::is_regular_file(SjisToUtf8(path));
+    });
+  }
+  std::filesystem::path root_;
+  std::vector<std::string> asked;
+};
+
+TEST_F(SoundLookup, FirstFolderInListOrderHoldingTheNameWins) {
+  const std::string bell = Utf8ToSjis("鐘.wav");
+  const std::string empty = Folder("empty", {});
+  const std::string first = Folder("音", {"鐘.wav"});
+  const std::string second = Folder("second", {"鐘.wav", "only.wav"});
+  EXPECT_EQ(Find(bell, {"", empty, first, second}), first + "/" + bell);
+  EXPECT_EQ(asked, (std::vector<std::string>{empty + "/" + bell, first + "/" + bell})) << "empty entries are skipped";
+  EXPECT_EQ(Find("only.wav", {first + "/", second + "/"}), second + "/only.wav") << "a closing separator is kept";
+  EXPECT_EQ(Find("none.wav", {first, second}), std::nullopt);
+}
+
+TEST_F(SoundLookup, APeersNameReachesNoOtherFolder) {
+  const std::string sounds = Folder("sounds", {"a.wav"});
+  Folder("other", {"b.wav"});
+  for (const char* name : {"../other/b.wav", "..\\other\\b.wav", "sub/a.wav", ".", "..", ""}) {
+    EXPECT_EQ(Find(name, {sounds}), std::nullopt) << name;
+  }
+  EXPECT_TRUE(asked.empty()) << "such a name is never looked up";
+  EXPECT_TRUE(IsBareSoundName("a.wav"));
+}
+
 }  // namespace
-}  // namespace novalune::ui
+}  // namespace novalune::client

@@ -149,7 +149,7 @@ TEST_F(MainWindowSettings, AFirstStartIsReadableAndChosenColoursStillWin) {
   EXPECT_GE(Contrast(w.ListView->ListColor(), w.ListView->palette().color(QPalette::Text)), 4.5) << "member list";
   EXPECT_GE(Contrast(w.Edit->palette().color(QPalette::Base), w.Edit->palette().color(QPalette::Text)), 4.5)
       << "input line";
-  form.reset();
+  parts.reset();
 
   // Black, once stored, is the user's choice.
   WriteSettingInt(sys::kSection, sys::kBackColor, 0);
@@ -223,7 +223,7 @@ TEST_F(MainWindowView, SoundHistoryShowsBesideTheTreeWithItsStoredWidth) {
 }
 
 TEST_F(MainWindowView, CommandsWhileNotConnected) {
-  TZKWChatForm& w = MakeForm();
+  TZKWChatForm& w = MakeForm({}, Network::kFake);
   w.show();
   EXPECT_TRUE(w.MenuJoin->isEnabled());
   EXPECT_TRUE(w.JoinBtn->isEnabled());
@@ -275,10 +275,30 @@ TEST_F(MainWindowView, PublicationTimerFollowsTheStoredSwitches) {
 TEST_F(MainWindowView, QuietPeriodNeedsAConnection) {
   WriteSettingFlag(sys::kSection, sys::kAutoMin, true);
   WriteSettingInt(sys::kSection, sys::kAutoTime, 5);
-  TZKWChatForm& w = MakeForm();
+  TZKWChatForm& w = MakeForm({}, Network::kFake);
   w.show();
   w.ActiveTimerStart();
   EXPECT_FALSE(w.ActiveTimer->isActive()) << "no countdown without a connection";
+}
+
+// The window is a view: on the fake network layer it still says goodbye in
+// order, QUIT written before it asks the layer to send what is queued.
+TEST_F(MainWindowView, ClosingWritesQuitThenFlushesTheNetworkLayer) {
+  WriteSettingString(sys::kSection, sys::kNick, "taro");
+  TZKWChatForm& w = MakeForm({}, Network::kFake);
+  w.show();
+  w.Core().ConectHostAddress("10.0.0.1");
+  ASSERT_TRUE(w.Core().ClientActive(true));
+  w.Core().ClientSocketConnect();
+  EXPECT_TRUE(w.CutBtn->isEnabled()) << "the window follows the engine's connection";
+  FlushRecordingNet& net = *parts->fakeNet;
+  net.written.clear();
+  const int closes = net.closes;
+  ASSERT_TRUE(w.close());
+  ASSERT_EQ(net.writtenAtFlush.size(), 1u);
+  EXPECT_EQ(net.writtenAtFlush[0], "QUIT \r\n");
+  EXPECT_EQ(net.closesAtFlush, closes) << "still connected while flushing";
+  EXPECT_EQ(net.closes, closes + 1) << "the connection goes after the flush";
 }
 
 }  // namespace

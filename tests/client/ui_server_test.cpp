@@ -42,7 +42,7 @@ class WindowAgainstServer : public FormTest {
     server = std::make_unique<ServerThread>();
   }
   void TearDown() override {
-    form.reset();
+    parts.reset();
     server.reset();
     FormTest::TearDown();
   }
@@ -174,23 +174,24 @@ TEST_F(WindowAgainstServer, QuietPeriodMinimisesAndTheNextStatementRestores) {
 }
 
 // A second program's window, from another machine's address.
-std::unique_ptr<TZKWChatForm> SecondWindow(const ServerThread& server, const std::string& nick) {
+std::unique_ptr<ClientParts> SecondWindow(const ServerThread& server, const std::string& nick) {
   WriteSettingString(sys::kSection, sys::kNick, nick);
   ChatFormSetup setup;
   setup.ports = {server.UserPort(), server.HostPort()};
   setup.localAddress = "127.0.0.2";
   setup.messageBox = [](const std::string&, int) { return 1; };
-  auto w = std::make_unique<TZKWChatForm>(std::move(setup));
+  auto parts = std::make_unique<ClientParts>(std::move(setup), Network::kReal);
+  TZKWChatForm* w = parts->form.get();
   w->show();
   w->Core().ConectHostAddress("127.0.0.1");
   EXPECT_TRUE(w->Core().ClientActive(true));
-  return w;
+  return parts;
 }
 
 TEST_F(WindowAgainstServer, TwoWindowsTalkInJapaneseAndFollowEachOther) {
   TZKWChatForm& taro = Connected();
   auto hanakoWindow = SecondWindow(*server, S("花子"));
-  TZKWChatForm& other = *hanakoWindow;
+  TZKWChatForm& other = *hanakoWindow->form;
   const std::string hanakoNick = S("花子");
   ASSERT_TRUE(QTest::qWaitFor([&] { return other.Core().GetJoinRoom() == "#lobby"; }, 5000));
   ASSERT_TRUE(QTest::qWaitFor([&] { return taro.Core().Members().FindFirst(hanakoNick).has_value(); }, 5000));

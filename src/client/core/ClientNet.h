@@ -45,6 +45,10 @@ class ClientNet {
 
   // Runs the task after the current event (a posted window message).
   virtual void Post(std::function<void()> task) = 0;
+
+  // The program is ending: what is still queued (QUIT above all) goes out
+  // first, waiting a moment at most. A layer that queues nothing has nothing to do.
+  virtual void Flush() {}
 };
 
 }  // namespace novalune::client

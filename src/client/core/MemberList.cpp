@@ -1,5 +1,7 @@
 #include "client/core/MemberList.h"
 
+#include <utility>
+
 #include "common/sjistext.h"
 
 namespace novalune::client {
@@ -154,24 +156,17 @@ void MemberList::SetMyNick(std::string_view nick) {
   if (observer_) observer_->MyNickChanged();
 }
 
-void MemberList::SetListColor(int colour) {
-  templates_.listColor = colour;
-  if (observer_) observer_->TemplateChanged(TemplateField::ListColor);
-}
-
-void MemberList::UpdatePrivateAutoSave() {
-  if (observer_) observer_->TemplateChanged(TemplateField::AutoSave);
-}
-
-void MemberList::UpdatePrivateBeepFile() {
-  if (observer_) observer_->TemplateChanged(TemplateField::BeepFile);
-}
-
-void MemberList::UpdatePrivateFont(int style) {
+void MemberList::SetTemplates(const PrivateTemplates& templates) {
   static constexpr TemplateField kFonts[] = {TemplateField::Font1, TemplateField::Font2, TemplateField::Font3,
                                              TemplateField::Font4};
-  if (style < 1 || style > 4) return;
-  if (observer_) observer_->TemplateChanged(kFonts[style - 1]);
+  const PrivateTemplates old = std::exchange(templates_, templates);
+  if (!observer_) return;
+  if (old.listColor != templates_.listColor) observer_->TemplateChanged(TemplateField::ListColor);
+  if (old.autoSave != templates_.autoSave) observer_->TemplateChanged(TemplateField::AutoSave);
+  if (old.beepFile != templates_.beepFile) observer_->TemplateChanged(TemplateField::BeepFile);
+  for (std::size_t style = 0; style < templates_.fonts.size(); ++style) {
+    if (old.fonts[style] != templates_.fonts[style]) observer_->TemplateChanged(kFonts[style]);
+  }
 }
 
 void MemberList::SetIconMode(bool on) {

@@ -25,14 +25,15 @@ inline constexpr const char* kMarkMember = "ICON1";
 inline constexpr const char* kMarkAway = "ICON2";
 inline constexpr const char* kMarkBlink = "ICON9";
 
-// What a private window copies from the list when its row is created; the
-// Update* operations copy a changed value into every existing window.
+// What a private window copies from the list when its row is created;
+// SetTemplates copies a changed value into every existing window.
 struct PrivateTemplates {
   int listColor = 0;       // background of the list and of the private windows
   std::string defaultExt;  // "DefaultExt": reaches a window only at its creation
   bool autoSave = false;
   std::string beepFile;
   std::array<FontSetting, 4> fonts;  // styles 1 to 4
+  bool operator==(const PrivateTemplates&) const = default;
 };
 
 enum class TemplateField { ListColor, AutoSave, BeepFile, Font1, Font2, Font3, Font4 };
@@ -89,13 +90,10 @@ class MemberList {
   void SetMyNick(std::string_view nick);
   const std::string& MyNick() const { return myNick_; }
 
-  // Templates: the caller stores a new value first, the Update* calls copy it.
-  PrivateTemplates& Templates() { return templates_; }
+  // The window's display options in one call: every field that changed is
+  // copied into the private windows ("DefaultExt" only reaches new ones).
+  void SetTemplates(const PrivateTemplates& templates);
   const PrivateTemplates& Templates() const { return templates_; }
-  void SetListColor(int colour);
-  void UpdatePrivateAutoSave();
-  void UpdatePrivateBeepFile();
-  void UpdatePrivateFont(int style);  // 1 to 4
 
   // Selection by the mouse; an index outside the list selects nothing.
   void Select(std::optional<std::size_t> row);

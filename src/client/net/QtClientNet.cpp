@@ -145,4 +145,13 @@ void QtClientNet::Post(std::function<void()> task) {
   QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
 }
 
+void QtClientNet::Flush() {
+  constexpr int kFlushLimitMs = 1000;
+  for (QTcpSocket* socket : {server_.data(), host_.data()}) {
+    if (socket && socket->state() == QAbstractSocket::ConnectedState && socket->bytesToWrite() > 0) {
+      socket->waitForBytesWritten(kFlushLimitMs);
+    }
+  }
+}
+
 }  // namespace novalune::client

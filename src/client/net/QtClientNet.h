@@ -31,6 +31,7 @@ class QtClientNet : public QObject, public ClientNet {
   void HostWrite(std::string_view bytes) override;
   void HostClose() override;
   void Post(std::function<void()> task) override;
+  void Flush() override;
 
  private:
   // Keeps the engine's calls of one socket event together: sockets dropped

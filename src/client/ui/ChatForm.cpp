@@ -8,7 +8,6 @@
 #include <QDesktopServices>
 #include <QUrl>
 #include <QHBoxLayout>
-#include <QHostAddress>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -28,7 +27,6 @@
 #include "client/core/ClientSettings.h"
 #include "client/display/DisplayFormat.h"
 #include "client/net/OwnAddress.h"
-#include "client/ui/AutoTimer.h"
 #include "client/ui/ChatFormTexts.h"
 #include "client/ui/ChatTreeView.h"
 #include "client/ui/OwnServerWait.h"
@@ -73,15 +71,17 @@ QLineEdit* ReadOnlyField(QWidget* parent, const char* hint, const char* name, in
 
 }  // namespace
 
-TZKWChatForm::TZKWChatForm(ChatFormSetup setup, QWidget* parent)
+TZKWChatForm::TZKWChatForm(client::ClientNet& net, ChatFormSetup setup, QWidget* parent)
     : QMainWindow(parent),
       setup_(std::move(setup)),
+      net_(net),
       httpGate_([this](const std::string& question) { return ShowClientMessage(question, client::kQuestion) == 1; }) {
   setObjectName("ZKWChatForm");
   ownServerWait_ = new OwnServerWait(this);
-  if (!setup_.localAddress.empty()) net_.SetLocalAddress(QHostAddress(QString::fromStdString(setup_.localAddress)));
-  core_ = std::make_unique<client::ClientCore>(net_, *this, setup_.ports);
-  net_.SetEvents(core_.get());
+}
+
+void TZKWChatForm::AttachEngine(client::ClientCore& core) {
+  core_ = &core;
   BuildParts();
   BuildMenus();
   BuildPopupMenu();
@@ -91,12 +91,7 @@ TZKWChatForm::TZKWChatForm(ChatFormSetup setup, QWidget* parent)
   StartUp();
 }
 
-TZKWChatForm::~TZKWChatForm() {
-  QCoreApplication::instance()->removeEventFilter(this);
-  // The engine's member list calls back into this window while it empties.
-  core_->Members().SetObserver(nullptr);
-  net_.SetEvents(nullptr);
-}
+TZKWChatForm::~TZKWChatForm() { QCoreApplication::instance()->removeEventFilter(this); }
 
 void TZKWChatForm::BuildParts() {
   BuildToolBar1();
@@ -355,19 +350,26 @@ void TZKWChatForm::StartUp() {
   httpGate_.SetSettings(settings::LoadHttpSettings());
   options_ = display::ReadDspModeValues();
   namespace pub = keys::server;
-  autoPublish_ = ReadSettingFlag(pub::kSection, pub::kAutoOnOf);
-  autoPublishTime_ = ReadSettingFlag(pub::kSection, pub::kAutoTime);
-  publishStart_ = ParsePublishTime(ReadSettingString(pub::kSection, pub::kAutoStrTime));
-  publishEnd_ = ParsePublishTime(ReadSettingString(pub::kSection, pub::kAutoEndTime));
-  if (autoPublishTime_) AutoTimer->start();
-  core_->SetEventSounds({options_.inBeep, options_.inFile, options_.outBeep, options_.outFile});
+  publication_.Load(ReadSettingFlag(pub::kSection, pub::kAutoOnOf), ReadSettingFlag(pub::kSection, pub::kAutoTime),
+                    ReadSettingString(pub::kSection, pub::kAutoStrTime),
+                    ReadSettingString(pub::kSection, pub::kAutoEndTime));
+  if (publication_.TimerWanted()) AutoTimer->start();
   for (const std::string& name : LoadListFile(files::kWavFile)) WavListBox->addItem(display::FromSjis(name));
   EditMyIP->setText(QString::fromStdString(MyAddress()));
   core_->Start(client::ReadStartupValues());
-  client::PrivateTemplates& templates = core_->Members().Templates();
-  templates.defaultExt = ReadSettingString(keys::system::kSection, keys::system::kDefaultExt);
+  defaultExt_ = ReadSettingString(keys::system::kSection, keys::system::kDefaultExt);
+  PushDisplayOptions();
+}
+
+void TZKWChatForm::PushDisplayOptions() {
+  core_->SetEventSounds({options_.inBeep, options_.inFile, options_.outBeep, options_.outFile});
+  client::PrivateTemplates templates;
+  templates.listColor = Memo->BackColor();
+  templates.defaultExt = defaultExt_;
   templates.autoSave = options_.autoSave;
-  core_->Members().UpdatePrivateAutoSave();
+  templates.beepFile = core_->BeepFile();
+  for (int kind = 1; kind <= 4; ++kind) templates.fonts[static_cast<std::size_t>(kind - 1)] = Memo->GetFontSetting(kind);
+  core_->Members().SetTemplates(templates);
 }
 
 // A clicked address, after the consent, goes to the desktop; say so when

@@ -1,7 +1,8 @@
-// TZKWChatForm: the client main window. It owns the engine (ClientCore) and
-// its Qt sockets, implements the engine's view (ClientView), and holds the
-// menus, tool bars, the member tree, the conversation display and the
-// companion windows. No protocol rule lives here: clicks become engine calls.
+// TZKWChatForm: the client main window. It is the engine's view (ClientView)
+// and holds the menus, tool bars, the member tree, the conversation display
+// and the companion windows. The program start builds the network layer and
+// the engine and hands them over; no protocol rule lives here: clicks become
+// engine calls.
 #pragma once
 
 #include <QMainWindow>
@@ -12,11 +13,12 @@
 #include <string>
 #include <vector>
 
+#include "client/core/AutoPublish.h"
 #include "client/core/ClientCore.h"
+#include "client/core/ClientNet.h"
 #include "client/display/DisplayCommands.h"
 #include "client/display/DspModeDlg.h"
 #include "client/display/MemoForm.h"
-#include "client/net/QtClientNet.h"
 #include "common/settings.h"
 #include "settings/ConnectionSettings.h"
 
@@ -45,6 +47,7 @@ class TChatTreeView;
 // What the program start hands to the window; tests replace the parts that
 // would reach the desktop.
 struct ChatFormSetup {
+  // The engine's ports; the own server is awaited on `ports.server`.
   client::ClientPorts ports{};
   // The first command-line argument in Shift-JIS; one that begins with "/" is no address.
   std::string firstArgument{};
@@ -56,7 +59,8 @@ struct ChatFormSetup {
   std::function<int(const std::string& text, int kind)> messageBox{};
   // The log question, file dialogs, font and colour dialogs of the display.
   display::DisplayHooks displayHooks{};
-  // Outgoing server connections leave from this address (tests on loopback).
+  // The own address shown and awaited instead of the looked-up one (tests
+  // on loopback, whose network layer also binds to it).
   std::string localAddress{};
 };
 
@@ -64,8 +68,14 @@ class TZKWChatForm : public QMainWindow, public client::ClientView {
   Q_OBJECT
 
  public:
-  explicit TZKWChatForm(ChatFormSetup setup = {}, QWidget* parent = nullptr);
+  // `net` is the engine's network layer: the window only asks it to flush at exit.
+  explicit TZKWChatForm(client::ClientNet& net, ChatFormSetup setup = {}, QWidget* parent = nullptr);
   ~TZKWChatForm() override;
+
+  // The engine, built with this window as its view: the window builds its
+  // parts around it and reads the settings. Once, before the first showing;
+  // the engine outlives every event the window handles.
+  void AttachEngine(client::ClientCore& core);
 
   client::ClientCore& Core() { return *core_; }
   display::TChatDisplay& Display() { return *Memo; }
@@ -145,8 +155,8 @@ class TZKWChatForm : public QMainWindow, public client::ClientView {
   void AutoTimerTimer();
   void AutoOnProc();
   void AutoOffProc();
-  bool AutoOnDone() const { return autoOnDone_; }
-  bool AutoOffDone() const { return autoOffDone_; }
+  bool AutoOnDone() const { return publication_.OnDone(); }
+  bool AutoOffDone() const { return publication_.OffDone(); }
 
   // Commands of the menus and tool bars.
   void MenuJoinClick();
@@ -226,7 +236,9 @@ class TZKWChatForm : public QMainWindow, public client::ClientView {
   void LoadIconButtons();
   void ApplyBackColor(int color);
   void SetBeepFile(const std::string& file);
-  void FlushServerSocket();
+  // The options, fonts, colour and sound the window holds, into the engine
+  // and the member model, wherever one of them changed.
+  void PushDisplayOptions();
   std::string MyAddress() const;
   std::vector<QWidget*> Companions() const;
   void ApplicationMinimized(Qt::WindowStates before);
@@ -235,8 +247,8 @@ class TZKWChatForm : public QMainWindow, public client::ClientView {
   void Command(const std::function<void()>& action);
 
   ChatFormSetup setup_;
-  client::QtClientNet net_;
-  std::unique_ptr<client::ClientCore> core_;
+  client::ClientNet& net_;
+  client::ClientCore* core_ = nullptr;
   std::unique_ptr<display::DisplayCommands> displayCommands_;
   settings::HttpAccessGate httpGate_;
   display::DspModeValues options_{};
@@ -246,13 +258,9 @@ class TZKWChatForm : public QMainWindow, public client::ClientView {
   int idleCountdown_ = 0;
   Qt::WindowStates restoreState_ = Qt::WindowNoState;
   std::vector<QPointer<QWidget>> hiddenCompanions_;
-  int wavListWidth_ = 110;
-  bool autoPublish_ = false;      // "AUTOONOF"
-  bool autoPublishTime_ = false;  // "AUTOTIME"
-  int publishStart_ = 0;          // seconds of the day
-  int publishEnd_ = 0;
-  bool autoOnDone_ = false;
-  bool autoOffDone_ = false;  // the sound history's width while it is hidden
+  int wavListWidth_ = 110;  // the sound history's width while it is hidden
+  client::AutoPublish publication_;
+  std::string defaultExt_;  // "DefaultExt", read once at start
   bool closing_ = false;
   OwnServerWait* ownServerWait_ = nullptr;
   bool ownServerStarted_ = false;

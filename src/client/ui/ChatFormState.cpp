@@ -10,7 +10,6 @@
 #include <QPalette>
 #include <QSplitter>
 #include <QStatusBar>
-#include <QTcpSocket>
 #include <QTime>
 #include <QTimer>
 #include <QToolBar>
@@ -19,7 +18,6 @@
 #include <exception>
 
 #include "client/display/DisplayFormat.h"
-#include "client/ui/AutoTimer.h"
 #include "client/ui/ChatForm.h"
 #include "client/ui/ChatTreeView.h"
 #include "client/ui/OwnServerWait.h"
@@ -58,9 +56,8 @@ void TZKWChatForm::SystemRead() {
     ReadFontSetting(font, section);
     if (!Stored(section, keys::memo_font::kColor)) font.color = DesktopColor(QPalette::Text);
     Memo->SetFontSetting(kind, font);
-    core_->Members().Templates().fonts[static_cast<std::size_t>(kind - 1)] = font;
-    core_->Members().UpdatePrivateFont(kind);
   }
+  PushDisplayOptions();
   SetEditFont(Memo->GetFontSetting(4));
   QList<int> widths = Splitter->sizes();
   if (const int width = ReadSettingInt(sys::kSection, sys::kListViewWidth); width != 0) widths[0] = width;
@@ -189,25 +186,24 @@ void TZKWChatForm::ActiveTimerTimer() {
 void TZKWChatForm::AutoTimerTimer() {
   const QTime now = QTime::currentTime();
   const int seconds = now.hour() * 3600 + now.minute() * 60 + now.second();
-  const AutoTimerActions actions =
-      AutoTimerStep(seconds, publishStart_, publishEnd_, autoPublishTime_, autoOnDone_, autoOffDone_);
+  const client::AutoTimerActions actions = publication_.Tick(seconds);
   if (actions.publish) AutoOnProc();
   if (actions.withdraw) AutoOffProc();
 }
 
-void TZKWChatForm::AutoOnProc() { autoOnDone_ = true; }
-void TZKWChatForm::AutoOffProc() { autoOffDone_ = true; }
+void TZKWChatForm::AutoOnProc() { publication_.Published(); }
+void TZKWChatForm::AutoOffProc() { publication_.Withdrawn(); }
 
 void TZKWChatForm::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
-  if (!firstShowDone_) FormShow();
+  if (!firstShowDone_ && core_) FormShow();
 }
 
 void TZKWChatForm::FormShow() {
   firstShowDone_ = true;  // before SystemRead: re-showing for the on-top flag must not run it twice
   SystemRead();
   core_->FirstShown(setup_.firstArgument);
-  if (autoPublish_) AutoOnProc();
+  if (publication_.AtStartAndExit()) AutoOnProc();
 }
 
 // Back to the state the window had before it was minimised (maximised stays maximised).
@@ -309,7 +305,7 @@ bool TZKWChatForm::FormClose() {
   // 2. Leave the server politely.
   core_->SendQuit();
   // 3.
-  if (autoPublish_) AutoOffProc();
+  if (publication_.AtStartAndExit()) AutoOffProc();
   // 4. The log question; a cancelled save dialog keeps the window open, and
   // so does a log that cannot be written: the user may save it elsewhere.
   if (!ExitLogSaved()) return false;
@@ -318,7 +314,7 @@ bool TZKWChatForm::FormClose() {
   // 6. QUIT must reach the server before the socket goes; a connection still
   // waiting for the own server is not made.
   ownServerWait_->Cancel();
-  FlushServerSocket();
+  net_.Flush();
   core_->Shutdown();
   // The program ends with its main window, not with the last companion.
   for (QWidget* companion : {static_cast<QWidget*>(LogView), static_cast<QWidget*>(MemoWin),
@@ -334,14 +330,6 @@ bool TZKWChatForm::ExitLogSaved() {
   } catch (const std::exception& error) {
     ShowClientMessage(error.what(), client::kNotice);
     return false;
-  }
-}
-
-void TZKWChatForm::FlushServerSocket() {
-  for (QTcpSocket* socket : net_.findChildren<QTcpSocket*>()) {
-    if (socket->state() == QAbstractSocket::ConnectedState && socket->bytesToWrite() > 0) {
-      socket->waitForBytesWritten(1000);
-    }
   }
 }
 

@@ -14,6 +14,7 @@
 #include <QCoreApplication>
 
 #include "client/core/ClientSettings.h"
+#include "client/core/ClientSounds.h"
 #include "client/core/ClientUtil.h"
 #include "client/display/DisplayFormat.h"
 #include "client/display/DisplayTexts.h"
@@ -29,12 +30,6 @@ namespace novalune::ui {
 namespace {
 
 QString Ui(const char* utf8) { return QString::fromUtf8(utf8); }
-
-// A sound name from a peer is a bare file name: no folder may be reached through it.
-bool IsBareFileName(const std::string& name) {
-  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
-         name.find('\\') == std::string::npos;
-}
 
 }  // namespace
 
@@ -75,16 +70,9 @@ bool TZKWChatForm::AskNewNick(std::string& nick) {
 }
 
 void TZKWChatForm::BeepON(const std::string& name) {
-  if (!IsBareFileName(name)) return;
-  for (std::string folder : LoadListFile(files::kWavDir)) {
-    if (folder.empty()) continue;
-    if (folder.back() != '/' && folder.back() != '\\') folder += '/';
-    const QString path = display::FromSjis(folder + name);
-    if (QFileInfo(path).isFile()) {
-      PlaySoundFile(folder + name);
-      return;
-    }
-  }
+  const std::optional<std::string> path = client::FindSoundFile(
+      name, LoadListFile(files::kWavDir), [](const std::string& path) { return QFileInfo(display::FromSjis(path)).isFile(); });
+  if (path) PlaySoundFile(*path);
 }
 
 void TZKWChatForm::BeepFileBtnClick() {
@@ -257,8 +245,7 @@ void TZKWChatForm::MenuProxyClick() {
 void TZKWChatForm::MenuSetFontClick(int kind) {
   const std::optional<FontSetting> font = displayCommands_->MenuSetFontClick(kind);
   if (!font) return;
-  core_->Members().Templates().fonts[static_cast<std::size_t>(kind - 1)] = *font;
-  core_->Members().UpdatePrivateFont(kind);
+  PushDisplayOptions();
   if (kind == 4) SetEditFont(*font);
 }
 
@@ -272,9 +259,7 @@ void TZKWChatForm::MenuShowOptionClick() {
   const std::optional<display::DspModeValues> values = displayCommands_->MenuShowOptionClick();
   if (!values) return;
   options_ = *values;
-  core_->SetEventSounds({options_.inBeep, options_.inFile, options_.outBeep, options_.outFile});
-  core_->Members().Templates().autoSave = options_.autoSave;
-  core_->Members().UpdatePrivateAutoSave();
+  PushDisplayOptions();
 }
 
 void TZKWChatForm::MenuHelplAboutClick() {
@@ -313,14 +298,13 @@ void TZKWChatForm::SetEditFont(const FontSetting& font) {
 void TZKWChatForm::ApplyBackColor(int color) {
   Memo->SetBackColor(color);
   display::ApplyBackColor(*Edit, color);
-  core_->Members().SetListColor(color);
   ListView->SetListColor(color);
+  PushDisplayOptions();
 }
 
 void TZKWChatForm::SetBeepFile(const std::string& file) {
   core_->SetBeepFile(file);
-  core_->Members().Templates().beepFile = file;
-  core_->Members().UpdatePrivateBeepFile();
+  PushDisplayOptions();
   BeepBtn->setToolTip(file.empty() ? Ui(text::kBeepBtn) : display::FromSjis(file));
 }
 

@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <exception>
 
+#include "client/core/ClientCore.h"
 #include "client/display/DisplayFormat.h"
+#include "client/net/QtClientNet.h"
 #include "client/ui/ChatForm.h"
 #include "settings/ClientMessage.h"
 
@@ -38,7 +40,13 @@ int RunClientProgram(int argc, char** argv, const ClientProgram& program) {
   setup.firstArgument = display::ToSjis(QString::fromLocal8Bit(program.firstArgument));
   setup.localServerRunning = program.localServerRunning;
   setup.startServerCopy = program.startServerCopy;
-  TZKWChatForm form(std::move(setup));
+  // The network layer and the engine are built here and handed to the
+  // window, which is the engine's view.
+  client::QtClientNet net;
+  TZKWChatForm form(net, std::move(setup));
+  client::ClientCore core(net, form);
+  net.SetEvents(&core);
+  form.AttachEngine(core);
   form.show();
   return QApplication::exec();
 }

@@ -1,6 +1,6 @@
-#include "client/ui/AutoTimer.h"
+#include "client/core/AutoPublish.h"
 
-namespace novalune::ui {
+namespace novalune::client {
 
 namespace {
 
@@ -45,4 +45,11 @@ int ParsePublishTime(std::string_view text) {
   return hour * 3600 + minute * 60;
 }
 
-}  // namespace novalune::ui
+void AutoPublish::Load(bool atStartAndExit, bool inWindow, std::string_view startText, std::string_view endText) {
+  atStartAndExit_ = atStartAndExit;
+  inWindow_ = inWindow;
+  start_ = ParsePublishTime(startText);
+  end_ = ParsePublishTime(endText);
+}
+
+}  // namespace novalune::client
