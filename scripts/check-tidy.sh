@@ -15,10 +15,17 @@ fi
 log="$build/clang-tidy.log"
 # Anchored at the source root, so $build/*_autogen and tests/ are left out.
 status=0
-run-clang-tidy -quiet -p "$build" -j "$(nproc)" -header-filter="^$root/src/" "^$root/src/" >"$log" 2>&1 || status=$?
-findings=$(grep -cE "^[^ ].*: (warning|error):" "$log" || true)
+run-clang-tidy -quiet -p "$build" -j "$(nproc)" -header-filter="^$root/src/" "^$root/src/" >"$log.raw" 2>&1 || status=$?
+# run-clang-tidy always asks for colour; the log is read without it.
+sed 's/\x1b\[[0-9;]*m//g' "$log.raw" >"$log"
+# A header's finding shows once per source that includes it: count it once.
+findings=$(grep -E "^[^ ].*: (warning|error):" "$log" | sort -u | wc -l)
 if [ "$status" -ne 0 ] || [ "$findings" -ne 0 ]; then
-  grep -E -A3 "^[^ ].*: (warning|error):" "$log" || tail -40 "$log"
+  if [ "$findings" -ne 0 ]; then
+    grep -E "^[^ ].*: (warning|error):" "$log" | sort -u
+  else
+    tail -40 "$log"
+  fi
   echo "tidy check: $findings findings (full output in $log)" >&2
   exit 1
 fi
