@@ -237,9 +237,10 @@ class PortHolder {
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
     // Another run on this machine may hold the port for a while.
-    held_ = Eventually(
-        [&] { return ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0; }, 60s) &&
-            ::listen(fd_, 1) == 0;
+    held_ =
+        Eventually([&] { return ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0; },
+                   60s) &&
+        ::listen(fd_, 1) == 0;
   }
   ~PortHolder() { ::close(fd_); }
   bool Held() const { return held_; }

@@ -75,7 +75,7 @@ class ConsoleTest : public ::testing::Test {
   std::unique_ptr<server::TServerForm> form;
   ScriptedQuestion question;
   std::vector<std::pair<QString, QStringList>> started;  // client copies
-  std::uint16_t userPort = 0;  // 0: any free port
+  std::uint16_t userPort = 0;                            // 0: any free port
   bool trayAvailable = false;
   std::string firstArg;
   int ended = 0;

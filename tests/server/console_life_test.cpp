@@ -82,7 +82,8 @@ TEST_F(ConsoleTest, ATakenChatPortIsSaidPlainlyInTheConsoleThatShowsItself) {
   auto* notice = Child<QLabel>("UserPortNotice");
   ASSERT_NE(notice, nullptr);
   EXPECT_TRUE(notice->isVisible());
-  EXPECT_EQ(notice->text(), QString::fromUtf8("チャット用のポートを開けませんでした。このサーバーには接続できません"));
+  EXPECT_EQ(notice->text(),
+            QString::fromUtf8("チャット用のポートを開けませんでした。このサーバーには接続できません"));
   EXPECT_EQ(started.size(), 1u) << "the client copy still starts";
 }
 

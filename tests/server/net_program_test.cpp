@@ -102,7 +102,8 @@ class Program {
 // Starts the program and returns its first line on standard error. Another run on this machine
 // may hold the fixed port or the server marker for a while (the program then ends at once):
 // the start is retried for up to a minute.
-std::string StartServing(std::unique_ptr<Program>& program, const char* argument, const std::string& home = "") {
+std::string StartServing(std::unique_ptr<Program>& program, const char* argument,
+                         const std::string& home = "") {
   std::string line;
   for (int attempt = 0; attempt < 120; ++attempt) {
     program = std::make_unique<Program>(argument, home);

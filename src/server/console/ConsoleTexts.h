@@ -45,7 +45,8 @@ inline constexpr const char* kAskRefuse =
 inline constexpr const char* kAskKill = "このユーザーを切断します";
 inline constexpr const char* kAskExitWithUsers = "現在接続されているユーザーは切断されます";
 inline constexpr const char* kAskExit = "NOVALUNEサーバーを終了します";
-inline constexpr const char* kUserPortClosed = "チャット用のポートを開けませんでした。このサーバーには接続できません";
+inline constexpr const char* kUserPortClosed =
+    "チャット用のポートを開けませんでした。このサーバーには接続できません";
 
 inline constexpr const char* kUserColumns[] = {"ID", "Nick", "Name", "Room", "Mode", "IP", "Count", "Icon", "Buffer"};
 inline constexpr const char* kRoomColumns[] = {"Name", "Len", "Mode", "Pass", "Topic"};

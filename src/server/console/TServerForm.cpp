@@ -463,14 +463,16 @@ std::optional<std::string> TServerForm::ChosenRoom() const {
   return shownRooms_[ChosenRow(roomGrid_, shownRooms_.size())].name;
 }
 
-bool TServerForm::ActOnUser(const std::optional<UserChoice>& chosen, const std::function<void(std::size_t)>& action) {
+bool TServerForm::ActOnUser(const std::optional<UserChoice>& chosen,
+                            const std::function<void(std::size_t)>& action) {
   const auto row = chosen ? core_.UserRowOf(chosen->id, chosen->nick) : std::nullopt;
   if (!row) return false;
   Guard([&] { action(*row); });
   return true;
 }
 
-bool TServerForm::ActOnRoom(const std::optional<std::string>& chosen, const std::function<void(std::size_t)>& action) {
+bool TServerForm::ActOnRoom(const std::optional<std::string>& chosen,
+                            const std::function<void(std::size_t)>& action) {
   const auto row = chosen ? core_.RoomRowOf(*chosen) : std::nullopt;
   if (!row) return false;
   Guard([&] { action(*row); });
@@ -562,12 +564,14 @@ void TServerForm::SendRoomMessage() {
 }
 
 void TServerForm::StoreRoomPass() {
-  ActOnRoom(ChosenRoom(), [&](std::size_t row) { core_.OperatorSetRoomPass(row, ToSjis(passEdit_->text())); });
+  ActOnRoom(ChosenRoom(),
+            [&](std::size_t row) { core_.OperatorSetRoomPass(row, ToSjis(passEdit_->text())); });
   TablesChanged();
 }
 
 void TServerForm::StoreRoomTopic() {
-  ActOnRoom(ChosenRoom(), [&](std::size_t row) { core_.OperatorSetRoomTopic(row, ToSjis(topicEdit_->text())); });
+  ActOnRoom(ChosenRoom(),
+            [&](std::size_t row) { core_.OperatorSetRoomTopic(row, ToSjis(topicEdit_->text())); });
   TablesChanged();
 }
 

@@ -14,12 +14,16 @@ namespace novalune::server {
 
 namespace {
 
-constexpr std::size_t kUserReadChunk = 16 * 1024;   // per connection and round: fairness
-constexpr std::size_t kRelayReadChunk = 64 * 1024;
+// Per connection and round: fairness.
+constexpr std::size_t kUserReadChunk = std::size_t{16} * 1024;
+constexpr std::size_t kRelayReadChunk = std::size_t{64} * 1024;
 constexpr std::size_t kReadBufferSize = kRelayReadChunk;
-constexpr std::size_t kRelayDrainLimit = 8 * 1024 * 1024;  // what a closing source may still hand over
-constexpr std::size_t kCloseDrainLimit = 64 * 1024;       // unread input discarded before close
-constexpr std::size_t kSettleThreshold = 4 * 1024 * 1024;  // flush early when a round queues this much
+// What a closing source may still hand over.
+constexpr std::size_t kRelayDrainLimit = std::size_t{8} * 1024 * 1024;
+// Unread input discarded before close.
+constexpr std::size_t kCloseDrainLimit = std::size_t{64} * 1024;
+// Flush early when a round queues this much.
+constexpr std::size_t kSettleThreshold = std::size_t{4} * 1024 * 1024;
 constexpr int kEventsPerRound = 256;
 constexpr int kAcceptsPerRound = 64;
 constexpr int kTickMs = 1000;

@@ -36,11 +36,11 @@ struct NetPorts {
 // Limits of one connection.
 struct NetLimits {
   // A user or host-link connection whose unsent output passes this is disconnected.
-  std::size_t maxQueue = 1024 * 1024;
+  std::size_t maxQueue = std::size_t{1024} * 1024;
   // Relay back-pressure: stop reading a source while its destination holds more
   // than `relayHigh` unsent bytes, read again once it is below `relayLow`.
-  std::size_t relayHigh = 256 * 1024;
-  std::size_t relayLow = 64 * 1024;
+  std::size_t relayHigh = std::size_t{256} * 1024;
+  std::size_t relayLow = std::size_t{64} * 1024;
 };
 
 class ServerNet final : public QObject, public ServerOutput {
