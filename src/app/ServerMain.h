@@ -27,7 +27,8 @@ bool HasDisplay();
 // the console's Exit or SIGTERM or SIGINT; SIGHUP reads the refuse list and
 // "PassHost" again. At the end every user goes
 // through the normal disconnect processing and the process ends with 0.
-// Returns 1 when the user port cannot be opened.
+// Returns 1 when the user port cannot be opened and there is nothing else to
+// run: "/SONLY" or no display. A plain start keeps its console, which says so.
 int RunServer(int argc, char** argv, const CommandLine& commandLine);
 
 // Runs the current application's event loop for `net` until SIGTERM or SIGINT,
