@@ -6,13 +6,19 @@ namespace novalune {
 
 namespace {
 
-void ClearAll(CmdParam& param) {
-  for (auto& field : param) field.clear();
+// One implementation for both field types, so the owning and the viewing
+// tokenisers cannot drift apart.
+// clear() keeps a string's buffer for the next line.
+void Clear(std::string& field) { field.clear(); }
+void Clear(std::string_view& field) { field = {}; }
+
+template <class Fields>
+void ClearAll(Fields& param) {
+  for (auto& field : param) Clear(field);
 }
 
-}  // namespace
-
-void CommandCut(std::string_view text, CmdParam& param) {
+template <class Fields>
+void CutAll(std::string_view text, Fields& param) {
   ClearAll(param);
   if (text.find(' ') == std::string_view::npos) {
     param[0] = text;
@@ -29,7 +35,8 @@ void CommandCut(std::string_view text, CmdParam& param) {
   }
 }
 
-void CommandCutNo(std::string_view text, CmdParam& param, int n) {
+template <class Fields>
+void CutWords(std::string_view text, Fields& param, int n) {
   ClearAll(param);
   if (text.find(' ') == std::string_view::npos) {
     param[0] = text;
@@ -47,5 +54,13 @@ void CommandCutNo(std::string_view text, CmdParam& param, int n) {
   }
   param[n - 1] = text;
 }
+
+}  // namespace
+
+void CommandCut(std::string_view text, CmdParam& param) { CutAll(text, param); }
+void CommandCut(std::string_view text, CmdView& param) { CutAll(text, param); }
+
+void CommandCutNo(std::string_view text, CmdParam& param, int n) { CutWords(text, param, n); }
+void CommandCutNo(std::string_view text, CmdView& param, int n) { CutWords(text, param, n); }
 
 }  // namespace novalune

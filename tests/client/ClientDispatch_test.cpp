@@ -230,5 +230,16 @@ TEST_F(ClientDispatch, NickInUseAsksForAnotherNick) {
   EXPECT_EQ(view.renameDialogs, 2);
 }
 
+TEST_F(ClientDispatch, ReplyNumbersMatchHoweverWrittenAndPingOnlyWithoutPrefix) {
+  Feed(":ZKWChatServer209 1 taro :Welcome");
+  EXPECT_EQ(core.ServerVersion(), 209);
+  Feed(":ZKWChatServer214 0001 taro :Welcome");
+  EXPECT_EQ(core.ServerVersion(), 214);
+  Feed(":ZKWChatServer214 +322 jiro #lobby 3 :not for me");
+  EXPECT_TRUE(view.roomRows.empty());
+  Feed(":server PING token");
+  EXPECT_TRUE(net.TakeLines().empty());
+}
+
 }  // namespace
 }  // namespace novalune::client::testing

@@ -151,5 +151,36 @@ TEST_F(ClientPrivmsg, MalformedOfferAddressIsReportedAndTheRestWaitsForTheNextRe
   EXPECT_TRUE(view.offers.empty());
 }
 
+// A window asked mid-handler may run the event loop, and with it the next
+// line; the handler's own words must survive that.
+class NestedReadView : public FakeView {
+ public:
+  bool IsReceivingFile() override {
+    if (core) core->Command("PING a b");
+    return false;
+  }
+  ClientCore* core = nullptr;
+};
+
+TEST(ClientPrivmsgNested, AnOfferKeepsItsWordsWhenALineArrivesWhileTheWindowIsAsked) {
+  FakeNet net;
+  NestedReadView view;
+  ClientCore core(net, view);
+  core.Start(StartupValues{.nick = "taro"});
+  core.ConectHostAddress("10.0.0.1");
+  core.ClientActive(true);
+  core.ClientSocketConnect();
+  net.TakeLines();
+  view.core = &core;
+  core.Command(":hanako!x@x PRIVMSG taro :\x01" "DCC SEND a.txt 3232235521 7033 5\x01");
+  EXPECT_EQ(net.TakeLines(), (Lines{"PONG a"}));
+  ASSERT_EQ(view.offers.size(), 1u);
+  EXPECT_EQ(view.offers[0].fileName, "a.txt");
+  EXPECT_EQ(view.offers[0].address, "192.168.0.1");
+  EXPECT_EQ(view.offers[0].port, 7033);
+  EXPECT_EQ(view.offers[0].size, 5);
+  EXPECT_TRUE(view.asked.empty());
+}
+
 }  // namespace
 }  // namespace novalune::client::testing

@@ -120,5 +120,48 @@ TEST(CommandCutNoTest, ShiftJisBytesAreNeverBlanks) {
   EXPECT_EQ(CutNo("TOPIC #R " + topic, 3), Expect({"TOPIC", "#R", topic}));
 }
 
+// The viewing tokenisers must cut exactly like the owning ones: the client's
+// handlers moved to them, so any difference would change what a line means.
+TEST(CmdViewTest, AgreesWithTheOwningTokenisersOnEveryLine) {
+  const std::string kanji = "\x95\x94\x81\x40\x89\xAE";
+  const std::vector<std::string> lines = {
+      "",
+      "PING",
+      "PING :127.0.0.1",
+      " ",
+      "  a  b  ",
+      "a\tb c",
+      ":taro!x@x PRIVMSG #lobby :hello world",
+      ":taro!x@x PRIVMSG taro :\x01" "DCC SEND file.txt 3232235777 1234 99\x01",
+      ":s 353 taro = #lobby :@hana taro  jiro ",
+      ":s 352 taro #R user 10.0.0.1 host nick H@ :0 full name",
+      "0 1 2 3 4 5 6 7 8 9 10 11",
+      "TOPIC #R :" + kanji + " " + kanji,
+  };
+  for (const std::string& line : lines) {
+    CmdParam owned = Dirty();
+    CmdView viewed;
+    viewed.fill("old");
+    CommandCut(line, owned);
+    CommandCut(line, viewed);
+    EXPECT_EQ(Fields(owned), std::vector<std::string>(viewed.begin(), viewed.end())) << line;
+    for (int n = -1; n <= 11; ++n) {
+      owned = Dirty();
+      viewed.fill("old");
+      CommandCutNo(line, owned, n);
+      CommandCutNo(line, viewed, n);
+      EXPECT_EQ(Fields(owned), std::vector<std::string>(viewed.begin(), viewed.end())) << line << " n=" << n;
+    }
+  }
+}
+
+TEST(CmdViewTest, FieldsPointIntoTheCutText) {
+  const std::string line = ":taro!x@x JOIN :#lobby";
+  CmdView fields;
+  CommandCutNo(line, fields, 3);
+  EXPECT_EQ(fields[2].data(), line.data() + 15);
+  EXPECT_EQ(fields[2], ":#lobby");
+}
+
 }  // namespace
 }  // namespace novalune

@@ -1,6 +1,6 @@
 // The user's commands: rooms, talking, away, sounds, host rights, icons.
 #include "client/core/ClientCore.h"
-#include "client/core/ClientTexts.h"
+#include "client/core/ClientMessages.h"
 #include "client/core/ClientUtil.h"
 #include "common/sjistext.h"
 
@@ -24,21 +24,21 @@ void ClientCore::RoomIn(std::string_view room, std::string_view password) {
   const std::string pass = OneLineValue(password);
   if (name.empty()) name = "#ROOM";
   if (name.front() != '#') name = "#" + name;
-  if (!joinRoom_.empty() && joinRoom_ != name) CommandSend(Fmt(line::kPart, {joinRoom_}));
+  if (!joinRoom_.empty() && joinRoom_ != name) CommandSend(line::Part(joinRoom_));
   roomName_ = name;
   roomPass_ = pass;
   if (roomPass_.empty()) {
-    CommandSend(Fmt(line::kJoin, {roomName_}));
+    CommandSend(line::Join(roomName_));
   } else {
-    CommandSend(Fmt(line::kJoinPass, {roomName_, roomPass_}));
+    CommandSend(line::JoinPass(roomName_, roomPass_));
   }
-  CommandSend(Fmt(line::kTopic, {roomName_, roomTopic_}));
+  CommandSend(line::Topic(roomName_, roomTopic_));
 }
 
 void ClientCore::RoomOut() {
   if (joinRoom_.empty()) return;
-  CommandSend(Fmt(line::kPart, {joinRoom_}));
-  SetCaptionSuffix(text::kCaptionLeft, {myNick_});
+  CommandSend(line::Part(joinRoom_));
+  view_.SetCaption(shown::CaptionLeft(myNick_));
 }
 
 void ClientCore::MenuJoin(const ConnectRequest& request) {
@@ -73,7 +73,7 @@ bool ClientCore::TalkEnter(const std::string& typed) {
   }
   view_.DspMessage(kStyleComment, myNick_);
   view_.DspMessage(kStyleOwn, " " + text);
-  const std::string sent = Fmt(line::kPrivmsg, {joinRoom_, text});
+  const std::string sent = line::Privmsg(joinRoom_, text);
   CommandSend(sent);
   view_.URLListAdd(myNick_, sent);
   view_.ActiveTimerStart();
@@ -124,42 +124,42 @@ void ClientCore::MenuMemberLook() {
 
 void ClientCore::MenuRoomTopic(std::string_view topic) {
   roomTopic_ = OneLineValue(topic);
-  CommandSend(Fmt(line::kTopic, {roomName_, roomTopic_}));
+  CommandSend(line::Topic(roomName_, roomTopic_));
 }
 
 void ClientCore::MenuReName(std::string_view nick) {
   const std::string oldNick = myNick_;
   myNick_ = OneLineValue(nick);
   if (myNick_ == oldNick) return;
-  CommandSend(Fmt(line::kNick, {myNick_}));
-  SetCaptionSuffix(text::kCaptionJoined, {myNick_, joinRoom_});
+  CommandSend(line::Nick(myNick_));
+  view_.SetCaption(shown::CaptionJoined(myNick_, joinRoom_));
 }
 
 void ClientCore::AwayBtnClick(bool down) {
   if (down) {
     members_.SetMemberMode(myNick_, "+a");
-    view_.DspMessage(kStyleComment, SysFmt(text::kAway, {myNick_}));
+    view_.DspMessage(kStyleComment, shown::Away(myNick_));
     SendAway();
     if (showIcon_) members_.SetMemberIcon(myNick_, kPictureAway);
     return;
   }
   members_.SetMemberMode(myNick_, "-a");
-  view_.DspMessage(kStyleComment, SysFmt(text::kBack, {myNick_}));
-  SendToJoinRoom("\x01" "AWAY\x01");
+  view_.DspMessage(kStyleComment, shown::Back(myNick_));
+  SendToJoinRoom(line::kCtcpBack);
   if (!backMessage_.empty()) {
     view_.DspMessage(kStyleOthers, backMessage_);
     SendToJoinRoom(backMessage_);
   }
-  if (serverVersion_ >= 208) CommandSend(Fmt(line::kChgIcon, {myNick_}));
+  if (serverVersion_ >= 208) CommandSend(line::ChgIcon(myNick_));
 }
 
 void ClientCore::SendAway() {
   if (awayMessage_.empty()) {
-    SendToJoinRoom("\x01" + SysText(text::kDefaultAway) + "\x01");
+    SendToJoinRoom(line::CtcpDefaultAway());
     return;
   }
   view_.DspMessage(kStyleOthers, awayMessage_);
-  SendToJoinRoom("\x01" "AWAY " + awayMessage_ + "\x01");
+  SendToJoinRoom(line::CtcpAway(awayMessage_));
 }
 
 void ClientCore::BeepBtnClick() {
@@ -169,8 +169,8 @@ void ClientCore::BeepBtnClick() {
     return;
   }
   view_.BeepON(beepFile_);
-  view_.DspMessage(kStyleComment, Fmt(text::kSoundLine, {myNick_, beepFile_}));
-  SendToJoinRoom("\x01SOUND " + beepFile_ + "\x01");
+  view_.DspMessage(kStyleComment, shown::SoundLine(myNick_, beepFile_));
+  SendToJoinRoom(line::CtcpSound(beepFile_));
 }
 
 void ClientCore::PrivateBtnClick() {
@@ -185,7 +185,7 @@ void ClientCore::MenuHostClick() {
   }
   const std::string nick = members_.GetSelectedNick();
   if (nick.empty()) return;
-  CommandSend(Fmt(line::kMode, {joinRoom_, nick}));
+  CommandSend(line::GiveHost(joinRoom_, nick));
 }
 
 void ClientCore::MenuKickClick() {
@@ -195,14 +195,14 @@ void ClientCore::MenuKickClick() {
   }
   const std::string nick = members_.GetSelectedNick();
   if (nick.empty()) return;
-  if (view_.ShowClientMessage(SysFmt(text::kKickQuestion, {nick}), kQuestion) != kAnswerYes) return;
-  CommandSend(Fmt(line::kKick, {joinRoom_, nick}));
+  if (view_.ShowClientMessage(shown::KickQuestion(nick), kQuestion) != kAnswerYes) return;
+  CommandSend(line::Kick(joinRoom_, nick));
 }
 
-void ClientCore::MenuUJoinClick() { CommandSend(Fmt(line::kJoinIp, {members_.GetSelectedNick()})); }
+void ClientCore::MenuUJoinClick() { CommandSend(line::JoinIp(members_.GetSelectedNick())); }
 
 void ClientCore::WMPrivateMsg(const std::string& partner, const std::string& text) {
-  const std::string sent = Fmt(line::kPrivmsg, {partner, EscapeLineBreaks(text)});
+  const std::string sent = line::Privmsg(partner, EscapeLineBreaks(text));
   CommandSend(sent);
   view_.URLListAdd(myNick_, sent);
   view_.ActiveTimerStart();
@@ -210,13 +210,13 @@ void ClientCore::WMPrivateMsg(const std::string& partner, const std::string& tex
 
 void ClientCore::WMPrivateBeep(const std::string& partner) {
   view_.BeepON(beepFile_);
-  CommandSend(Fmt(line::kPrivmsg, {partner, "\x01SOUND " + beepFile_ + "\x01"}));
+  CommandSend(line::Privmsg(partner, line::CtcpSound(beepFile_)));
   view_.ActiveTimerStart();
 }
 
 void ClientCore::SendIconChange() {
-  CommandSend(Fmt(line::kIcon, {iconName_}));
-  CommandSend(Fmt(line::kChgIcon, {myNick_}));
+  CommandSend(line::Icon(iconName_));
+  CommandSend(line::ChgIcon(myNick_));
 }
 
 void ClientCore::MenuIconOk(std::string_view iconName) {
@@ -245,7 +245,7 @@ void ClientCore::SetShowIcon(bool on) {
     members_.SetIconMode(false);
     return;
   }
-  if (serverVersion_ >= 208 && !members_.GetIconMode()) CommandSend(Fmt(line::kListIcon, {joinRoom_}));
+  if (serverVersion_ >= 208 && !members_.GetIconMode()) CommandSend(line::ListIcon(joinRoom_));
   members_.SetIconMode(true);
 }
 

@@ -3,7 +3,7 @@
 #include <exception>
 
 #include "client/core/ClientCore.h"
-#include "client/core/ClientTexts.h"
+#include "client/core/ClientMessages.h"
 #include "client/core/ClientUtil.h"
 #include "common/jconvert.h"
 #include "common/sjistext.h"
@@ -31,7 +31,7 @@ void ClientCore::Start(const StartupValues& values) {
   SetAwayMessages(values.awayMessage, values.backMessage);
   SetIconName(values.iconName);
   loggedIn_ = false;
-  SetCaptionSuffix(text::kCaptionClosed, {myNick_});
+  view_.SetCaption(shown::CaptionClosed(myNick_));
   if (view_.LocalServerRunning()) OpenHostLink();
   view_.UpDateMenuItems();
 }
@@ -99,11 +99,11 @@ void ClientCore::ClientSocketConnect() {
   loggedIn_ = false;
   recvBuffer_.Clear();
   view_.DspMessage(kStyleSystem, SysText(text::kConnected));
-  CommandSend(Fmt(line::kUser, {myNick_, myNick_}));
-  CommandSend(Fmt(line::kNick, {myNick_}));
-  if (!iconName_.empty()) CommandSend(Fmt(line::kIcon, {iconName_}));
+  CommandSend(line::User(myNick_, myNick_));
+  CommandSend(line::Nick(myNick_));
+  if (!iconName_.empty()) CommandSend(line::Icon(iconName_));
   view_.UpDateMenuItems();
-  SetCaptionSuffix(text::kCaptionConnected, {myNick_});
+  view_.SetCaption(shown::CaptionConnected(myNick_));
   std::weak_ptr<bool> alive = alive_;
   net_.Post([this, alive] {
     if (auto a = alive.lock(); a && *a) view_.NovaluneMessage();
@@ -119,7 +119,7 @@ void ClientCore::ClientSocketDisconnect() {
   view_.DspMessage(kStyleSystem, SysText(text::kDisconnected));
   view_.UpDateMenuItems();
   members_.ClearMembers();
-  SetCaptionSuffix(text::kCaptionClosed, {myNick_});
+  view_.SetCaption(shown::CaptionClosed(myNick_));
   loggedIn_ = false;
 }
 
@@ -131,9 +131,9 @@ bool ClientCore::ProcessOneLine() {
   const std::string line = JisToSjis(*taken);
   Command(line);
   if (!loggedIn_) {
-    CmdParam echo;
+    CmdView echo;
     CommandCutNo(CutLineEnd(line), echo, 2);
-    view_.DspMessage(kStyleSystem, echo[1]);
+    view_.DspMessage(kStyleSystem, std::string(echo[1]));
   }
   return true;
 }
@@ -155,7 +155,7 @@ void ClientCore::ClientSocketError() {
   view_.DspMessage(kStyleSystem, SysText(text::kSocketError));
 }
 
-void ClientCore::SendQuit() { CommandSend(Fmt(line::kQuit, {joinRoom_})); }
+void ClientCore::SendQuit() { CommandSend(line::Quit(joinRoom_)); }
 
 void ClientCore::Shutdown() {
   ClientActive(false);
@@ -165,10 +165,6 @@ void ClientCore::Shutdown() {
 void ClientCore::SetJoinRoom(std::string_view room) {
   joinRoom_ = room;
   view_.SetJoinRoomText(joinRoom_);
-}
-
-void ClientCore::SetCaptionSuffix(const char* format, std::initializer_list<std::string_view> args) {
-  view_.SetCaption(std::string(text::kCaptionBase) + SysFmt(format, args));
 }
 
 void ClientCore::Post(void (ClientCore::*method)(const std::string&), std::string argument) {

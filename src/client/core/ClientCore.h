@@ -165,12 +165,22 @@ class ClientCore : public ClientNetEvents {
   const MemberList& Members() const { return members_; }
 
  private:
+  // Each handler gets the line and cuts its own tokens from it: nothing is
+  // shared that a nested call could overwrite.
   using Handler = void (ClientCore::*)(std::string_view line);
+  enum class Form {
+    kBare,      // the first word is the command: "PING server"
+    kPrefixed,  // ":nick!x@x WORD ..."
+    kReply,     // ":server NUMBER nick ...", addressed to this nick
+  };
   struct CommandEntry {
-    const char* word;
+    Form form;
+    std::string_view word;
     Handler handler;
   };
   static const CommandEntry kCommands[];
+  Handler FindHandler(std::string_view line) const;
+  bool AddressedToMe(std::string_view reply) const;
 
   void Command_PING(std::string_view line);
   void Command_JOIN(std::string_view line);
@@ -184,13 +194,16 @@ class ClientCore : public ClientNetEvents {
   void Command_QUIT(std::string_view line);
   void Command_PONG(std::string_view line);
   void Command_LISTICON(std::string_view line);
-  void Command_CmdNo(int number, std::string_view line);
+  void CmdNo_001(std::string_view line);
+  void CmdNo_322(std::string_view line);
+  void CmdNo_352(std::string_view line);
   void CmdNo_353(std::string_view line);
-  void CmdNo_433();
+  void CmdNo_376(std::string_view line);
+  void CmdNo_433(std::string_view line);
 
   void RoomPrivmsg(const std::string& sender, const std::string& text);
-  void PrivatePrivmsg(const std::string& sender, std::string_view line);
-  void FileOfferReceived(const std::string& sender);
+  void PrivatePrivmsg(const std::string& sender, std::string_view text);
+  void FileOfferReceived(const std::string& sender, const CmdView& words);
   void SendAway();
   void SendIconChange();
 
@@ -198,7 +211,6 @@ class ClientCore : public ClientNetEvents {
   void TakeConnectionValues(std::string_view room, std::string_view topic, std::string_view nick,
                             std::string_view homePage, std::string_view mail);
   void SetJoinRoom(std::string_view room);
-  void SetCaptionSuffix(const char* format, std::initializer_list<std::string_view> args);
   void Post(void (ClientCore::*method)(const std::string&), std::string argument);
   std::string TimeStamp();
   void SendToJoinRoom(std::string_view text);
@@ -231,7 +243,6 @@ class ClientCore : public ClientNetEvents {
   int serverVersion_ = 0;
   LineBuffer recvBuffer_;
   LineBuffer hostRecvBuffer_;
-  CmdParam cmdParam_;
 };
 
 }  // namespace novalune::client

@@ -2,7 +2,7 @@
 #include <stdexcept>
 
 #include "client/core/ClientCore.h"
-#include "client/core/ClientTexts.h"
+#include "client/core/ClientMessages.h"
 #include "client/core/ClientUtil.h"
 #include "common/sjistext.h"
 
@@ -19,14 +19,15 @@ constexpr std::string_view kDccWord = "\x01" "DCC";
 }  // namespace
 
 void ClientCore::Command_PRIVMSG(std::string_view line) {
-  CommandCutNo(line, cmdParam_, 4);
-  if (!HasBang(cmdParam_[0])) return;
-  const std::string sender = NickOfPrefix(cmdParam_[0]);
-  const std::string target = cmdParam_[2];
+  CmdView privmsg;
+  CommandCutNo(line, privmsg, 4);
+  if (!HasBang(privmsg[0])) return;
+  const std::string sender = NickOfPrefix(privmsg[0]);
+  const std::string_view target = privmsg[2];
   if (EqualsNoCase(target, roomName_)) {
-    RoomPrivmsg(sender, RemoveFirst(cmdParam_[3], ':'));
+    RoomPrivmsg(sender, RemoveFirst(privmsg[3], ':'));
   } else if (EqualsNoCase(target, myNick_)) {
-    PrivatePrivmsg(sender, line);
+    PrivatePrivmsg(sender, privmsg[3]);
   }
 }
 
@@ -40,41 +41,42 @@ void ClientCore::RoomPrivmsg(const std::string& sender, const std::string& text)
     view_.ActiveTimerStart();
     return;
   }
-  CommandCutNo(text, cmdParam_, 2);
-  const std::string word = cmdParam_[0];
-  const std::string rest = RemoveFirst(cmdParam_[1], '\x01');
+  CmdView payload;
+  CommandCutNo(text, payload, 2);
+  const std::string_view word = payload[0];
+  const std::string rest = RemoveFirst(payload[1], '\x01');
   if (word == kSoundWord) {
-    view_.DspMessage(kStyleComment, Fmt(text::kSoundLine, {sender, rest}));
+    view_.DspMessage(kStyleComment, shown::SoundLine(sender, rest));
     view_.BeepON(rest);
     view_.ActiveTimerStart();
     return;
   }
   if (word != kAwayWord && word != kAwayAlone) return;
   if (!rest.empty()) {
-    view_.DspMessage(kStyleComment, SysFmt(text::kAway, {sender}));
+    view_.DspMessage(kStyleComment, shown::Away(sender));
     view_.DspMessage(kStyleOthers, rest);
     members_.SetMemberMode(sender, "+a");
     if (showIcon_) members_.SetMemberIcon(sender, kPictureAway);
   } else {
-    view_.DspMessage(kStyleComment, SysFmt(text::kBack, {sender}));
+    view_.DspMessage(kStyleComment, shown::Back(sender));
     members_.SetMemberMode(sender, "-a");
   }
   view_.ActiveTimerStart();
 }
 
-void ClientCore::PrivatePrivmsg(const std::string& sender, std::string_view line) {
-  const std::string text = cmdParam_[3];
-  CommandCutNo(text, cmdParam_, 6);
-  if (RemoveFirst(cmdParam_[0], ':') == kDccWord) {
-    FileOfferReceived(sender);
+void ClientCore::PrivatePrivmsg(const std::string& sender, std::string_view text) {
+  CmdView offer;
+  CommandCutNo(text, offer, 6);
+  if (RemoveFirst(offer[0], ':') == kDccWord) {
+    FileOfferReceived(sender, offer);
     return;
   }
-  CommandCutNo(line, cmdParam_, 4);
-  const std::string message = RemoveFirst(cmdParam_[3], ':');
-  CommandCutNo(message, cmdParam_, 2);
-  if (cmdParam_[0] == kSoundWord) {
-    const std::string name = RemoveFirst(cmdParam_[1], '\x01');
-    members_.AddPrivateMessage(sender, kStyleComment, Fmt(text::kSoundLine, {sender, name}));
+  const std::string message = RemoveFirst(text, ':');
+  CmdView payload;
+  CommandCutNo(message, payload, 2);
+  if (payload[0] == kSoundWord) {
+    const std::string name = RemoveFirst(payload[1], '\x01');
+    members_.AddPrivateMessage(sender, kStyleComment, shown::SoundLine(sender, name));
     view_.BeepON(name);
     view_.ActiveTimerStart();
     return;
@@ -84,11 +86,10 @@ void ClientCore::PrivatePrivmsg(const std::string& sender, std::string_view line
   view_.ActiveTimerStart();
 }
 
-void ClientCore::FileOfferReceived(const std::string& sender) {
-  if (AsciiUpper(cmdParam_[1]) != "SEND" || view_.IsReceivingFile()) return;
-  const CmdParam words = cmdParam_;
+void ClientCore::FileOfferReceived(const std::string& sender, const CmdView& words) {
+  if (AsciiUpper(words[1]) != "SEND" || view_.IsReceivingFile()) return;
   const auto address = ParseInt64(words[3]);
-  if (!address) throw std::runtime_error(SysFmt(text::kNotInteger, {words[3]}));
+  if (!address) throw std::runtime_error(shown::NotInteger(words[3]));
   FileOffer offer;
   offer.nick = sender;
   offer.address = DottedAddress(*address);

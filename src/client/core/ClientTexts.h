@@ -1,5 +1,7 @@
-// Every system text and every line format of the client engine, side by side.
-// Texts are UTF-8 here; SysText turns each into Shift-JIS once.
+// Every system text of the client engine, side by side. Texts are UTF-8
+// here; SysText turns each into Shift-JIS once. Those with "%s" slots are
+// filled only through their builders in ClientMessages.h, and the protocol
+// lines are built there too.
 #pragma once
 
 namespace novalune::client::text {
@@ -47,27 +49,3 @@ inline constexpr const char* kHostEnd = "あなたのサーバーから%s[%s]を
 inline constexpr const char* kHostJoin = "あなたのサーバーへ%sが%sに入室しました";
 
 }  // namespace novalune::client::text
-
-namespace novalune::client::line {
-
-// Protocol lines the client writes (CR LF is added by CommandSend).
-inline constexpr const char* kUser = "USER %s * * :%s";
-inline constexpr const char* kNick = "NICK %s";
-inline constexpr const char* kIcon = "ICON %s";
-inline constexpr const char* kChgIcon = "CHGICON %s";
-inline constexpr const char* kListIcon = "LISTICON %s";
-inline constexpr const char* kPong = "PONG %s";
-inline constexpr const char* kPrivmsg = "PRIVMSG %s :%s";
-inline constexpr const char* kJoin = "JOIN %s";
-inline constexpr const char* kJoinPass = "JOIN %s %s";
-inline constexpr const char* kPart = "PART %s";
-inline constexpr const char* kTopic = "TOPIC %s :%s";
-inline constexpr const char* kMode = "MODE %s +o %s";
-inline constexpr const char* kKick = "KICK %s %s";
-inline constexpr const char* kJoinIp = "JOINIP %s";
-inline constexpr const char* kQuit = "QUIT %s";
-inline constexpr const char* kList = "LIST";
-inline constexpr const char* kWho = "WHO";
-inline constexpr const char* kView = "VIEW";  // host link, no line end
-
-}  // namespace novalune::client::line

@@ -8,25 +8,6 @@
 
 namespace novalune::client {
 
-std::string Fmt(std::string_view format, std::initializer_list<std::string_view> args) {
-  std::string out;
-  out.reserve(format.size() + 32);
-  auto next = args.begin();
-  for (std::size_t i = 0; i < format.size(); ++i) {
-    if (format[i] == '%' && i + 1 < format.size() && format[i + 1] == 's') {
-      if (next != args.end()) out += *next++;
-      ++i;
-      continue;
-    }
-    out += format[i];
-  }
-  return out;
-}
-
-std::string SysFmt(const char* utf8Format, std::initializer_list<std::string_view> args) {
-  return Fmt(SysText(utf8Format), args);
-}
-
 std::string RemoveFirst(std::string_view text, char c) {
   std::string out(text);
   const std::size_t at = out.find(c);

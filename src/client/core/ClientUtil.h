@@ -2,21 +2,12 @@
 #pragma once
 
 #include <cstdint>
-#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace novalune::client {
-
-// Fills each "%s" of the format with the next argument; a "%s" without an
-// argument becomes empty. 0x25 is never a Shift-JIS trail byte, so Shift-JIS
-// formats are safe.
-std::string Fmt(std::string_view format, std::initializer_list<std::string_view> args);
-
-// A system text (UTF-8 literal) as Shift-JIS, filled like Fmt.
-std::string SysFmt(const char* utf8Format, std::initializer_list<std::string_view> args);
 
 // Removes the first occurrence of `c`, wherever it is.
 std::string RemoveFirst(std::string_view text, char c);

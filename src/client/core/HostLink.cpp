@@ -2,7 +2,7 @@
 #include <exception>
 
 #include "client/core/ClientCore.h"
-#include "client/core/ClientTexts.h"
+#include "client/core/ClientMessages.h"
 #include "client/core/ClientUtil.h"
 #include "common/jconvert.h"
 #include "common/sjistext.h"
@@ -29,16 +29,16 @@ void ClientCore::HostClientClosed() { hostRecvBuffer_.Clear(); }
 void ClientCore::HostClientError(const std::string& message) { view_.ShowClientMessage(message, kNotice); }
 
 void ClientCore::HostCommand(std::string_view rawLine) {
-  CmdParam notice;
+  CmdView notice;
   CommandCutNo(CutLineEnd(rawLine), notice, 3);
-  const std::string& word = notice[0];
+  const std::string_view word = notice[0];
   if (word == "START") {
-    view_.DspMessage(kStyleSystem, SysFmt(text::kHostStart, {notice[1], notice[2]}));
+    view_.DspMessage(kStyleSystem, shown::HostStart(notice[1], notice[2]));
   } else if (word == "END") {
-    view_.DspMessage(kStyleSystem, SysFmt(text::kHostEnd, {notice[1], notice[2]}));
+    view_.DspMessage(kStyleSystem, shown::HostEnd(notice[1], notice[2]));
   } else if (word == "JOIN") {
     if (active_) {
-      view_.DspMessage(kStyleSystem, SysFmt(text::kHostJoin, {notice[2], notice[1]}));
+      view_.DspMessage(kStyleSystem, shown::HostJoin(notice[2], notice[1]));
       if (sounds_.inBeep) view_.PlaySoundFile(sounds_.inFile);
       return;
     }
