@@ -43,8 +43,8 @@ void CutWords(std::string_view text, Fields& param, int n) {
     return;
   }
   // n = 1 puts the whole text in param[0].
-  n = std::clamp(n, 1, static_cast<int>(param.size()));
-  for (int k = 0; k < n - 1; ++k) {
+  const auto last = static_cast<std::size_t>(std::clamp(n, 1, static_cast<int>(param.size())) - 1);
+  for (std::size_t k = 0; k < last; ++k) {
     const std::size_t blank = text.find(' ');
     // Fewer blanks than words: the remaining fields stay empty and the rest
     // goes to the last one.
@@ -52,7 +52,7 @@ void CutWords(std::string_view text, Fields& param, int n) {
     param[k] = text.substr(0, blank);
     text.remove_prefix(blank + 1);
   }
-  param[n - 1] = text;
+  param[last] = text;
 }
 
 }  // namespace
