@@ -104,7 +104,7 @@ void ClientCore::Command_JOIN(std::string_view line) {
       SendToJoinRoom(line::CtcpAway(awayMessage_));
     }
     if (sounds_.inBeep) view_.PlaySoundFile(sounds_.inFile);
-    view_.AddHistoryEntry(TimeStamp() + SysText(text::kHistoryIn) + nick + "]");
+    view_.AddHistoryEntry(shown::HistoryIn(TimeStamp(), nick));
     return;
   }
   SetJoinRoom(room);
@@ -168,7 +168,7 @@ void ClientCore::Command_PART(std::string_view line) {
     return;
   }
   if (sounds_.outBeep) view_.PlaySoundFile(sounds_.outFile);
-  view_.AddHistoryEntry(TimeStamp() + SysText(text::kHistoryOut) + nick + "]");
+  view_.AddHistoryEntry(shown::HistoryOut(TimeStamp(), nick));
 }
 
 void ClientCore::Command_QUIT(std::string_view line) {
@@ -178,7 +178,7 @@ void ClientCore::Command_QUIT(std::string_view line) {
   const std::string nick = NickOfPrefix(quit[0]);
   members_.DeleteMember(nick);
   view_.DspMessage(kStyleSystem, shown::Quit(nick));
-  if (!EqualsNoCase(nick, myNick_)) view_.AddHistoryEntry(TimeStamp() + SysText(text::kHistoryQuit) + nick + "]");
+  if (!EqualsNoCase(nick, myNick_)) view_.AddHistoryEntry(shown::HistoryQuit(TimeStamp(), nick));
 }
 
 void ClientCore::Command_PONG(std::string_view) {}

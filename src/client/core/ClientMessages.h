@@ -130,6 +130,16 @@ inline std::string Renamed(string_view oldNick, string_view newNick) {
   return SysFill(text::kRenamed, oldNick, newNick);
 }
 inline std::string NickInUse(string_view nick) { return SysFill(text::kNickInUse, nick); }
+// Entries of the user history: "<time> 入室 [nick]".
+inline std::string HistoryIn(string_view stamp, string_view nick) {
+  return detail::Cat({stamp, SysText(text::kHistoryIn), nick, "]"});
+}
+inline std::string HistoryOut(string_view stamp, string_view nick) {
+  return detail::Cat({stamp, SysText(text::kHistoryOut), nick, "]"});
+}
+inline std::string HistoryQuit(string_view stamp, string_view nick) {
+  return detail::Cat({stamp, SysText(text::kHistoryQuit), nick, "]"});
+}
 
 inline std::string SoundLine(string_view sender, string_view sound) {
   return detail::Fill(text::kSoundLine, sender, sound);
