@@ -150,5 +150,13 @@ TEST_F(SoundLookup, APeersNameReachesNoOtherFolder) {
   EXPECT_TRUE(IsBareSoundName("a.wav"));
 }
 
+TEST_F(SoundLookup, ATrailByteThatLooksLikeABackslashIsNoSeparator) {
+  const std::string name = Utf8ToSjis("ソ表.wav");  // 0x83 0x5C 0x95 0x5C
+  ASSERT_NE(name.find('\\'), std::string::npos);
+  const std::string sounds = Folder("sounds", {"ソ表.wav"});
+  EXPECT_EQ(Find(name, {sounds}), sounds + "/" + name);
+  EXPECT_FALSE(IsBareSoundName(Utf8ToSjis("ソ\\x.wav"))) << "a real backslash after it still is";
+}
+
 }  // namespace
 }  // namespace novalune::client
