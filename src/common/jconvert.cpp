@@ -173,6 +173,36 @@ class Writer {
   char* end_;
 };
 
+// Writes into a buffer known to be large enough: no checks at all.
+class BoundedWriter {
+ public:
+  explicit BoundedWriter(char* buffer) : begin_(buffer), p_(buffer) {}
+  void Need(std::size_t) {}
+  char* At() { return p_; }
+  void Advance(std::size_t bytes) { p_ += bytes; }
+  void Put(const char* bytes, std::size_t size) {
+    std::memcpy(p_, bytes, size);
+    p_ += size;
+  }
+  std::size_t Size() const { return static_cast<std::size_t>(p_ - begin_); }
+
+ private:
+  char* begin_;
+  char* p_;
+};
+
+// Inputs up to these sizes (a chat line, and then some) are converted in
+// buffers on the stack and appended to the caller's string in one step: a line
+// then costs no size checks, no zero-filling of the string and no cut-short
+// loads, which is most of the time a short conversion takes.
+constexpr std::size_t kShortInput = 2048;
+constexpr std::size_t kShortEncode = 1024;
+// The encoder's output is at most 4.5 times its input: a half-width letter
+// between ASCII bytes, 2 bytes, becomes 9.
+constexpr std::size_t EncodedBound(std::size_t size) {
+  return size * 9 / 2 + 8;
+}
+
 // End of the run of 7-bit bytes starting at `i`, eight bytes at a time.
 std::size_t RomanRunEnd(const unsigned char* in, std::size_t i, std::size_t n) {
   while (n - i >= 8) {
@@ -192,6 +222,10 @@ std::size_t RomanRunEnd(const unsigned char* in, std::size_t i, std::size_t n) {
 // runs of chat text cheap.
 constexpr std::size_t kBlock = 16;
 constexpr std::size_t kWindow = 64;
+constexpr std::size_t kPadding = 2 * kBlock;  // readable bytes past a line's copy
+// Output written past the end of what is kept: a pair reaching past a window
+// and two blocks stored whole.
+constexpr std::size_t kOverhang = 4 + 2 * kBlock;
 
 // Bits of the bytes of a block or window: ESC, and stray bytes that cannot be half of
 // a JIS pair (outside 0x21..0x7E; ESC is one of them).
@@ -255,18 +289,19 @@ constexpr bool IsJisFirst(std::uint8_t c) {
 
 // Bit t set when in[from + t] is ESC (esc) or a stray byte (stray), for
 // t < end - from (at most a window).
-inline BlockBits WindowBits(const unsigned char* in, std::size_t from, std::size_t end) {
+inline BlockBits WindowBits(const unsigned char* in, std::size_t from, std::size_t end, std::size_t limit) {
   BlockBits bits{0, 0};
 #if defined(__SSE2__)
   for (std::size_t t = 0; t < end - from; t += kBlock) {
     const std::size_t left = end - from - t;
-    const BlockBits block = ClassifyBlock(left >= kBlock ? LoadBlock(in + from + t) : LoadPartial(in + from + t, left));
+    const BlockBits block = ClassifyBlock(LoadUpTo(in + from + t, limit - (from + t)));
     bits.esc |= block.esc << t;
     // The zero padding of a partial block would count as stray.
     const std::uint64_t valid = left >= kBlock ? 0xFFFF : (std::uint64_t{1} << left) - 1;
     bits.stray |= (block.stray & valid) << t;
   }
 #else
+  (void)limit;
   for (std::size_t t = 0; t < end - from; ++t) {
     bits.esc |= static_cast<std::uint64_t>(in[from + t] == kEsc) << t;
     bits.stray |= static_cast<std::uint64_t>(!IsJisByte(in[from + t])) << t;
@@ -310,8 +345,16 @@ inline void ConvertRun(const unsigned char* in, std::size_t from, std::size_t to
 // One call of the decoder.
 class JisDecoder {
  public:
-  JisDecoder(std::string_view text)
-      : in_(reinterpret_cast<const unsigned char*>(text.data())), n_(text.size()) {}
+  // `readable`: bytes that may be loaded from text.data(), at least its size;
+  // with room past the end no load needs to be cut short.
+  JisDecoder(std::string_view text, std::size_t readable)
+      : in_(reinterpret_cast<const unsigned char*>(text.data())), n_(text.size()), limit_(readable) {}
+
+  // Decodes into `out`, which has room for the input's size plus kOverhang.
+  void RunInto(char*& out) {
+    while (at_ < n_ && Window(out)) {
+    }
+  }
 
   void Run(Writer& w) {
     while (at_ < n_) {
@@ -337,7 +380,7 @@ class JisDecoder {
     const std::size_t n = n_;
     const std::size_t from = at_;
     const std::size_t end = std::min(n, from + kWindow);
-    const BlockBits found = WindowBits(in, from, end);
+    const BlockBits found = WindowBits(in, from, end, limit_);
     std::size_t at = at_;
     bool kanji = kanji_;
     bool afterEscape = afterEscape_;
@@ -351,7 +394,7 @@ class JisDecoder {
         // end waits for the next window, or is cut off at the end of the input.
         const std::size_t stop = kanji && ((end - at) & 1) != 0 ? end - 1 : end;
         if (stop > at) {
-          ConvertRun(in, at, stop, n, kanji, out);
+          ConvertRun(in, at, stop, limit_, kanji, out);
           at = stop;
           afterEscape = false;
         }
@@ -361,7 +404,7 @@ class JisDecoder {
       const std::size_t stop = at + static_cast<std::size_t>(std::countr_zero(bits));
       if (kanji) {
         const std::size_t pairsEnd = stop - ((stop - at) & 1);
-        ConvertRun(in, at, pairsEnd, n, true, out);
+        ConvertRun(in, at, pairsEnd, limit_, true, out);
         if (stop > at) afterEscape = false;
         at = stop;
         if (pairsEnd != stop) {
@@ -388,7 +431,7 @@ class JisDecoder {
           continue;
         }
       } else {
-        ConvertRun(in, at, stop, n, false, out);
+        ConvertRun(in, at, stop, limit_, false, out);
       }
       if (n - stop < 3) {
         more = false;  // an escape cut off at the end ends the conversion
@@ -408,6 +451,7 @@ class JisDecoder {
 
   const unsigned char* in_;
   std::size_t n_;
+  std::size_t limit_;
   std::size_t at_ = 0;
   bool kanji_ = false;
   bool afterEscape_ = false;  // the byte at at_ directly follows an escape
@@ -448,11 +492,12 @@ BytePair HankakuToJis(std::string_view text, std::size_t& position) {
   return {static_cast<std::uint8_t>(IsSymbolRow(h) ? 0x21 : 0x25), second};
 }
 
-void AppendSjisToJis(std::string_view text, std::string& out) {
+namespace {
+
+template <typename Output>
+void EncodeInto(std::string_view text, Output& w) {
   const auto* in = reinterpret_cast<const unsigned char*>(text.data());
   const std::size_t n = text.size();
-  // Chat text grows by the escapes only; the writer grows if it needs more.
-  Writer w(out, n + n / 4);
   std::size_t i = 0;
   bool kanji = false;
   while (i < n) {
@@ -508,6 +553,21 @@ void AppendSjisToJis(std::string_view text, std::string& out) {
   }
 }
 
+}  // namespace
+
+void AppendSjisToJis(std::string_view text, std::string& out) {
+  if (text.size() <= kShortEncode) {
+    char encoded[EncodedBound(kShortEncode)];
+    BoundedWriter w(encoded);
+    EncodeInto(text, w);
+    out.append(encoded, w.Size());
+    return;
+  }
+  // Chat text grows by the escapes only; the writer grows if it needs more.
+  Writer w(out, text.size() + text.size() / 4);
+  EncodeInto(text, w);
+}
+
 std::string SjisToJis(std::string_view text) {
   std::string out;
   AppendSjisToJis(text, out);
@@ -516,8 +576,19 @@ std::string SjisToJis(std::string_view text) {
 
 void AppendJisToSjis(std::string_view text, std::string& out) {
   // Escapes vanish and pairs stay pairs, so the output never exceeds the input.
-  Writer w(out, text.size());
-  JisDecoder(text).Run(w);
+  if (text.size() > kShortInput) {
+    Writer w(out, text.size());
+    JisDecoder(text, text.size()).Run(w);
+    return;
+  }
+  // A line is copied to where whole blocks can be loaded past its end.
+  alignas(16) char copy[kShortInput + kPadding];
+  std::memcpy(copy, text.data(), text.size());
+  std::memset(copy + text.size(), 0, kPadding);
+  alignas(16) char decoded[kShortInput + kOverhang];
+  char* end = decoded;
+  JisDecoder(std::string_view(copy, text.size()), text.size() + kPadding).RunInto(end);
+  out.append(decoded, static_cast<std::size_t>(end - decoded));
 }
 
 std::string JisToSjis(std::string_view text) {

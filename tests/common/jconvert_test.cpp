@@ -153,8 +153,7 @@ TEST(SjisToJisTest, LeadWithoutValidTrailNeverSwallowsFramingBytes) {
   EXPECT_EQ(SjisToJis("\x82,\x82" + "\0"s + "\x82\x7F"), "?,?" + "\0"s + "?\x7F");
   EXPECT_EQ(SjisToJis("\x82\xFD\x82\xA0"), "??\x1B$B\x24\x22");
   // UTF-8 from a standard IRC client: #雑談 as one client sent it.
-  EXPECT_EQ(SjisToJis("JOIN #\xE9\x9B\x91\xE8\xAB\x87\r\n"),
-            "JOIN #\x1B$Bq{Bj%)\x1B(J?\r\n");
+  EXPECT_EQ(SjisToJis("JOIN #\xE9\x9B\x91\xE8\xAB\x87\r\n"), "JOIN #\x1B$Bq{Bj%)\x1B(J?\r\n");
 }
 
 TEST(SjisToJisTest, PairCutOffAtTheEndStopsWithoutReadingPastIt) {
@@ -467,6 +466,24 @@ TEST(LongInputTest, EncoderMatchesTheByteByByteReadingOnRandomInput) {
     const std::string input = RandomBytes(rng, static_cast<std::size_t>(round % 300));
     const HeapBytes in(input);
     ASSERT_EQ(SjisToJis(in.view()), ReferenceSjisToJis(input)) << testing::PrintToString(input);
+  }
+}
+
+TEST(LongInputTest, InputsAroundTheSizesWhereTheConvertersChangeBuffers) {
+  // Lines are converted on the stack, longer texts straight into the string.
+  std::mt19937 rng(13);
+  for (std::size_t length : {1023u, 1024u, 1025u, 2047u, 2048u, 2049u}) {
+    for (int round = 0; round < 20; ++round) {
+      const std::string input = RandomBytes(rng, length);
+      const HeapBytes in(input);
+      ASSERT_EQ(JisToSjis(in.view()), ReferenceJisToSjis(input)) << length;
+      ASSERT_EQ(SjisToJis(in.view()), ReferenceSjisToJis(input)) << length;
+    }
+    // The encoder's worst case right at the size: half-width letters between ASCII bytes.
+    std::string worst;
+    while (worst.size() < length) worst += Bytes({0xB1, 'a'});
+    worst.resize(length);
+    ASSERT_EQ(SjisToJis(HeapBytes(worst).view()), ReferenceSjisToJis(worst)) << length;
   }
 }
 

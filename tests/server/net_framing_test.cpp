@@ -86,14 +86,15 @@ TEST_F(FramingTest, Utf8ClientInAJapaneseRoomKeepsEveryLineFramed) {
   TestClient irssi, taro;
   ASSERT_TRUE(irssi.Connect(server.UserPort(), "127.0.0.2"));
   ASSERT_TRUE(irssi.SendRaw("USER u * * :u\r\nNICK " + nick + "\r\nJOIN " + room + "\r\n"));
-  EXPECT_TRUE(ExpectRaw(irssi, {
-                                   kServer + " 001 " + nickW + " :Welcome to the Internet Relay Network " + nickW + "\r\n",
-                                   kServer + " 376 " + nickW + " :End of /MOTD command\r\n",
-                                   ":" + nickW + "!x@x JOIN :" + roomW + "\r\n",
-                                   kServer + " 353 " + nickW + " = " + roomW + " :" + nickW + "\r\n",
-                                   kServer + " 366 " + nickW + " " + roomW + " :End of /NAMES list\r\n",
-                                   kServer + " LISTICON " + nickW + " \r\n",
-                               }));
+  EXPECT_TRUE(ExpectRaw(
+      irssi, {
+                 kServer + " 001 " + nickW + " :Welcome to the Internet Relay Network " + nickW + "\r\n",
+                 kServer + " 376 " + nickW + " :End of /MOTD command\r\n",
+                 ":" + nickW + "!x@x JOIN :" + roomW + "\r\n",
+                 kServer + " 353 " + nickW + " = " + roomW + " :" + nickW + "\r\n",
+                 kServer + " 366 " + nickW + " " + roomW + " :End of /NAMES list\r\n",
+                 kServer + " LISTICON " + nickW + " \r\n",
+             }));
 
   // Another member (our own client, which writes the room as it saw it) gets every line whole.
   ASSERT_TRUE(taro.Connect(server.UserPort()));
@@ -113,8 +114,9 @@ TEST_F(FramingTest, Utf8ClientInAJapaneseRoomKeepsEveryLineFramed) {
                                   kServer + " 352 taro " + roomW + " taro 127.0.0.1 * taro H@ :0 taro\r\n",
                                   kServer + " 315 taro :End of /WHO list\r\n",
                               }));
-  EXPECT_TRUE(ExpectRaw(irssi, {":taro!x@x JOIN :" + roomW + "\r\n", ":taro!x@x MODE " + roomW + " +o taro\r\n",
-                                kServer + " LISTICON taro \r\n"}));
+  EXPECT_TRUE(
+      ExpectRaw(irssi, {":taro!x@x JOIN :" + roomW + "\r\n", ":taro!x@x MODE " + roomW + " +o taro\r\n",
+                        kServer + " LISTICON taro \r\n"}));
 }
 
 }  // namespace
