@@ -292,6 +292,14 @@ constexpr bool IsJisFirst(std::uint8_t c) {
 inline BlockBits WindowBits(const unsigned char* in, std::size_t from, std::size_t end, std::size_t limit) {
   BlockBits bits{0, 0};
 #if defined(__SSE2__)
+  if (end - from == kWindow) {
+    for (std::size_t t = 0; t < kWindow; t += kBlock) {
+      const BlockBits block = ClassifyBlock(LoadBlock(in + from + t));
+      bits.esc |= block.esc << t;
+      bits.stray |= block.stray << t;
+    }
+    return bits;
+  }
   for (std::size_t t = 0; t < end - from; t += kBlock) {
     const std::size_t left = end - from - t;
     const BlockBits block = ClassifyBlock(LoadUpTo(in + from + t, limit - (from + t)));
