@@ -6,8 +6,8 @@
 #
 # Each target starts from its corpus folder fuzz/<name without _fuzz>_corpus,
 # the one `make test` replays. Inputs that reach new code are merged back
-# into that folder, and a crash is written there as crash-*, so that what
-# fuzzing found stays a test once committed.
+# into that folder, and a crash, leak or timeout is written there as crash-*,
+# leak-* or timeout-*, so that what fuzzing found stays a test once committed.
 set -e
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -40,7 +40,7 @@ for target in $targets; do
   echo "=== $name: $runs runs"
   # New inputs go to the work folder (the first one named); the corpus is read.
   if ! "$build/$target" $options -runs="$runs" -print_final_stats=1 \
-      -artifact_prefix="$corpus/crash-" "$work" "$corpus" >"$build/$name.log" 2>&1; then
+      -artifact_prefix="$corpus/" "$work" "$corpus" >"$build/$name.log" 2>&1; then
     failed="$failed $name"
     tail -40 "$build/$name.log"
   else
@@ -52,7 +52,7 @@ for target in $targets; do
   echo "$name: $(( $(ls "$corpus" | wc -l) - before )) new inputs in fuzz/${name%_fuzz}_corpus"
 done
 if [ -n "$failed" ]; then
-  echo "FAILED:$failed (the crashing inputs are in their corpus folders as crash-*)" >&2
+  echo "FAILED:$failed (the failing inputs are in their corpus folders)" >&2
   exit 1
 fi
 echo "all fuzz targets ran clean"
