@@ -203,6 +203,23 @@ TEST_F(CoreRooms, PartTellsTheRoomAndTheLastLeaverDeletesIt) {
   EXPECT_EQ(core.Rooms()[1].topic, "");
 }
 
+// Each line is cut on its own: a shorter line after a longer one in the same
+// read sees none of its fields, and a line completed from a partial read
+// keeps its arguments while its handler changes the tables.
+TEST_F(CoreRooms, EveryLineOfOneReadGetsItsOwnArguments) {
+  const ConnId host = Register("host", "127.0.0.1", "127.0.0.1");
+  core.UserReceived(host, "JOIN %#A p");
+  core.UserReceived(host, "w\r\nJOIN #a new\r\nMODE #A -o host\r\nMODE #A\r\nPART #A\r\n");
+  EXPECT_EQ(Take(host), (Lines{":NOVALUNE!x@x PRIVMSG #A :" + J("この部屋のパスワードは") + "pw" + J("です"),
+                               ":host!x@x JOIN :#A", ":host!x@x MODE #A +o host",
+                               ":ZKWChatServer214 353 host = #A :@host",
+                               ":ZKWChatServer214 366 host #A :End of /NAMES list", ":ZKWChatServer214 LISTICON host ",
+                               ":host!x@x PRIVMSG #a :" + J("部屋のパスワードを") + "new" + J("に設定しました"),
+                               ":host!x@x MODE #A -o host", ":ZKWChatServer214 324 host #A :", ":host!x@x PART #A"}));
+  EXPECT_EQ(core.Users()[0].mode, "");
+  EXPECT_EQ(core.Users()[0].room, "");
+}
+
 TEST_F(CoreRooms, PartNamingAnotherRoomLeavesTheRealRoomStaleUntilADisconnect) {
   const ConnId a = Joined("a", "#A", "10.0.0.2");
   const ConnId b = Joined("b", "#B", "10.0.0.3");

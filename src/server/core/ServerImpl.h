@@ -101,11 +101,13 @@ struct ServerCore::Impl {
   std::uint64_t nextTransferSerial = 1;
   std::uint64_t nextRelaySeq = 1;
 
-  // ---- per-call scratch, reused so steady traffic allocates nothing
-  CmdParam param;
-  CmdParam wordParam;
-  std::string line;   // Shift-JIS lines being built
-  std::string wire;   // their encoding
+  // ---- per-call scratch, reused so steady traffic allocates nothing.
+  // Handlers cut their arguments into their own CmdView on the stack; only
+  // the output lines share a buffer. That is safe because every user of
+  // `line` builds and sends it before calling anything that builds another,
+  // and the adapter never calls back into the engine from a send.
+  std::string line;   // the Shift-JIS line being built
+  std::string wire;   // its encoding
   std::string inbuf;    // a partial line completed by the current read (raw bytes)
   std::string decoded;  // one received line decoded to Shift-JIS
   std::string names;

@@ -8,8 +8,9 @@ namespace novalune::server {
 using Impl = ServerCore::Impl;
 
 void Impl::ServerCommand_PRIVMSG(const Sender& s, std::string_view args) {
+  CmdView param;
   CommandCutNo(args, param, 2);
-  const std::string& target = param[0];
+  const std::string_view target = param[0];
   std::string_view text = param[1];
   if (!text.empty() && text.front() == ':') text.remove_prefix(1);
   line.clear();
@@ -30,6 +31,7 @@ void Impl::ServerCommand_PRIVMSG(const Sender& s, std::string_view args) {
 }
 
 void Impl::ServerCommand_DATA(const Sender& s, std::string_view args) {
+  CmdView param;
   CommandCutNo(args, param, 2);
   line.clear();
   msg::Data(line, Row(s.id).nick, param[0], param[1]);

@@ -7,16 +7,18 @@ namespace novalune::server {
 using Impl = ServerCore::Impl;
 
 void Impl::ServerCommand_WHO(const Sender& s, std::string_view args) {
+  CmdView param;
   CommandCut(args, param);
-  const std::string filter = param[0];
+  const std::string_view filter = param[0];
   const std::string asker = Row(s.id).nick;
   line.clear();
   auto listUser = [&](const UserRow& row) {
     if (!GetRoomPass(row.room).empty()) return;  // members of password rooms stay hidden
-    CommandCut(row.name, wordParam);
-    std::string_view fullName = wordParam[3];
+    CmdView words;  // its own set: `filter` still views the WHO line
+    CommandCut(row.name, words);
+    std::string_view fullName = words[3];
     if (!fullName.empty() && fullName.front() == ':') fullName.remove_prefix(1);
-    msg::WhoReply(line, asker, row.room, wordParam[0], row.ip, wordParam[1], row.nick, fullName);
+    msg::WhoReply(line, asker, row.room, words[0], row.ip, words[1], row.nick, fullName);
   };
   if (filter.empty()) {
     for (const UserRow& row : users) listUser(row);
@@ -56,6 +58,7 @@ void Impl::ServerCommand_LUSERS(const Sender& s, std::string_view) {
 }
 
 void Impl::ServerCommand_LISTICON(const Sender& s, std::string_view args) {
+  CmdView param;
   CommandCut(args, param);
   const MemberList* members = MembersOf(param[0]);
   if (!members) return;

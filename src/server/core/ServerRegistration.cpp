@@ -13,8 +13,9 @@ void Impl::ServerCommand_IRCX(const Sender& s, std::string_view) {
 }
 
 void Impl::ServerCommand_NICK(const Sender& s, std::string_view args) {
+  CmdView param;
   CommandCut(args, param);
-  const std::string& nick = param[0];
+  const std::string_view nick = param[0];
   // Taken by anyone, the sender included: a change to one's own nick is refused too.
   if (nick.empty() || FindNick(nick, 0)) {
     line.clear();

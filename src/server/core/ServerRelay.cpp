@@ -52,6 +52,7 @@ bool ForgetOldestAbandoned(Impl& s) {
 }  // namespace
 
 void Impl::ServerCommand_RELAYSEND(const Sender& s, std::string_view args) {
+  CmdView param;
   CommandCutNo(args, param, 3);
   const auto receiver = FindNick(param[0], s.id);
   if (!receiver) return;

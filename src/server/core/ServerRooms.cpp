@@ -17,9 +17,10 @@ std::string_view WithoutLeading(std::string_view text, char c) {
 
 void Impl::ServerCommand_JOIN(const Sender& s, std::string_view args) {
   if (Row(s.id).nick.empty()) return;
+  CmdView param;
   CommandCut(args, param);
-  const std::string room(WithoutLeading(param[0], '%'));
-  const std::string password = param[1];
+  const std::string_view room = WithoutLeading(param[0], '%');
+  const std::string_view password = param[1];
   const std::string roomKey = Fold(room);
   const bool alreadyIn = Link(s.id).roomKey == roomKey;
   const std::string roomPass = GetRoomPass(room);
@@ -89,8 +90,9 @@ void Impl::ServerCommand_JOIN(const Sender& s, std::string_view args) {
 }
 
 void Impl::ServerCommand_PART(const Sender& s, std::string_view args) {
+  CmdView param;
   CommandCut(args, param);
-  const std::string room = param[0];
+  const std::string_view room = param[0];
   line.clear();
   msg::Part(line, Row(s.id).nick, room);
   SendLineToRoom(room);
@@ -102,6 +104,7 @@ void Impl::ServerCommand_PART(const Sender& s, std::string_view args) {
 }
 
 void Impl::ServerCommand_TOPIC(const Sender& s, std::string_view args) {
+  CmdView param;
   CommandCutNo(args, param, 2);
   if (IsHost(Row(s.id))) SetRoomTopic(param[0], WithoutLeading(param[1], ':'));
 }
@@ -117,15 +120,16 @@ void Impl::SendModeToRoom(std::string_view room, std::string_view flags, std::st
 }
 
 void Impl::ServerCommand_MODE(const Sender& s, std::string_view args) {
+  CmdView param;
   CommandCut(args, param);
-  if (param[0] == "ISIRCX") {
+  const std::string_view room = param[0];
+  const std::string_view flags = param[1];
+  const std::string_view target = param[2];
+  if (room == "ISIRCX") {
     line.clear();
     msg::IrcxProbe(line);
     SendLine(s.conn);
   }
-  const std::string room = param[0];
-  const std::string flags = param[1];
-  const std::string target = param[2];
   if (target.empty()) {
     if (FindRoom(room)) {
       line.clear();
@@ -150,6 +154,7 @@ void Impl::ServerCommand_MODE(const Sender& s, std::string_view args) {
 
 void Impl::ServerCommand_KICK(const Sender& s, std::string_view args) {
   if (!IsHost(Row(s.id))) return;
+  CmdView param;
   CommandCut(args, param);
   const std::string roomKey = Fold(param[0]);
   const auto who = FindNick(param[1], 0);
@@ -157,8 +162,9 @@ void Impl::ServerCommand_KICK(const Sender& s, std::string_view args) {
 }
 
 void Impl::ServerCommand_JOINIP(const Sender& s, std::string_view args) {
+  CmdView param;
   CommandCutNo(args, param, 2);
-  const std::string& target = param[0];
+  const std::string_view target = param[0];
   line.clear();
   const std::string& asker = Row(s.id).nick;
   if (target.empty()) {
