@@ -1,8 +1,10 @@
 #include "settings/ConnectionSettings.h"
 
+#include <array>
 #include <climits>
 
 #include "common/settings.h"
+#include "qtsupport/SettingsBinding.h"
 #include "settings/AddressBook.h"
 
 namespace novalune::settings {
@@ -10,6 +12,39 @@ namespace novalune::settings {
 namespace icon = keys::icon;
 namespace sys = keys::system;
 namespace msg = keys::message;
+
+using qtsupport::LoadSettingFields;
+using qtsupport::SaveSettingFields;
+using qtsupport::SettingField;
+
+namespace {
+
+const std::array<SettingField<HttpSettings>, 6> kHttpFields{{
+    {icon::kSection, icon::kHttpNotOut, &HttpSettings::httpNotOut},
+    {icon::kSection, icon::kMesConect, &HttpSettings::mesConect},
+    {icon::kSection, icon::kHttpTime, &HttpSettings::timeSeconds},
+    {icon::kSection, icon::kUseProxy, &HttpSettings::useProxy},
+    {icon::kSection, icon::kProxyHost, &HttpSettings::proxyHost},
+    {icon::kSection, icon::kProxyPort, &HttpSettings::proxyPort},
+}};
+
+// The topic lives in its own file, not among these keys.
+const std::array<SettingField<JoinSettings>, 7> kJoinFields{{
+    {sys::kSection, sys::kJoinMe, &JoinSettings::joinMe},
+    {sys::kSection, sys::kServerName, &JoinSettings::serverName},
+    {sys::kSection, sys::kServerIP, &JoinSettings::serverIP},
+    {sys::kSection, sys::kRoomName, &JoinSettings::roomName},
+    {sys::kSection, sys::kNick, &JoinSettings::nick},
+    {sys::kSection, sys::kHomePage, &JoinSettings::homePage},
+    {sys::kSection, sys::kMail, &JoinSettings::mail},
+}};
+
+const std::array<SettingField<AwayMessages>, 2> kAwayFields{{
+    {msg::kSection, msg::kAway, &AwayMessages::away},
+    {msg::kSection, msg::kBack, &AwayMessages::back},
+}};
+
+}  // namespace
 
 int HttpSettings::TimeoutMs() const {
   const long long ms = static_cast<long long>(timeSeconds) * 1000;
@@ -20,23 +55,13 @@ int HttpSettings::TimeoutMs() const {
 
 HttpSettings LoadHttpSettings() {
   HttpSettings values;
-  values.httpNotOut = ReadSettingFlag(icon::kSection, icon::kHttpNotOut);
-  values.mesConect = ReadSettingFlag(icon::kSection, icon::kMesConect);
-  values.timeSeconds = ReadSettingInt(icon::kSection, icon::kHttpTime);
+  LoadSettingFields(values, kHttpFields);
   if (values.timeSeconds == 0) values.timeSeconds = icon::kDefaultHttpTime;
-  values.useProxy = ReadSettingFlag(icon::kSection, icon::kUseProxy);
-  values.proxyHost = ReadSettingString(icon::kSection, icon::kProxyHost);
-  values.proxyPort = ReadSettingInt(icon::kSection, icon::kProxyPort);
   return values;
 }
 
 void SaveHttpSettings(const HttpSettings& values) {
-  WriteSettingFlag(icon::kSection, icon::kHttpNotOut, values.httpNotOut);
-  WriteSettingFlag(icon::kSection, icon::kMesConect, values.mesConect);
-  WriteSettingInt(icon::kSection, icon::kHttpTime, values.timeSeconds);
-  WriteSettingFlag(icon::kSection, icon::kUseProxy, values.useProxy);
-  WriteSettingString(icon::kSection, icon::kProxyHost, values.proxyHost);
-  WriteSettingInt(icon::kSection, icon::kProxyPort, values.proxyPort);
+  SaveSettingFields(values, kHttpFields);
 }
 
 bool HttpAccessGate::ConfirmHttpAccess(const std::string& question) {
@@ -54,34 +79,23 @@ bool HttpAccessGate::MayAccessOutside(const std::string& question) {
 
 JoinSettings LoadJoinSettings() {
   JoinSettings values;
-  values.joinMe = ReadSettingFlag(sys::kSection, sys::kJoinMe);
-  values.serverName = ReadSettingString(sys::kSection, sys::kServerName);
-  values.serverIP = ReadSettingString(sys::kSection, sys::kServerIP);
-  values.roomName = ReadSettingString(sys::kSection, sys::kRoomName);
-  values.nick = ReadSettingString(sys::kSection, sys::kNick);
-  values.homePage = ReadSettingString(sys::kSection, sys::kHomePage);
-  values.mail = ReadSettingString(sys::kSection, sys::kMail);
+  LoadSettingFields(values, kJoinFields);
   values.topic = LoadRoomTopic().value_or(std::string());
   return values;
 }
 
 void SaveJoinKeys(const JoinSettings& values) {
-  WriteSettingFlag(sys::kSection, sys::kJoinMe, values.joinMe);
-  WriteSettingString(sys::kSection, sys::kServerName, values.serverName);
-  WriteSettingString(sys::kSection, sys::kServerIP, values.serverIP);
-  WriteSettingString(sys::kSection, sys::kRoomName, values.roomName);
-  WriteSettingString(sys::kSection, sys::kNick, values.nick);
-  WriteSettingString(sys::kSection, sys::kHomePage, values.homePage);
-  WriteSettingString(sys::kSection, sys::kMail, values.mail);
+  SaveSettingFields(values, kJoinFields);
 }
 
 AwayMessages LoadAwayMessages() {
-  return {ReadSettingString(msg::kSection, msg::kAway), ReadSettingString(msg::kSection, msg::kBack)};
+  AwayMessages values;
+  LoadSettingFields(values, kAwayFields);
+  return values;
 }
 
 void SaveAwayMessages(const AwayMessages& values) {
-  WriteSettingString(msg::kSection, msg::kAway, values.away);
-  WriteSettingString(msg::kSection, msg::kBack, values.back);
+  SaveSettingFields(values, kAwayFields);
 }
 
 }  // namespace novalune::settings

@@ -10,13 +10,13 @@
 
 namespace novalune::settings::detail {
 
-QString FromSjis(const std::string& text) { return QString::fromStdString(SjisToUtf8(text)); }
+std::string ToSjis(const QString& text) {
+  return RemoveLineBreaks(qtsupport::ToSjis(text));
+}
 
-std::string ToSjis(const QString& text) { return RemoveLineBreaks(Utf8ToSjis(text.toStdString())); }
-
-std::string TextToSjis(const QString& text) { return RemoveNul(Utf8ToSjis(text.toStdString())); }
-
-QString Ui(const char* utf8) { return QString::fromUtf8(utf8); }
+std::string TextToSjis(const QString& text) {
+  return RemoveNul(qtsupport::ToSjis(text));
+}
 
 QBoxLayout* OkCancelRow(QDialog* owner, const char* okCaption, const char* cancelCaption, QPushButton** ok,
                         QPushButton** cancel) {

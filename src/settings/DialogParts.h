@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "qtsupport/WidgetText.h"
 #include "settings/ClientMessage.h"
 
 class QBoxLayout;
@@ -14,14 +15,14 @@ class QPushButton;
 
 namespace novalune::settings::detail {
 
-QString FromSjis(const std::string& text);
+using qtsupport::FromSjis;
+using qtsupport::Ui;
 // The text of a one-line field. Every dialog reads its one-line fields here,
 // so none returns CR, LF or NUL (a pasted line break would otherwise end a
 // protocol line early).
 std::string ToSjis(const QString& text);
 // The text of a multi-line field: line breaks kept, NUL dropped.
 std::string TextToSjis(const QString& text);
-QString Ui(const char* utf8);
 
 // A right-aligned row with the OK button (default) and the cancel button.
 QBoxLayout* OkCancelRow(QDialog* owner, const char* okCaption, const char* cancelCaption, QPushButton** ok,

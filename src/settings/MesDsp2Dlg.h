@@ -2,16 +2,14 @@
 // "いいえ" (result 2); Escape and closing the box also give 2.
 #pragma once
 
-#include <QDialog>
+#include "qtsupport/YesNoDialog.h"
 
 namespace novalune::settings {
 
-class TMes2Dlg : public QDialog {
+class TMes2Dlg : public qtsupport::YesNoDialog {
   Q_OBJECT
  public:
-  enum Result { kYes = 1, kNo = 2 };
   explicit TMes2Dlg(const QString& message, QWidget* parent = nullptr);
-  void reject() override;
 
  protected:
   void showEvent(QShowEvent* event) override;

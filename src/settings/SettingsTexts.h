@@ -16,8 +16,6 @@ inline constexpr const char* kClose = "閉じる";
 // Message boxes.
 inline constexpr const char* kMessageCaption = "NOVALUNEクライアントメッセージ";
 inline constexpr const char* kUnderstood = "了解";
-inline constexpr const char* kYes = "はい";
-inline constexpr const char* kNo = "いいえ";
 
 // Room list and user list windows.
 inline constexpr const char* kRoomListCaption = "ルーム一覧";

@@ -1,11 +1,9 @@
-// Shared set-up of the display widget tests: one QApplication, a fresh
-// program folder per test, Shift-JIS helpers.
+// Shared set-up of the display widget tests: a fresh program folder per
+// test and file bytes.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QCoreApplication>
 #include <QTemporaryDir>
 #include <cstdlib>
 #include <fstream>
@@ -13,26 +11,9 @@
 #include <memory>
 #include <string>
 
-#include "common/sjistext.h"
+#include "support/TestSupport.h"
 
 namespace novalune::test {
-
-inline QApplication& DisplayApp() {
-  static int argc = 1;
-  static char name[] = "display_test";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = new QApplication(argc, argv);
-  return *app;
-}
-
-inline std::string Sjis(const char* utf8) { return Utf8ToSjis(utf8); }
-
-inline void Settle() {
-  for (int i = 0; i < 3; ++i) {
-    QCoreApplication::sendPostedEvents();
-    QCoreApplication::processEvents();
-  }
-}
 
 inline std::string FileBytes(const QString& path) {
   std::ifstream in(path.toStdString(), std::ios::binary);
@@ -42,7 +23,7 @@ inline std::string FileBytes(const QString& path) {
 class DisplayTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    DisplayApp();
+    TestApp();
     home_ = std::make_unique<QTemporaryDir>();
     ASSERT_TRUE(home_->isValid());
     ::setenv("NOVALUNE_HOME", home_->path().toStdString().c_str(), 1);

@@ -7,6 +7,7 @@
 #include "client/display/LogWriter.h"
 #include "client/display_rtf_reader.h"
 #include "common/sjistext.h"
+#include "support/TestSupport.h"
 
 namespace novalune::display {
 namespace {
@@ -14,7 +15,7 @@ namespace {
 using test::RtfDocument;
 using test::RtfReader;
 
-std::string Sjis(const char* utf8) { return Utf8ToSjis(utf8); }
+using test::Sjis;
 
 FontSetting Font(const std::string& name, int size, int color) {
   FontSetting font;
@@ -24,7 +25,9 @@ FontSetting Font(const std::string& name, int size, int color) {
   return font;
 }
 
-LogParagraph Paragraph(const FontSetting& font, const std::string& text) { return {font, {{font, text}}}; }
+LogParagraph Paragraph(const FontSetting& font, const std::string& text) {
+  return {font, {{font, text}}};
+}
 
 // What the reader saw of one run, as the writer's terms.
 struct SeenRun {
@@ -39,8 +42,8 @@ struct SeenRun {
 SeenRun Seen(const RtfDocument& doc, std::size_t paragraph, std::size_t run) {
   const auto& r = doc.paragraphs.at(paragraph).at(run);
   const auto& font = doc.fonts.at(r.state.font);
-  return {font.name,        font.charset,         r.state.halfPoints / 2, doc.colors.at(r.state.color),
-          r.state.bold,     r.state.italic,       r.state.underline,      r.state.strike,
+  return {font.name,    font.charset,   r.state.halfPoints / 2, doc.colors.at(r.state.color),
+          r.state.bold, r.state.italic, r.state.underline,      r.state.strike,
           r.text};
 }
 
@@ -121,7 +124,8 @@ TEST(WriteRtfLog, EmptyLogIsAValidDocument) {
 TEST(WriteTextLog, OneParagraphPerLineShiftJisCrLf) {
   const FontSetting font = Font("A", 9, 0);
   const std::vector<LogParagraph> log = {Paragraph(font, Sjis("たろう")), Paragraph(font, Sjis(" 表示")),
-                                         LogParagraph{font, {}}, LogParagraph{font, {{font, "a"}, {font, "b\nc"}}}};
+                                         LogParagraph{font, {}},
+                                         LogParagraph{font, {{font, "a"}, {font, "b\nc"}}}};
   EXPECT_EQ(WriteTextLog(log), "\x82\xbd\x82\xeb\x82\xa4\r\n \x95\x5c\x8e\xa6\r\n\r\nab\r\nc\r\n");
   EXPECT_EQ(WriteTextLog({}), "");
 }

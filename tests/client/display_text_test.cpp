@@ -6,6 +6,7 @@
 
 #include "client/display/DisplayText.h"
 #include "common/sjistext.h"
+#include "support/TestSupport.h"
 
 namespace novalune::display {
 namespace {
@@ -14,7 +15,7 @@ using Lines = std::vector<std::string>;
 
 const std::string kEsc(kLineBreakEscape);
 
-std::string Sjis(const char* utf8) { return Utf8ToSjis(utf8); }
+using test::Sjis;
 
 TEST(SplitDisplayLines, SingleLineTextIsOneParagraphUnchanged) {
   EXPECT_EQ(SplitDisplayLines("hello"), Lines{"hello"});
@@ -54,7 +55,9 @@ struct Found {
   bool operator==(const Found&) const = default;
 };
 
-std::ostream& operator<<(std::ostream& out, const Found& f) { return out << "{" << f.text << " -> " << f.target << "}"; }
+std::ostream& operator<<(std::ostream& out, const Found& f) {
+  return out << "{" << f.text << " -> " << f.target << "}";
+}
 
 // The addresses found, and a check that the pieces cover the text in order.
 std::vector<Found> Addresses(const std::string& text) {
@@ -78,8 +81,8 @@ TEST(SplitAddresses, PlainTextIsOnePiece) {
 }
 
 TEST(SplitAddresses, EverySchemeInAnyCase) {
-  for (const std::string scheme : {"http", "https", "ftp", "file", "mailto", "gopher", "nntp", "prospero", "telnet",
-                                   "news", "wais", "HTTP", "Ftp"}) {
+  for (const std::string scheme : {"http", "https", "ftp", "file", "mailto", "gopher", "nntp", "prospero",
+                                   "telnet", "news", "wais", "HTTP", "Ftp"}) {
     const std::string address = scheme + "://host/x";
     EXPECT_EQ(Addresses("see " + address + " now"), (std::vector<Found>{{address, address}})) << scheme;
   }
@@ -90,8 +93,10 @@ TEST(SplitAddresses, AddressEndsAtBlankJapaneseOrPunctuation) {
   const std::string jp = Sjis("です");
   EXPECT_EQ(Addresses("http://a.jp/x" + jp), (std::vector<Found>{{"http://a.jp/x", "http://a.jp/x"}}));
   EXPECT_EQ(Addresses("(http://a.jp/x), ok."), (std::vector<Found>{{"http://a.jp/x", "http://a.jp/x"}}));
-  EXPECT_EQ(Addresses("http://en.wp.org/A_(b)."), (std::vector<Found>{{"http://en.wp.org/A_(b)", "http://en.wp.org/A_(b)"}}));
-  EXPECT_EQ(Addresses("<http://a.jp/?q=1&r=2>"), (std::vector<Found>{{"http://a.jp/?q=1&r=2", "http://a.jp/?q=1&r=2"}}));
+  EXPECT_EQ(Addresses("http://en.wp.org/A_(b)."),
+            (std::vector<Found>{{"http://en.wp.org/A_(b)", "http://en.wp.org/A_(b)"}}));
+  EXPECT_EQ(Addresses("<http://a.jp/?q=1&r=2>"),
+            (std::vector<Found>{{"http://a.jp/?q=1&r=2", "http://a.jp/?q=1&r=2"}}));
 }
 
 TEST(SplitAddresses, SchemeNeedsAWordStartAndABody) {

@@ -2,15 +2,15 @@
 #include <QAction>
 #include <QClipboard>
 #include <QContextMenuEvent>
-#include <QMenu>
-#include <QTimer>
 #include <QGuiApplication>
+#include <QMenu>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTimer>
 
 #include "client/display/ChatDisplay.h"
 #include "client/display/DisplayFormat.h"
@@ -55,7 +55,9 @@ class ChatDisplayTest : public test::DisplayTest {
   static std::string BlockText(const QTextBlock& block) { return ToSjis(block.text()); }
 
   // The look of the first stretch of the block, from its char format.
-  static FontSetting LookOf(const QTextBlock& block) { return SettingFromCharFormat(block.begin().fragment().charFormat()); }
+  static FontSetting LookOf(const QTextBlock& block) {
+    return SettingFromCharFormat(block.begin().fragment().charFormat());
+  }
 
   std::unique_ptr<TChatDisplay> display;
   std::array<FontSetting, 4> styles;
@@ -256,7 +258,7 @@ TEST_F(ChatDisplayTest, KeepsEveryParagraphAndScrollsToTheEnd) {
 }
 
 TEST(DisplayFormat, ColoursAndFontsConvert) {
-  test::DisplayApp();
+  test::TestApp();
   EXPECT_EQ(ColorFromSetting(0x00332211), QColor(0x11, 0x22, 0x33));
   EXPECT_EQ(SettingFromColor(QColor(0x11, 0x22, 0x33)), 0x00332211);
   FontSetting font = Style("Serif", 0, 0x0A0B0C, true, true);

@@ -210,8 +210,8 @@ TEST_F(DisplayWindowsTest, OptionsDialogSoundFilesBrowseAndPlay) {
   EXPECT_EQ(setups[0].defaultSuffix, QStringLiteral("wav"));
   EXPECT_TRUE(setups[0].directory.isEmpty());
   EXPECT_EQ(setups[1].directory, QString::fromUtf8("/first/音"));
-  EXPECT_EQ(setups[0].filters,
-            (QStringList{QString::fromUtf8("ｻｳﾝﾄﾞﾌｧｲﾙ(*.wav) (*.wav)"), QString::fromUtf8("MIDIﾌｧｲﾙ(*.mid) (*.mid)")}));
+  EXPECT_EQ(setups[0].filters, (QStringList{QString::fromUtf8("ｻｳﾝﾄﾞﾌｧｲﾙ(*.wav) (*.wav)"),
+                                            QString::fromUtf8("MIDIﾌｧｲﾙ(*.mid) (*.mid)")}));
   EXPECT_EQ(dialog.Values().inFile, ToSjis(HomeFile("in.wav")));
   EXPECT_EQ(dialog.Values().autoFile, "");
 
@@ -288,7 +288,7 @@ TEST_F(DisplayWindowsTest, FontDialogIsPresetAndKeepsAFaceItDoesNotKnow) {
 }
 
 TEST(DisplayFormatWidgets, InputLineTakesFontColourAndBackground) {
-  test::DisplayApp();
+  test::TestApp();
   QLineEdit edit;
   FontSetting font;
   font.name = "Serif";

@@ -1,37 +1,28 @@
-// Shared by the main-window tests: one QApplication, a fresh program folder
-// per test, and a window whose message boxes and log dialogs are answered by
-// the test, on the real network layer or on the engine tests' fake one.
+// Shared by the main-window tests: a fresh program folder per test and a
+// window whose message boxes and log dialogs are answered by the test, on the
+// real network layer or on the engine tests' fake one.
 #pragma once
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <QApplication>
+#include <QHostAddress>
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include <QHostAddress>
-
 #include "FakeClient.h"
 #include "client/net/QtClientNet.h"
 #include "client/ui/ChatForm.h"
 #include "common/settings.h"
-#include "common/sjistext.h"
+#include "support/TestSupport.h"
 
 namespace novalune::ui::testing {
 
-inline QApplication& App() {
-  static int argc = 1;
-  static char name[] = "client_ui_test";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = new QApplication(argc, argv);
-  return *app;
-}
-
-inline std::string S(const char* utf8) { return Utf8ToSjis(utf8); }
+using test::Sjis;
+using test::TestApp;
 
 // The fake layer, also telling what had been written when the window asked it to flush.
 class FlushRecordingNet : public client::testing::FakeNet {
@@ -56,7 +47,8 @@ struct ClientParts {
       net = std::move(fake);
     } else {
       auto real = std::make_unique<client::QtClientNet>();
-      if (!setup.localAddress.empty()) real->SetLocalAddress(QHostAddress(QString::fromStdString(setup.localAddress)));
+      if (!setup.localAddress.empty())
+        real->SetLocalAddress(QHostAddress(QString::fromStdString(setup.localAddress)));
       qtNet = real.get();
       net = std::move(real);
     }
@@ -82,7 +74,7 @@ struct ClientParts {
 class FormTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    App();
+    TestApp();
     char pattern[] = "/tmp/novalune-ui-XXXXXX";
     ASSERT_NE(::mkdtemp(pattern), nullptr);
     dir_ = pattern;

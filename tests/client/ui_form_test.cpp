@@ -7,9 +7,9 @@
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
-#include <cmath>
 #include <QToolBar>
 #include <QToolButton>
+#include <cmath>
 
 #include "client/ui/ChatTreeView.h"
 #include "ui_fixture.h"
@@ -31,7 +31,8 @@ TEST_F(MainWindowSettings, NoSettingsFileFirstShowingAppliesTheDefaults) {
   EXPECT_TRUE(w.StatusBar->isHidden());
   EXPECT_TRUE(w.IconBar->isHidden());
   EXPECT_FALSE(w.ToolBar2->isHidden()) << "the lower tool bar has no option";
-  for (QAction* option : {w.MenuShowToolBar, w.MenuIconList, w.MenuShowStatusBar, w.MenuShowOnTop, w.MenuShowIcon}) {
+  for (QAction* option :
+       {w.MenuShowToolBar, w.MenuIconList, w.MenuShowStatusBar, w.MenuShowOnTop, w.MenuShowIcon}) {
     EXPECT_FALSE(option->isChecked()) << option->text().toStdString();
   }
   EXPECT_FALSE(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
@@ -54,7 +55,7 @@ TEST_F(MainWindowSettings, StoredValuesAreAppliedOnFirstShowingOnly) {
   WriteSettingFlag(sys::kSection, sys::kShowIcon, true);
   WriteSettingInt(sys::kSection, sys::kBackColor, 0xFFFFFF);
   WriteSettingInt(sys::kSection, sys::kListViewWidth, 180);
-  WriteSettingString(sys::kSection, sys::kBeepFile, S("鐘.wav"));
+  WriteSettingString(sys::kSection, sys::kBeepFile, Sjis("鐘.wav"));
   FontSetting own{"Noto Sans CJK JP", 12, true, false, false, false, 0x0000FF};
   WriteFontSetting(own, "MemoFont4");
   WriteSettingInt("ZKWChatForm", "PlaceNormalPos.Left", 30);
@@ -74,7 +75,7 @@ TEST_F(MainWindowSettings, StoredValuesAreAppliedOnFirstShowingOnly) {
   EXPECT_EQ(w.Memo->GetFontSetting(4), own);
   EXPECT_EQ(w.Edit->font().pointSize(), 12);
   EXPECT_TRUE(w.Edit->font().bold());
-  EXPECT_EQ(w.Core().BeepFile(), S("鐘.wav"));
+  EXPECT_EQ(w.Core().BeepFile(), Sjis("鐘.wav"));
   EXPECT_EQ(w.BeepBtn->toolTip(), QString::fromUtf8("鐘.wav"));
   EXPECT_EQ(w.normalGeometry().left(), 30);
   EXPECT_EQ(w.normalGeometry().width(), 800);
@@ -103,7 +104,8 @@ TEST_F(MainWindowSettings, ClosingWritesTheViewStateWithoutAQuestionWhenAutoSave
   EXPECT_EQ(ReadSettingInt(sys::kSection, sys::kWavListBox), 110) << "the hidden list's layout width";
   EXPECT_EQ(ReadSettingString("MemoFont1", "Size"), "9");
   EXPECT_EQ(ReadSettingString("MemoFont3", "Bold"), "0");
-  EXPECT_EQ(ReadSettingInt("ZKWChatForm", "PlaceNormalPos.Right") - ReadSettingInt("ZKWChatForm", "PlaceNormalPos.Left"),
+  EXPECT_EQ(ReadSettingInt("ZKWChatForm", "PlaceNormalPos.Right") -
+                ReadSettingInt("ZKWChatForm", "PlaceNormalPos.Left"),
             w.normalGeometry().width());
 }
 
@@ -111,7 +113,7 @@ TEST_F(MainWindowSettings, CancelledLogSaveKeepsTheWindowOpenAndWritesNothing) {
   WriteSettingFlag(sys::kSection, sys::kAutoSave, true);
   TZKWChatForm& w = MakeForm();
   w.show();
-  w.Memo->DspMessage(1, S("記録"));
+  w.Memo->DspMessage(1, Sjis("記録"));
   saveLog = true;
   savePath.reset();
   EXPECT_FALSE(w.close());
@@ -137,7 +139,9 @@ double Contrast(const QColor& a, const QColor& b) {
   return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
-QColor Stored(int color) { return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF); }
+QColor Stored(int color) {
+  return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
+}
 
 TEST_F(MainWindowSettings, AFirstStartIsReadableAndChosenColoursStillWin) {
   TZKWChatForm& w = MakeForm();
@@ -146,7 +150,8 @@ TEST_F(MainWindowSettings, AFirstStartIsReadableAndChosenColoursStillWin) {
   for (int kind = 1; kind <= 4; ++kind) {
     EXPECT_GE(Contrast(Stored(w.Memo->GetFontSetting(kind).color), back), 4.5) << "display style " << kind;
   }
-  EXPECT_GE(Contrast(w.ListView->ListColor(), w.ListView->palette().color(QPalette::Text)), 4.5) << "member list";
+  EXPECT_GE(Contrast(w.ListView->ListColor(), w.ListView->palette().color(QPalette::Text)), 4.5)
+      << "member list";
   EXPECT_GE(Contrast(w.Edit->palette().color(QPalette::Base), w.Edit->palette().color(QPalette::Text)), 4.5)
       << "input line";
   parts.reset();
@@ -170,7 +175,8 @@ TEST_F(MainWindowSettings, ALogThatCannotBeWrittenAtExitKeepsTheWindowOpen) {
   EXPECT_FALSE(w.close());
   EXPECT_TRUE(w.isVisible());
   EXPECT_EQ(messages.size(), 1u) << "the error is reported";
-  EXPECT_EQ(ReadSettingString(sys::kSection, sys::kViewToolBar), "") << "SystemWrite waits for the real closing";
+  EXPECT_EQ(ReadSettingString(sys::kSection, sys::kViewToolBar), "")
+      << "SystemWrite waits for the real closing";
 
   savePath = QString::fromStdString(PathOf("log.txt"));
   EXPECT_TRUE(w.close());
@@ -191,7 +197,8 @@ TEST_F(MainWindowView, ViewEntriesToggleTheirPartAndCheckMark) {
 
   w.MenuShowStatusBar->trigger();
   EXPECT_FALSE(w.StatusBar->isHidden());
-  EXPECT_LT(w.StatusBar->geometry().bottom(), w.ToolBar2->geometry().top()) << "the lower tool bar stays last";
+  EXPECT_LT(w.StatusBar->geometry().bottom(), w.ToolBar2->geometry().top())
+      << "the lower tool bar stays last";
 
   w.MenuIconList->trigger();
   EXPECT_FALSE(w.IconBar->isHidden()) << "also while the tool bar is hidden";
@@ -217,7 +224,8 @@ TEST_F(MainWindowView, SoundHistoryShowsBesideTheTreeWithItsStoredWidth) {
   EXPECT_EQ(w.Splitter->sizes().at(1), 90);
   QApplication::processEvents();
   EXPECT_LT(w.ListView->geometry().right(), w.WavListBox->geometry().left());
-  EXPECT_LT(w.WavListBox->geometry().right(), w.Memo->geometry().left()) << "between the tree and the display";
+  EXPECT_LT(w.WavListBox->geometry().right(), w.Memo->geometry().left())
+      << "between the tree and the display";
   w.WavListBtn->click();
   EXPECT_TRUE(w.WavListBox->isHidden());
 }
@@ -227,8 +235,9 @@ TEST_F(MainWindowView, CommandsWhileNotConnected) {
   w.show();
   EXPECT_TRUE(w.MenuJoin->isEnabled());
   EXPECT_TRUE(w.JoinBtn->isEnabled());
-  for (QAction* action : {w.MenuCut, w.CutBtn, w.MenuRoomIn, w.RoomInBtn, w.MenuRoomOut, w.RoomOutBtn, w.MenuRoomLook,
-                          w.RoomListBtn, w.MenuMemberLook, w.UserListBtn, w.AwayBtn, w.MenuRoomTopic}) {
+  for (QAction* action :
+       {w.MenuCut, w.CutBtn, w.MenuRoomIn, w.RoomInBtn, w.MenuRoomOut, w.RoomOutBtn, w.MenuRoomLook,
+        w.RoomListBtn, w.MenuMemberLook, w.UserListBtn, w.AwayBtn, w.MenuRoomTopic}) {
     EXPECT_FALSE(action->isEnabled()) << action->text().toStdString();
   }
   for (QToolButton* button : {w.TalkBtn, w.PrivateBtn, w.BeepBtn}) EXPECT_FALSE(button->isEnabled());
@@ -240,7 +249,7 @@ TEST_F(MainWindowView, CommandsWhileNotConnected) {
   const auto paragraphs = w.Memo->LogParagraphs();
   ASSERT_FALSE(paragraphs.empty());
   ASSERT_FALSE(paragraphs.back().runs.empty());
-  EXPECT_EQ(paragraphs.back().runs[0].text, S("サーバーに接続されていません"));
+  EXPECT_EQ(paragraphs.back().runs[0].text, Sjis("サーバーに接続されていません"));
 }
 
 TEST_F(MainWindowView, EscapeMinimisesAndTypingGoesToTheInputLine) {

@@ -96,7 +96,7 @@ TEST_F(WindowAgainstServer, EnterSendsOnePrivmsgAndShowsNickAndText) {
   w.Edit->setText(QString::fromUtf8("こんにちは、花子さん"));
   QTest::keyClick(w.Edit, Qt::Key_Return);
   EXPECT_TRUE(w.Edit->text().isEmpty());
-  EXPECT_EQ(NextLine(hanako), ":taro!x@x PRIVMSG #lobby :" + S("こんにちは、花子さん"));
+  EXPECT_EQ(NextLine(hanako), ":taro!x@x PRIVMSG #lobby :" + Sjis("こんにちは、花子さん"));
   ExpectMarkerNext(w);
 
   const auto paragraphs = w.Memo->LogParagraphs();
@@ -106,7 +106,7 @@ TEST_F(WindowAgainstServer, EnterSendsOnePrivmsgAndShowsNickAndText) {
   EXPECT_EQ(Text(nick), "taro");
   ASSERT_FALSE(nick.runs.empty());
   EXPECT_EQ(nick.runs[0].font, nickFont);
-  EXPECT_EQ(Text(said), " " + S("こんにちは、花子さん"));
+  EXPECT_EQ(Text(said), " " + Sjis("こんにちは、花子さん"));
   ASSERT_FALSE(said.runs.empty());
   EXPECT_EQ(said.runs[0].font, ownFont);
 }
@@ -134,7 +134,7 @@ TEST_F(WindowAgainstServer, HostMakesHostAndKicks) {
   messageAnswer = 2;  // "いいえ"
   w.MenuKick->trigger();
   ASSERT_EQ(messages.size(), 1u);
-  EXPECT_EQ(messages[0], S("hanakoを切断します"));
+  EXPECT_EQ(messages[0], Sjis("hanakoを切断します"));
   ExpectMarkerNext(w);
   messageAnswer = 1;
   w.MenuKick->trigger();
@@ -149,10 +149,12 @@ TEST_F(WindowAgainstServer, AwayButtonAnnouncesAndMarksTheOwnRow) {
   TZKWChatForm& w = Connected();
   ASSERT_TRUE(w.AwayBtn->isEnabled());
   w.AwayBtn->trigger();
-  EXPECT_EQ(NextLine(hanako), ":taro!x@x PRIVMSG #lobby :\x01" + S("AWAY 席を離れます") + "\x01");
+  EXPECT_EQ(NextLine(hanako), ":taro!x@x PRIVMSG #lobby :\x01" + Sjis("AWAY 席を離れます") + "\x01");
   EXPECT_EQ(w.Core().Members().GetMemberMode("taro"), "oa");
   w.AwayBtn->trigger();
-  EXPECT_EQ(NextLine(hanako), ":taro!x@x PRIVMSG #lobby :\x01" "AWAY\x01");
+  EXPECT_EQ(NextLine(hanako),
+            ":taro!x@x PRIVMSG #lobby :\x01"
+            "AWAY\x01");
   EXPECT_EQ(w.Core().Members().GetMemberMode("taro"), "o");
 }
 
@@ -162,13 +164,13 @@ TEST_F(WindowAgainstServer, QuietPeriodMinimisesAndTheNextStatementRestores) {
   WriteSettingFlag(sys::kSection, sys::kAutoShow, true);
   TZKWChatForm& w = Connected();
   ASSERT_FALSE(w.ActiveTimer->isActive());
-  hanako.SendLine("PRIVMSG #lobby :" + S("もしもし"));
+  hanako.SendLine("PRIVMSG #lobby :" + Sjis("もしもし"));
   ASSERT_TRUE(QTest::qWaitFor([&] { return w.ActiveTimer->isActive(); }, 5000));
   EXPECT_EQ(w.IdleCountdown(), 0);
   EXPECT_TRUE(QTest::qWaitFor([&] { return w.Minimized(); }, 3000)) << "one second after the statement";
   EXPECT_FALSE(w.ActiveTimer->isActive());
 
-  hanako.SendLine("PRIVMSG #lobby :" + S("戻って"));
+  hanako.SendLine("PRIVMSG #lobby :" + Sjis("戻って"));
   EXPECT_TRUE(QTest::qWaitFor([&] { return !w.windowState().testFlag(Qt::WindowMinimized); }, 5000));
   EXPECT_TRUE(w.ActiveTimer->isActive()) << "and the countdown starts again";
 }
@@ -190,9 +192,9 @@ std::unique_ptr<ClientParts> SecondWindow(const ServerThread& server, const std:
 
 TEST_F(WindowAgainstServer, TwoWindowsTalkInJapaneseAndFollowEachOther) {
   TZKWChatForm& taro = Connected();
-  auto hanakoWindow = SecondWindow(*server, S("花子"));
+  auto hanakoWindow = SecondWindow(*server, Sjis("花子"));
   TZKWChatForm& other = *hanakoWindow->form;
-  const std::string hanakoNick = S("花子");
+  const std::string hanakoNick = Sjis("花子");
   ASSERT_TRUE(QTest::qWaitFor([&] { return other.Core().GetJoinRoom() == "#lobby"; }, 5000));
   ASSERT_TRUE(QTest::qWaitFor([&] { return taro.Core().Members().FindFirst(hanakoNick).has_value(); }, 5000));
   const client::MemberList& seenByTaro = taro.Core().Members();
@@ -206,22 +208,26 @@ TEST_F(WindowAgainstServer, TwoWindowsTalkInJapaneseAndFollowEachOther) {
   other.Memo->SetFontSetting(3, othersFont);
   taro.Edit->setText(QString::fromUtf8("こんにちは、花子さん"));
   QTest::keyClick(taro.Edit, Qt::Key_Return);
-  ASSERT_TRUE(QTest::qWaitFor([&] {
-    const auto paragraphs = other.Memo->LogParagraphs();
-    return !paragraphs.empty() && Text(paragraphs.back()) == " " + S("こんにちは、花子さん");
-  }, 5000));
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] {
+        const auto paragraphs = other.Memo->LogParagraphs();
+        return !paragraphs.empty() && Text(paragraphs.back()) == " " + Sjis("こんにちは、花子さん");
+      },
+      5000));
   const auto paragraphs = other.Memo->LogParagraphs();
   EXPECT_EQ(Text(paragraphs[paragraphs.size() - 2]), "taro");
   EXPECT_EQ(paragraphs.back().runs.at(0).font, othersFont);
 
   other.AwayBtn->trigger();
-  EXPECT_TRUE(QTest::qWaitFor([&] {
-    const auto row = seenByTaro.FindFirst(hanakoNick);
-    return row && std::string(seenByTaro.SmallMark(*row)) == client::kMarkAway;
-  }, 5000));
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] {
+        const auto row = seenByTaro.FindFirst(hanakoNick);
+        return row && std::string(seenByTaro.SmallMark(*row)) == client::kMarkAway;
+      },
+      5000));
 
-  taro.Core().MenuReName(S("太郎"));
-  EXPECT_TRUE(QTest::qWaitFor([&] { return seenByHanako.FindFirst(S("太郎")).has_value(); }, 5000));
+  taro.Core().MenuReName(Sjis("太郎"));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return seenByHanako.FindFirst(Sjis("太郎")).has_value(); }, 5000));
   EXPECT_FALSE(seenByHanako.FindFirst("taro").has_value());
 
   other.MenuRoomOutClick();

@@ -24,7 +24,7 @@ struct ShowRecorder : client::MemberListObserver {
 class MemberTree : public ::testing::Test {
  protected:
   void SetUp() override {
-    App();
+    TestApp();
     members.SetObserver(&recorder);
     tree = std::make_unique<TChatTreeView>(members);
     tree->BlinkTimer->stop();  // the test drives the blink
@@ -109,7 +109,8 @@ TEST_F(MemberTree, IconModeRowsAreThirtyTwoHighWithPictureAndFramedLabel) {
   EXPECT_EQ(label0.topLeft(), QPoint(33, 10));
   EXPECT_EQ(shot.pixelColor(label0.topLeft()), QColor(255, 0, 0)) << "host: red frame";
   EXPECT_EQ(shot.pixelColor(tree->LabelRect(1).topLeft()), QColor(255, 255, 0)) << "member: yellow frame";
-  EXPECT_EQ(shot.pixelColor(tree->LabelRect(2).topLeft()), QColor(255, 0, 0)) << "away host keeps the red frame";
+  EXPECT_EQ(shot.pixelColor(tree->LabelRect(2).topLeft()), QColor(255, 0, 0))
+      << "away host keeps the red frame";
 }
 
 TEST_F(MemberTree, IconModeLabelDisappearsInTheBlinkPhaseAndSelectionIsNavy) {

@@ -33,8 +33,10 @@ class WindowStacking : public FormTest {
       if (dialog == nullptr) return;
       const bool onTop = dialog->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
       const bool active = QTest::qWaitFor([&] { return QApplication::activeWindow() == dialog; }, 2000);
-      const bool focused = QApplication::focusWidget() != nullptr && QApplication::focusWidget()->window() == dialog;
-      standing = std::string(onTop ? "on top" : "under") + (active && focused ? ", with the keyboard" : ", without");
+      const bool focused =
+          QApplication::focusWidget() != nullptr && QApplication::focusWidget()->window() == dialog;
+      standing =
+          std::string(onTop ? "on top" : "under") + (active && focused ? ", with the keyboard" : ", without");
       static_cast<QDialog*>(dialog)->reject();
     });
     open();
@@ -116,7 +118,7 @@ TEST_F(MouseAndKeys, EnterAndBackspaceTypedInTheDisplayActOnTheInputLine) {
   const auto paragraphs = w.Memo->LogParagraphs();
   ASSERT_FALSE(paragraphs.empty()) << "Enter spoke as in the input line";
   ASSERT_FALSE(paragraphs.back().runs.empty());
-  EXPECT_EQ(paragraphs.back().runs[0].text, S("サーバーに接続されていません"));
+  EXPECT_EQ(paragraphs.back().runs[0].text, Sjis("サーバーに接続されていません"));
 }
 
 class NothingOpensIt : public FormTest {};
@@ -128,13 +130,14 @@ TEST_F(NothingOpensIt, AClickedAddressAndAnOpenedLogSaySo) {
   messageAnswer = 1;  // yes to the web access question
   emit w.Memo->anchorClicked(QUrl(QStringLiteral("http://example.com/")));
   ASSERT_FALSE(messages.empty());
-  EXPECT_EQ(messages.back(), S("http://example.com/を開くことのできるアプリケーションがありません"));
+  EXPECT_EQ(messages.back(), Sjis("http://example.com/を開くことのできるアプリケーションがありません"));
 
   savePath = QString::fromStdString(PathOf("old.RTF"));
   for (QAction* action : w.menuBar()->findChildren<QAction*>()) {
     if (action->text() == QString::fromUtf8("ログを開く")) action->trigger();
   }
-  EXPECT_EQ(messages.back(), S(PathOf("old.RTF").c_str()) + S("を開くことのできるアプリケーションがありません"));
+  EXPECT_EQ(messages.back(),
+            Sjis(PathOf("old.RTF").c_str()) + Sjis("を開くことのできるアプリケーションがありません"));
 }
 
 class OwnServer : public FormTest {};
@@ -153,9 +156,7 @@ TEST_F(OwnServer, TheConnectionWaitsUntilTheServerJustStartedListens) {
   setup.localServerRunning = [&] { return running; };
   setup.startServerCopy = [&] {
     ++copies;
-    QTimer::singleShot(1500, [&] {
-      running = server.listen(QHostAddress::LocalHost, port);
-    });
+    QTimer::singleShot(1500, [&] { running = server.listen(QHostAddress::LocalHost, port); });
   };
   TZKWChatForm& w = MakeForm(std::move(setup));
   w.show();

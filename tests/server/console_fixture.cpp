@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
-
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
@@ -16,18 +15,6 @@
 
 namespace novalune::test {
 
-namespace {
-
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "console_test";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = new QApplication(argc, argv);
-  return *app;
-}
-
-}  // namespace
-
 bool ScriptedQuestion::Ask(QWidget*, const QString& text) {
   asked.push_back(text.toStdString());
   if (whileAsking) std::exchange(whileAsking, nullptr)();
@@ -35,21 +22,6 @@ bool ScriptedQuestion::Ask(QWidget*, const QString& text) {
   const bool answer = answers.front();
   answers.pop_front();
   return answer;
-}
-
-void Settle() {
-  for (int i = 0; i < 4; ++i) {
-    QCoreApplication::sendPostedEvents();
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
-  }
-}
-
-bool ServeUntil(const std::function<bool()>& done) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  while (!done() && std::chrono::steady_clock::now() < deadline) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-  }
-  return done();
 }
 
 void WhileServing(const std::function<void()>& steps) {
@@ -64,7 +36,7 @@ void WhileServing(const std::function<void()>& steps) {
 }
 
 void ConsoleTest::SetUp() {
-  App();
+  TestApp();
   home = std::make_unique<QTemporaryDir>();
   ASSERT_TRUE(home->isValid());
   ::setenv("NOVALUNE_HOME", Home().c_str(), 1);
@@ -97,7 +69,9 @@ void ConsoleTest::StartServer() {
   QObject::connect(form.get(), &server::TServerForm::serverEnded, [this] { ++ended; });
 }
 
-std::string ConsoleTest::Home() const { return home->path().toStdString() + "/"; }
+std::string ConsoleTest::Home() const {
+  return home->path().toStdString() + "/";
+}
 
 void ConsoleTest::WriteHomeFile(const std::string& name, const std::string& bytes) {
   QFile file(QString::fromStdString(Home() + name));
@@ -111,7 +85,9 @@ std::string ConsoleTest::ReadHomeFile(const std::string& name) const {
   return file.readAll().toStdString();
 }
 
-QTableWidget* ConsoleTest::Grid(const char* name) const { return Child<QTableWidget>(name); }
+QTableWidget* ConsoleTest::Grid(const char* name) const {
+  return Child<QTableWidget>(name);
+}
 
 QString ConsoleTest::Cell(const char* grid, int row, int column) const {
   const QTableWidgetItem* item = Grid(grid)->item(row, column);

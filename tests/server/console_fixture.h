@@ -3,12 +3,11 @@
 // helper thread while the main thread serves.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QTableWidget>
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -21,6 +20,7 @@
 #include "server/core/ServerCore.h"
 #include "server/net/ServerNet.h"
 #include "support/TestClient.h"
+#include "support/TestSupport.h"
 
 namespace novalune::test {
 
@@ -38,10 +38,6 @@ class ScriptedQuestion : public server::ServerQuestion {
 // Runs `steps` on a helper thread while this thread keeps the event loop
 // turning, then lets the console catch up with what happened.
 void WhileServing(const std::function<void()>& steps);
-// Keeps serving until `done` holds or five seconds pass; returns `done()`.
-bool ServeUntil(const std::function<bool()>& done);
-// Handles everything already posted (adapter signals, coalesced redraws).
-void Settle();
 
 class ConsoleTest : public ::testing::Test {
  protected:
@@ -58,9 +54,7 @@ class ConsoleTest : public ::testing::Test {
   QString Cell(const char* grid, int row, int column) const;
   template <typename T>
   T* Child(const char* name) const {
-    T* child = form->findChild<T*>(name);
-    EXPECT_NE(child, nullptr) << name;
-    return child;
+    return FindChild<T>(*form, name);
   }
   void TriggerAction(const char* name) const;
   void EnterLine(const char* name, const QString& text) const;

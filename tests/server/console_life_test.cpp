@@ -268,10 +268,7 @@ TEST_F(ConsoleTest, RefuseListAndPassHostSurviveARestart) {
 }
 
 TEST(ServerQuestionTest, DialogLooksAndAnswersAsTheServerQuestionBox) {
-  static int argc = 1;
-  static char name[] = "console_test";
-  static char* argv[] = {name, nullptr};
-  if (QApplication::instance() == nullptr) new QApplication(argc, argv);
+  TestApp();
 
   server::TSMesDsp2Dlg dialog(QString::fromUtf8("このユーザーを切断します"));
   EXPECT_EQ(dialog.windowTitle(), QString::fromUtf8("NOVALUNEサーバーメッセージ"));

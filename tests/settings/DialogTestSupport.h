@@ -1,11 +1,10 @@
-// Shared by the dialog tests: one QApplication, a fresh program folder per
-// test, file bytes, and a notice recorder that stands in for the message box.
+// Shared by the dialog tests: a fresh program folder per test, file bytes,
+// and a notice recorder that stands in for the message box.
 #pragma once
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <QApplication>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -13,23 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "common/sjistext.h"
 #include "settings/ClientMessage.h"
+#include "support/TestSupport.h"
 
 namespace novalune::settings::testing {
 
-inline QApplication& App() {
-  static int argc = 1;
-  static char name[] = "settings_test";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = new QApplication(argc, argv);
-  return *app;
-}
-
-// Shift-JIS of a UTF-8 literal, as the program holds text.
-inline std::string S(const char* utf8) { return Utf8ToSjis(utf8); }
-
-// Every test runs in its own empty program folder. Widget tests call App() too.
+// Every test runs in its own empty program folder. Widget tests call TestApp() too.
 class ProgramFolderTest : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -24,8 +24,8 @@
 namespace novalune::settings {
 namespace {
 
+using test::Sjis;
 using testing::ProgramFolderTest;
-using testing::S;
 
 const char* const kNickEmpty = "ニックネームが入力されていません";
 const char* const kNickBlank = "ニックネームに空白文字を入れないでください";
@@ -34,14 +34,11 @@ const char* const kRoomEmpty = "部屋名が入力されていません";
 const char* const kRoomBlank = "部屋名に空白文字を入れないでください";
 const char* const kPassBlank = "パスワードに空白文字を入れないでください";
 
-template <typename T>
-T* Child(QWidget& owner, const char* name) {
-  T* child = owner.findChild<T*>(name);
-  EXPECT_NE(child, nullptr) << name;
-  return child;
-}
+using test::FindChild;
 
-void Press(QWidget& dialog, const char* button) { Child<QPushButton>(dialog, button)->click(); }
+void Press(QWidget& dialog, const char* button) {
+  FindChild<QPushButton>(dialog, button)->click();
+}
 
 // Key by key where the test library can type it (ASCII), else as one insertion.
 void Type(QLineEdit* edit, const QString& text) {
@@ -68,7 +65,7 @@ QStringList Texts(QWidget& owner) {
 class SetJoinTest : public ProgramFolderTest {
  protected:
   void SetUp() override {
-    testing::App();
+    test::TestApp();
     ProgramFolderTest::SetUp();
   }
 };
@@ -76,14 +73,14 @@ class SetJoinTest : public ProgramFolderTest {
 TEST_F(SetJoinTest, CaptionPagesAndLabels) {
   TSetJoinDlg dialog(Recorder());
   EXPECT_EQ(dialog.windowTitle(), QString::fromUtf8("Chatの接続"));
-  auto* pages = Child<QTabWidget>(dialog, "PageControl");
+  auto* pages = FindChild<QTabWidget>(dialog, "PageControl");
   ASSERT_EQ(pages->count(), 2);
   EXPECT_EQ(pages->tabText(0), QString::fromUtf8("接続"));
   EXPECT_EQ(pages->tabText(1), QString::fromUtf8("個人情報"));
   const QStringList texts = Texts(dialog);
-  for (const char* expected : {"部屋名", "パスワード", "この部屋の説明", "相手の名前", "相手のＩＰアドレス",
-                               "自分がサ－バ－になる", "ニックネーム", "ホームページアドレス", "メールアドレス",
-                               "OK", "ｷｬﾝｾﾙ"}) {
+  for (const char* expected :
+       {"部屋名", "パスワード", "この部屋の説明", "相手の名前", "相手のＩＰアドレス", "自分がサ－バ－になる",
+        "ニックネーム", "ホームページアドレス", "メールアドレス", "OK", "ｷｬﾝｾﾙ"}) {
     EXPECT_TRUE(texts.contains(QString::fromUtf8(expected))) << expected;
   }
 }
@@ -92,14 +89,16 @@ TEST_F(SetJoinTest, OkReportsTheChecksInOrderOnTheFieldsPage) {
   TSetJoinDlg dialog(Recorder());
   dialog.show();
   dialog.SetRoomName("a b");
-  dialog.SetRoomPass("p" "\x81\x40");
+  dialog.SetRoomPass(
+      "p"
+      "\x81\x40");
   dialog.ShowPage(JoinPage::kConnect);
 
   const std::vector<std::pair<std::string, JoinPage>> steps = {
-      {"", JoinPage::kPersonal},           // empty
-      {"ta ro", JoinPage::kPersonal},      // blank
-      {"taro!", JoinPage::kPersonal},      // mark
-      {"taro", JoinPage::kConnect},        // room blank
+      {"", JoinPage::kPersonal},       // empty
+      {"ta ro", JoinPage::kPersonal},  // blank
+      {"taro!", JoinPage::kPersonal},  // mark
+      {"taro", JoinPage::kConnect},    // room blank
   };
   for (const auto& [nick, page] : steps) {
     dialog.SetNick(nick);
@@ -113,19 +112,19 @@ TEST_F(SetJoinTest, OkReportsTheChecksInOrderOnTheFieldsPage) {
   dialog.ShowPage(JoinPage::kPersonal);
   Press(dialog, "OKBtn");
   EXPECT_EQ(dialog.CurrentPage(), JoinPage::kConnect);
-  EXPECT_EQ(notices_, (std::vector<std::string>{S(kNickEmpty), S(kNickBlank), S(kNickMark), S(kRoomBlank),
-                                                S(kPassBlank)}));
+  EXPECT_EQ(notices_, (std::vector<std::string>{Sjis(kNickEmpty), Sjis(kNickBlank), Sjis(kNickMark),
+                                                Sjis(kRoomBlank), Sjis(kPassBlank)}));
   EXPECT_FALSE(Exists("NOVALUNE.INI"));
   EXPECT_FALSE(Exists("Address.adr"));
 
   // A full-width space in the nick is a blank, not a mark.
   notices_.clear();
-  dialog.SetNick(S("太　郎!"));
+  dialog.SetNick(Sjis("太　郎!"));
   Press(dialog, "OKBtn");
-  EXPECT_EQ(notices_, std::vector<std::string>{S(kNickBlank)});
+  EXPECT_EQ(notices_, std::vector<std::string>{Sjis(kNickBlank)});
 
   notices_.clear();
-  dialog.SetNick(S("太郎"));
+  dialog.SetNick(Sjis("太郎"));
   dialog.SetRoomPass("");
   Press(dialog, "OKBtn");
   EXPECT_TRUE(notices_.empty());
@@ -140,46 +139,55 @@ TEST_F(SetJoinTest, EmptyRoomAndPasswordPass) {
   Press(dialog, "OKBtn");
   EXPECT_TRUE(notices_.empty());
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
-  EXPECT_FALSE(Exists("Room.adr"));    // nothing to store for an empty room
+  EXPECT_FALSE(Exists("Room.adr"));     // nothing to store for an empty room
   EXPECT_FALSE(Exists("Address.adr"));  // nor for an empty partner name
 }
 
 TEST_F(SetJoinTest, CreationReadsKeysAndFiles) {
-  WriteBytes("Address.adr", "zed\x02" "9.9.9.9\x02\x03\r\n" + S("友達") + "\x02" "10.0.0.7\x02\x03\r\n");
-  WriteBytes("Room.adr", "#lobby\r\n" + S("雑談") + "\r\n");
-  WriteBytes("RoomTopic.txt", S("一行目") + "\r\n" + S("二行目") + "\r\n");
+  WriteBytes("Address.adr",
+             "zed\x02"
+             "9.9.9.9\x02\x03\r\n" +
+                 Sjis("友達") +
+                 "\x02"
+                 "10.0.0.7\x02\x03\r\n");
+  WriteBytes("Room.adr", "#lobby\r\n" + Sjis("雑談") + "\r\n");
+  WriteBytes("RoomTopic.txt", Sjis("一行目") + "\r\n" + Sjis("二行目") + "\r\n");
   WriteSettingFlag("System", "JoinMe", false);
-  WriteSettingString("System", "ServerName", S("友達"));
+  WriteSettingString("System", "ServerName", Sjis("友達"));
   WriteSettingString("System", "ServerIP", "10.0.0.8");
   WriteSettingString("System", "RoomName", "#lobby");
-  WriteSettingString("System", "Nick", S("花子"));
+  WriteSettingString("System", "Nick", Sjis("花子"));
   WriteSettingString("System", "HomePage", "http://h.example/");
   WriteSettingString("System", "Mail", "m@example.org");
 
   TSetJoinDlg dialog(Recorder());
   EXPECT_FALSE(dialog.JoinMe());
-  EXPECT_EQ(dialog.ServerName(), S("友達"));
+  EXPECT_EQ(dialog.ServerName(), Sjis("友達"));
   EXPECT_EQ(dialog.ServerIP(), "10.0.0.8");  // the stored key, read after the name
   EXPECT_EQ(dialog.RoomName(), "#lobby");
-  EXPECT_EQ(dialog.Nick(), S("花子"));
+  EXPECT_EQ(dialog.Nick(), Sjis("花子"));
   EXPECT_EQ(dialog.HomePage(), "http://h.example/");
   EXPECT_EQ(dialog.Mail(), "m@example.org");
-  EXPECT_EQ(dialog.Topic(), S("一行目\n二行目"));
-  auto* names = Child<QComboBox>(dialog, "ServerNameBox");
+  EXPECT_EQ(dialog.Topic(), Sjis("一行目\n二行目"));
+  auto* names = FindChild<QComboBox>(dialog, "ServerNameBox");
   ASSERT_EQ(names->count(), 2);
   EXPECT_EQ(names->itemText(0), "zed");
   EXPECT_EQ(names->itemText(1), QString::fromUtf8("友達"));
-  auto* rooms = Child<QComboBox>(dialog, "RoomNameBox");
+  auto* rooms = FindChild<QComboBox>(dialog, "RoomNameBox");
   ASSERT_EQ(rooms->count(), 2);
   EXPECT_EQ(rooms->itemText(1), QString::fromUtf8("雑談"));
 }
 
 TEST_F(SetJoinTest, ChoosingAPartnerFillsItsAddress) {
-  WriteBytes("Address.adr", "home\x02" "192.0.2.1\x02\x03\r\n" "Home\x02" "192.0.2.2\x02\x03\r\n");
+  WriteBytes("Address.adr",
+             "home\x02"
+             "192.0.2.1\x02\x03\r\n"
+             "Home\x02"
+             "192.0.2.2\x02\x03\r\n");
   TSetJoinDlg dialog(Recorder());
   dialog.show();
-  auto* names = Child<QComboBox>(dialog, "ServerNameBox");
-  auto* address = Child<QLineEdit>(dialog, "ServerIPEdit");
+  auto* names = FindChild<QComboBox>(dialog, "ServerNameBox");
+  auto* address = FindChild<QLineEdit>(dialog, "ServerIPEdit");
   Type(names->lineEdit(), "Home");
   EXPECT_EQ(address->text(), "192.0.2.2");
   Type(names->lineEdit(), "home");
@@ -190,10 +198,10 @@ TEST_F(SetJoinTest, ChoosingAPartnerFillsItsAddress) {
 
 TEST_F(SetJoinTest, IAmTheServerSwitchesThePartnerFieldsAndTheDescription) {
   TSetJoinDlg dialog(Recorder());
-  auto* check = Child<QCheckBox>(dialog, "JoinMeCheckBtn");
-  auto* names = Child<QComboBox>(dialog, "ServerNameBox");
-  auto* address = Child<QLineEdit>(dialog, "ServerIPEdit");
-  auto* topic = Child<QPlainTextEdit>(dialog, "Topic");
+  auto* check = FindChild<QCheckBox>(dialog, "JoinMeCheckBtn");
+  auto* names = FindChild<QComboBox>(dialog, "ServerNameBox");
+  auto* address = FindChild<QLineEdit>(dialog, "ServerIPEdit");
+  auto* topic = FindChild<QPlainTextEdit>(dialog, "Topic");
   EXPECT_FALSE(check->isChecked());
   EXPECT_TRUE(names->isEnabled());
   EXPECT_TRUE(address->isEnabled());
@@ -209,21 +217,27 @@ TEST_F(SetJoinTest, IAmTheServerSwitchesThePartnerFieldsAndTheDescription) {
   WriteSettingFlag("System", "JoinMe", true);
   TSetJoinDlg stored(Recorder());
   EXPECT_TRUE(stored.JoinMe());
-  EXPECT_FALSE(Child<QComboBox>(stored, "ServerNameBox")->isEnabled());
-  EXPECT_TRUE(Child<QPlainTextEdit>(stored, "Topic")->isEnabled());
+  EXPECT_FALSE(FindChild<QComboBox>(stored, "ServerNameBox")->isEnabled());
+  EXPECT_TRUE(FindChild<QPlainTextEdit>(stored, "Topic")->isEnabled());
 }
 
 TEST_F(SetJoinTest, OkStoresAddressBookRoomKeysAndDescription) {
-  WriteBytes("Address.adr", "old\x02" "1.1.1.1\x02\x03\r\n" "broken\r\n" + S("友達") + "\x02" "2.2.2.2\x02\x03\r\n");
+  WriteBytes("Address.adr",
+             "old\x02"
+             "1.1.1.1\x02\x03\r\n"
+             "broken\r\n" +
+                 Sjis("友達") +
+                 "\x02"
+                 "2.2.2.2\x02\x03\r\n");
   WriteBytes("Room.adr", "#lobby\r\n");
   TSetJoinDlg dialog(Recorder());
   dialog.show();
-  dialog.SetServerName(S("友達"));
+  dialog.SetServerName(Sjis("友達"));
   dialog.SetServerIP("203.0.113.9");
-  dialog.SetRoomName(S("雑談"));
+  dialog.SetRoomName(Sjis("雑談"));
   dialog.SetRoomPass("secret");
-  dialog.SetTopic(S("説明\n二行"));
-  dialog.SetNick(S("花子"));
+  dialog.SetTopic(Sjis("説明\n二行"));
+  dialog.SetNick(Sjis("花子"));
   dialog.SetHomePage("http://h/");
   dialog.SetMail("m@h");
   dialog.SetJoinMe(true);
@@ -233,14 +247,19 @@ TEST_F(SetJoinTest, OkStoresAddressBookRoomKeysAndDescription) {
 
   // The partner is replaced in place; the broken line stays as it was.
   EXPECT_EQ(ReadBytes("Address.adr"),
-            "old\x02" "1.1.1.1\x02\x03\r\n" "broken\r\n" + S("友達") + "\x02" "203.0.113.9\x02\x03\r\n");
-  EXPECT_EQ(ReadBytes("Room.adr"), "#lobby\r\n" + S("雑談") + "\r\n");
-  EXPECT_EQ(ReadBytes("RoomTopic.txt"), S("説明") + "\r\n" + S("二行") + "\r\n");
+            "old\x02"
+            "1.1.1.1\x02\x03\r\n"
+            "broken\r\n" +
+                Sjis("友達") +
+                "\x02"
+                "203.0.113.9\x02\x03\r\n");
+  EXPECT_EQ(ReadBytes("Room.adr"), "#lobby\r\n" + Sjis("雑談") + "\r\n");
+  EXPECT_EQ(ReadBytes("RoomTopic.txt"), Sjis("説明") + "\r\n" + Sjis("二行") + "\r\n");
   EXPECT_TRUE(ReadSettingFlag("System", "JoinMe"));
-  EXPECT_EQ(ReadSettingString("System", "ServerName"), S("友達"));
+  EXPECT_EQ(ReadSettingString("System", "ServerName"), Sjis("友達"));
   EXPECT_EQ(ReadSettingString("System", "ServerIP"), "203.0.113.9");
-  EXPECT_EQ(ReadSettingString("System", "RoomName"), S("雑談"));
-  EXPECT_EQ(ReadSettingString("System", "Nick"), S("花子"));
+  EXPECT_EQ(ReadSettingString("System", "RoomName"), Sjis("雑談"));
+  EXPECT_EQ(ReadSettingString("System", "Nick"), Sjis("花子"));
   EXPECT_EQ(ReadSettingString("System", "HomePage"), "http://h/");
   EXPECT_EQ(ReadSettingString("System", "Mail"), "m@h");
   EXPECT_EQ(ReadSettingString("System", "RoomPass"), "");  // the password is not kept
@@ -252,15 +271,22 @@ TEST_F(SetJoinTest, OkStoresAddressBookRoomKeysAndDescription) {
   again.SetServerName("New");
   again.SetServerIP("198.51.100.1");
   Press(again, "OKBtn");
-  EXPECT_EQ(ReadBytes("Address.adr"), "old\x02" "1.1.1.1\x02\x03\r\n" "broken\r\n" + S("友達") +
-                                          "\x02" "203.0.113.9\x02\x03\r\n" "New\x02" "198.51.100.1\x02\x03\r\n");
-  EXPECT_EQ(ReadBytes("Room.adr"), "#lobby\r\n" + S("雑談") + "\r\n");
+  EXPECT_EQ(ReadBytes("Address.adr"),
+            "old\x02"
+            "1.1.1.1\x02\x03\r\n"
+            "broken\r\n" +
+                Sjis("友達") +
+                "\x02"
+                "203.0.113.9\x02\x03\r\n"
+                "New\x02"
+                "198.51.100.1\x02\x03\r\n");
+  EXPECT_EQ(ReadBytes("Room.adr"), "#lobby\r\n" + Sjis("雑談") + "\r\n");
 }
 
 TEST_F(SetJoinTest, TypedRoomIsNotAddedToTheListByPressingEnter) {
   TSetJoinDlg dialog(Recorder());
   dialog.show();
-  auto* rooms = Child<QComboBox>(dialog, "RoomNameBox");
+  auto* rooms = FindChild<QComboBox>(dialog, "RoomNameBox");
   Type(rooms->lineEdit(), "#typed");
   QTest::keyClick(rooms->lineEdit(), Qt::Key_Return);
   EXPECT_EQ(rooms->count(), 0);
@@ -271,7 +297,7 @@ TEST_F(SetJoinTest, TypedRoomIsNotAddedToTheListByPressingEnter) {
 class ProxySetTest : public ProgramFolderTest {
  protected:
   void SetUp() override {
-    testing::App();
+    test::TestApp();
     ProgramFolderTest::SetUp();
   }
 };
@@ -280,24 +306,24 @@ TEST_F(ProxySetTest, ShowsThirtySecondsForZeroAndSwitchesItsFields) {
   TProxySetDlg dialog(Recorder());
   EXPECT_EQ(dialog.windowTitle(), QString::fromUtf8("接続設定"));
   const QStringList texts = Texts(dialog);
-  for (const char* expected : {"プロキシサーバー", "プロキシサーバーを使う", "ポート", "URL接続（ＨＴＴＰプロトコル）",
-                               "外部へは接続しない", "接続時に問い合わせをする", "接続時のタイムアウト", "秒", "OK",
-                               "キャンセル"}) {
+  for (const char* expected :
+       {"プロキシサーバー", "プロキシサーバーを使う", "ポート", "URL接続（ＨＴＴＰプロトコル）",
+        "外部へは接続しない", "接続時に問い合わせをする", "接続時のタイムアウト", "秒", "OK", "キャンセル"}) {
     EXPECT_TRUE(texts.contains(QString::fromUtf8(expected))) << expected;
   }
-  auto* time = Child<controls::IntEdit>(dialog, "HttpTime");
+  auto* time = FindChild<controls::IntEdit>(dialog, "HttpTime");
   EXPECT_EQ(time->text(), "30");
-  auto* host = Child<QLineEdit>(dialog, "HostEdit");
-  auto* port = Child<controls::IntEdit>(dialog, "PortEdit");
+  auto* host = FindChild<QLineEdit>(dialog, "HostEdit");
+  auto* port = FindChild<controls::IntEdit>(dialog, "PortEdit");
   EXPECT_FALSE(host->isEnabled());
   EXPECT_FALSE(port->isEnabled());
-  Child<QCheckBox>(dialog, "UseProxy")->click();
+  FindChild<QCheckBox>(dialog, "UseProxy")->click();
   EXPECT_TRUE(host->isEnabled());
   EXPECT_TRUE(port->isEnabled());
 
-  auto* ask = Child<QCheckBox>(dialog, "MesConect");
+  auto* ask = FindChild<QCheckBox>(dialog, "MesConect");
   EXPECT_TRUE(ask->isEnabled());
-  Child<QCheckBox>(dialog, "HttpNotOut")->click();
+  FindChild<QCheckBox>(dialog, "HttpNotOut")->click();
   EXPECT_FALSE(ask->isEnabled());
   EXPECT_FALSE(time->isEnabled());
 }
@@ -309,14 +335,14 @@ TEST_F(ProxySetTest, OkWritesTheSixKeysAndEmptyNumbersAreZero) {
   WriteSettingInt("ICON", "PROXYPORT", 3128);
   TProxySetDlg dialog(Recorder());
   dialog.show();
-  EXPECT_EQ(Child<controls::IntEdit>(dialog, "HttpTime")->text(), "12");
-  EXPECT_EQ(Child<QLineEdit>(dialog, "HostEdit")->text(), "old.example");
+  EXPECT_EQ(FindChild<controls::IntEdit>(dialog, "HttpTime")->text(), "12");
+  EXPECT_EQ(FindChild<QLineEdit>(dialog, "HostEdit")->text(), "old.example");
 
-  auto* port = Child<controls::IntEdit>(dialog, "PortEdit");
+  auto* port = FindChild<controls::IntEdit>(dialog, "PortEdit");
   Type(port, "80x80");  // the letter is refused as it is typed
   EXPECT_EQ(port->text(), "8080");
-  Type(Child<controls::IntEdit>(dialog, "HttpTime"), "");
-  Child<QCheckBox>(dialog, "MesConect")->click();
+  Type(FindChild<controls::IntEdit>(dialog, "HttpTime"), "");
+  FindChild<QCheckBox>(dialog, "MesConect")->click();
   Press(dialog, "OKBtn");
   ASSERT_EQ(dialog.result(), QDialog::Accepted);
   const HttpSettings values = dialog.Values();
@@ -330,13 +356,13 @@ TEST_F(ProxySetTest, OkWritesTheSixKeysAndEmptyNumbersAreZero) {
   EXPECT_FALSE(ReadSettingFlag("ICON", "HTTPNOTOUT"));
 
   TProxySetDlg next(Recorder());
-  EXPECT_EQ(Child<controls::IntEdit>(next, "HttpTime")->text(), "30");
+  EXPECT_EQ(FindChild<controls::IntEdit>(next, "HttpTime")->text(), "30");
 }
 
 TEST_F(ProxySetTest, CancelWritesNothing) {
   TProxySetDlg dialog(Recorder());
   dialog.show();
-  Child<QCheckBox>(dialog, "UseProxy")->click();
+  FindChild<QCheckBox>(dialog, "UseProxy")->click();
   Press(dialog, "CancelBtn");
   EXPECT_EQ(dialog.result(), QDialog::Rejected);
   EXPECT_FALSE(Exists("NOVALUNE.INI"));
@@ -347,7 +373,7 @@ TEST_F(ProxySetTest, CancelWritesNothing) {
 class SetRoomTest : public ProgramFolderTest {
  protected:
   void SetUp() override {
-    testing::App();
+    test::TestApp();
     ProgramFolderTest::SetUp();
   }
 };
@@ -355,8 +381,8 @@ class SetRoomTest : public ProgramFolderTest {
 TEST_F(SetRoomTest, ChecksInOrderAndStaysOpen) {
   TSetRoomDlg dialog(Recorder());
   EXPECT_EQ(dialog.windowTitle(), QString::fromUtf8("ルームに入る"));
-  EXPECT_EQ(Child<QPushButton>(dialog, "OKBtn")->text(), QString::fromUtf8("入る"));
-  EXPECT_EQ(Child<QPushButton>(dialog, "CancelBtn")->text(), QString::fromUtf8("閉じる"));
+  EXPECT_EQ(FindChild<QPushButton>(dialog, "OKBtn")->text(), QString::fromUtf8("入る"));
+  EXPECT_EQ(FindChild<QPushButton>(dialog, "CancelBtn")->text(), QString::fromUtf8("閉じる"));
   dialog.show();
   dialog.SetPassword("a b");
   for (const char* room : {"", "my room", "room"}) {
@@ -364,7 +390,7 @@ TEST_F(SetRoomTest, ChecksInOrderAndStaysOpen) {
     Press(dialog, "OKBtn");
     EXPECT_TRUE(dialog.isVisible());
   }
-  EXPECT_EQ(notices_, (std::vector<std::string>{S(kRoomEmpty), S(kRoomBlank), S(kPassBlank)}));
+  EXPECT_EQ(notices_, (std::vector<std::string>{Sjis(kRoomEmpty), Sjis(kRoomBlank), Sjis(kPassBlank)}));
   EXPECT_FALSE(Exists("Room.adr"));
   EXPECT_FALSE(Exists("NOVALUNE.INI"));
 }
@@ -375,7 +401,7 @@ TEST_F(SetRoomTest, EnteringAddsANewRoomOnceAndWritesRoomName) {
   {
     TSetRoomDlg dialog(Recorder());
     EXPECT_EQ(dialog.RoomName(), "chat");
-    EXPECT_EQ(Child<QComboBox>(dialog, "RoomNameBox")->count(), 2);
+    EXPECT_EQ(FindChild<QComboBox>(dialog, "RoomNameBox")->count(), 2);
     dialog.show();
     Press(dialog, "OKBtn");
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
@@ -400,7 +426,7 @@ TEST_F(SetRoomTest, EnteringAddsANewRoomOnceAndWritesRoomName) {
 class SmallDialogTest : public ProgramFolderTest {
  protected:
   void SetUp() override {
-    testing::App();
+    test::TestApp();
     ProgramFolderTest::SetUp();
   }
 };
@@ -413,44 +439,44 @@ TEST_F(SmallDialogTest, DescriptionLoadsAndSavesItsFile) {
     EXPECT_TRUE(Texts(empty).contains(QString::fromUtf8("キャンセル")));
     EXPECT_EQ(empty.Topic(), "");
   }
-  WriteBytes("RoomTopic.txt", S("初心者歓迎") + "\r\n" + S("雑談") + "\r\n");
+  WriteBytes("RoomTopic.txt", Sjis("初心者歓迎") + "\r\n" + Sjis("雑談") + "\r\n");
   TRoomTopicDlg dialog(Recorder());
-  EXPECT_EQ(dialog.Topic(), S("初心者歓迎\n雑談"));
+  EXPECT_EQ(dialog.Topic(), Sjis("初心者歓迎\n雑談"));
   dialog.show();
-  dialog.SetTopic(S("新しい\n説明\r\n"));
-  EXPECT_EQ(dialog.TopicLine(), S("新しい説明"));
+  dialog.SetTopic(Sjis("新しい\n説明\r\n"));
+  EXPECT_EQ(dialog.TopicLine(), Sjis("新しい説明"));
   Press(dialog, "OKBtn");
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
-  EXPECT_EQ(ReadBytes("RoomTopic.txt"), S("新しい") + "\r\n" + S("説明") + "\r\n\r\n");
+  EXPECT_EQ(ReadBytes("RoomTopic.txt"), Sjis("新しい") + "\r\n" + Sjis("説明") + "\r\n\r\n");
 }
 
 TEST_F(SmallDialogTest, RenameChecksInOrderAndCancelKeepsNick) {
-  WriteSettingString("System", "Nick", S("旧名"));
+  WriteSettingString("System", "Nick", Sjis("旧名"));
   TReNameDlg dialog(Recorder());
   EXPECT_EQ(dialog.windowTitle(), QString::fromUtf8("名前の変更"));
   EXPECT_TRUE(Texts(dialog).contains(QString::fromUtf8("ニックネーム")));
-  EXPECT_EQ(Child<QPushButton>(dialog, "CancelBtn")->text(), QString::fromUtf8("ｷｬﾝｾﾙ"));
-  EXPECT_EQ(dialog.Nick(), S("旧名"));
+  EXPECT_EQ(FindChild<QPushButton>(dialog, "CancelBtn")->text(), QString::fromUtf8("ｷｬﾝｾﾙ"));
+  EXPECT_EQ(dialog.Nick(), Sjis("旧名"));
   dialog.show();
-  auto* edit = Child<QLineEdit>(dialog, "NickEdit");
+  auto* edit = FindChild<QLineEdit>(dialog, "NickEdit");
   for (const char* typed : {"", "a b", "a!", "#a", "a　b"}) {
     Type(edit, QString::fromUtf8(typed));
     Press(dialog, "OKBtn");
     EXPECT_TRUE(dialog.isVisible());
   }
-  EXPECT_EQ(notices_, (std::vector<std::string>{S(kNickEmpty), S(kNickBlank), S(kNickMark), S(kNickMark),
-                                                S(kNickBlank)}));
+  EXPECT_EQ(notices_, (std::vector<std::string>{Sjis(kNickEmpty), Sjis(kNickBlank), Sjis(kNickMark),
+                                                Sjis(kNickMark), Sjis(kNickBlank)}));
   Press(dialog, "CancelBtn");
   EXPECT_EQ(dialog.result(), QDialog::Rejected);
-  EXPECT_EQ(ReadSettingString("System", "Nick"), S("旧名"));
+  EXPECT_EQ(ReadSettingString("System", "Nick"), Sjis("旧名"));
 
   TReNameDlg again(Recorder());
   again.show();
-  Type(Child<QLineEdit>(again, "NickEdit"), QString::fromUtf8("新名"));
+  Type(FindChild<QLineEdit>(again, "NickEdit"), QString::fromUtf8("新名"));
   Press(again, "OKBtn");
   EXPECT_EQ(again.result(), QDialog::Accepted);
-  EXPECT_EQ(again.Nick(), S("新名"));
-  EXPECT_EQ(ReadSettingString("System", "Nick"), S("新名"));
+  EXPECT_EQ(again.Nick(), Sjis("新名"));
+  EXPECT_EQ(ReadSettingString("System", "Nick"), Sjis("新名"));
 }
 
 // A pasted line break or NUL never leaves a one-line field: what the caller
@@ -459,22 +485,22 @@ TEST_F(SmallDialogTest, OneLineFieldsReturnTheirTextWithoutLineBreaksOrNul) {
   const QString pasted = QString::fromUtf8("ab\r\nQUIT") + QChar(0) + QString::fromUtf8("x");
   TReNameDlg rename(Recorder());
   rename.show();
-  Child<QLineEdit>(rename, "NickEdit")->setText(pasted);
+  FindChild<QLineEdit>(rename, "NickEdit")->setText(pasted);
   Press(rename, "OKBtn");
   EXPECT_EQ(rename.Nick(), "abQUITx");
   EXPECT_EQ(ReadSettingString("System", "Nick"), "abQUITx");
 
   TSetRoomDlg room(Recorder());
   room.show();
-  Child<QComboBox>(room, "RoomNameBox")->setEditText(QString::fromUtf8("#r\nQUIT"));
-  Child<QLineEdit>(room, "PassEdit")->setText(QString::fromUtf8("p\rw"));
+  FindChild<QComboBox>(room, "RoomNameBox")->setEditText(QString::fromUtf8("#r\nQUIT"));
+  FindChild<QLineEdit>(room, "PassEdit")->setText(QString::fromUtf8("p\rw"));
   Press(room, "OKBtn");
   EXPECT_EQ(room.RoomName(), "#rQUIT");
   EXPECT_EQ(room.Password(), "pw");
   EXPECT_EQ(ReadSettingString("System", "RoomName"), "#rQUIT");
 
   TSetMessageDlg messages(Recorder());
-  Child<QLineEdit>(messages, "AwayEdit")->setText(QString::fromUtf8("out\nQUIT"));
+  FindChild<QLineEdit>(messages, "AwayEdit")->setText(QString::fromUtf8("out\nQUIT"));
   EXPECT_EQ(messages.Messages().away, "outQUIT");
 
   TRoomTopicDlg topic(Recorder());
@@ -484,19 +510,19 @@ TEST_F(SmallDialogTest, OneLineFieldsReturnTheirTextWithoutLineBreaksOrNul) {
 }
 
 TEST_F(SmallDialogTest, AwayMessagesAreReadAndWritten) {
-  WriteSettingString("Message", "AWAY", S("離席"));
+  WriteSettingString("Message", "AWAY", Sjis("離席"));
   TSetMessageDlg dialog(Recorder());
   EXPECT_EQ(dialog.windowTitle(), QString::fromUtf8("メッセージ設定"));
   EXPECT_TRUE(Texts(dialog).contains(QString::fromUtf8("席を離れる時")));
   EXPECT_TRUE(Texts(dialog).contains(QString::fromUtf8("席に戻った時")));
-  EXPECT_EQ(dialog.Messages().away, S("離席"));
+  EXPECT_EQ(dialog.Messages().away, Sjis("離席"));
   EXPECT_EQ(dialog.Messages().back, "");
   dialog.show();
-  Type(Child<QLineEdit>(dialog, "BackEdit"), QString::fromUtf8("ただいま"));
+  Type(FindChild<QLineEdit>(dialog, "BackEdit"), QString::fromUtf8("ただいま"));
   Press(dialog, "OKBtn");
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
-  EXPECT_EQ(ReadSettingString("Message", "AWAY"), S("離席"));
-  EXPECT_EQ(ReadSettingString("Message", "BACK"), S("ただいま"));
+  EXPECT_EQ(ReadSettingString("Message", "AWAY"), Sjis("離席"));
+  EXPECT_EQ(ReadSettingString("Message", "BACK"), Sjis("ただいま"));
 }
 
 TEST_F(SmallDialogTest, AFailedWriteIsReportedAndTheDialogStaysOpen) {

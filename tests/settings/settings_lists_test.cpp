@@ -10,8 +10,9 @@
 namespace novalune::settings {
 namespace {
 
-using testing::App;
-using testing::S;
+using test::FindChild;
+using test::Sjis;
+using test::TestApp;
 
 std::vector<std::string> ColumnOf(const controls::StrSortGrid& grid, int column) {
   std::vector<std::string> cells;
@@ -30,20 +31,21 @@ QStringList Headers(const controls::StrSortGrid& grid) {
 // A real click on the header cell, as the user makes it.
 void ClickHeader(controls::StrSortGrid& grid, int column) {
   QHeaderView* header = grid.horizontalHeader();
-  const QPoint at(header->sectionViewportPosition(column) + header->sectionSize(column) / 2, header->height() / 2);
+  const QPoint at(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
+                  header->height() / 2);
   QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
 }
 
 std::string JoinedRoom(TGridListDlg& window) {
   QSignalSpy spy(&window, &TGridListDlg::JoinRequested);
-  window.findChild<QPushButton*>("OKBtn")->click();
+  FindChild<QPushButton>(window, "OKBtn")->click();
   EXPECT_EQ(spy.count(), 1);
   return spy.isEmpty() ? std::string("<none>") : spy.takeFirst().at(0).value<std::string>();
 }
 
 class ListWindowTest : public ::testing::Test {
  protected:
-  void SetUp() override { App(); }
+  void SetUp() override { TestApp(); }
 };
 
 TEST_F(ListWindowTest, RoomListLooksAsDescribed) {
@@ -53,9 +55,9 @@ TEST_F(ListWindowTest, RoomListLooksAsDescribed) {
   EXPECT_TRUE(window.windowFlags() & Qt::WindowStaysOnTopHint);
   EXPECT_EQ(Headers(*window.Grid()),
             (QStringList{QString::fromUtf8("部屋名"), QString::fromUtf8("人数"), QString::fromUtf8("説明")}));
-  EXPECT_EQ(window.findChild<QPushButton*>("OKBtn")->text(), QString::fromUtf8("参加する"));
-  EXPECT_EQ(window.findChild<QPushButton*>("ListBtn")->text(), QString::fromUtf8("一覧更新"));
-  EXPECT_EQ(window.findChild<QPushButton*>("CancelBtn")->text(), QString::fromUtf8("閉じる"));
+  EXPECT_EQ(FindChild<QPushButton>(window, "OKBtn")->text(), QString::fromUtf8("参加する"));
+  EXPECT_EQ(FindChild<QPushButton>(window, "ListBtn")->text(), QString::fromUtf8("一覧更新"));
+  EXPECT_EQ(FindChild<QPushButton>(window, "CancelBtn")->text(), QString::fromUtf8("閉じる"));
   EXPECT_EQ(window.Grid()->selectionBehavior(), QAbstractItemView::SelectRows);
   EXPECT_EQ(window.Grid()->horizontalHeader()->sectionResizeMode(0), QHeaderView::Interactive);
 }
@@ -79,10 +81,10 @@ TEST_F(ListWindowTest, AnEmptyListShowsOneEmptyRowAndJoinsAnEmptyName) {
 
 TEST_F(ListWindowTest, RoomRowsShowTheCountRightAlignedInFourPlaces) {
   TRoomListDlg window;
-  window.AddRoomRow(S("#雑談"), 7, S("ようこそ"));
-  EXPECT_EQ(window.Grid()->Cell(0, 0), S("#雑談"));
+  window.AddRoomRow(Sjis("#雑談"), 7, Sjis("ようこそ"));
+  EXPECT_EQ(window.Grid()->Cell(0, 0), Sjis("#雑談"));
   EXPECT_EQ(window.Grid()->Cell(0, 1), "   7");
-  EXPECT_EQ(window.Grid()->Cell(0, 2), S("ようこそ"));
+  EXPECT_EQ(window.Grid()->Cell(0, 2), Sjis("ようこそ"));
   const QAbstractItemModel* model = window.Grid()->model();
   EXPECT_EQ(model->data(model->index(0, 0)).toString(), QString::fromUtf8("#雑談"));
   EXPECT_TRUE(model->data(model->index(0, 1), Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignRight);
@@ -137,7 +139,7 @@ TEST_F(ListWindowTest, JoinTakesTheSelectedRowsRoom) {
   EXPECT_EQ(users.windowTitle(), QString::fromUtf8("ユーザーの一覧"));
   EXPECT_EQ(Headers(*users.Grid()), (QStringList{QString::fromUtf8("名前"), QString::fromUtf8("個人情報"),
                                                  QString::fromUtf8("本名"), QString::fromUtf8("部屋名")}));
-  users.AddUserRow(S("太郎"), "http://t.example/", S("山田太郎"), S("#部屋"));
+  users.AddUserRow(Sjis("太郎"), "http://t.example/", Sjis("山田太郎"), Sjis("#部屋"));
   users.AddUserRow("jiro", "", "", "#other");
   users.ShowList();
   // A click on a cell of the second row selects it.
@@ -146,7 +148,7 @@ TEST_F(ListWindowTest, JoinTakesTheSelectedRowsRoom) {
   EXPECT_EQ(users.Grid()->CurrentRow(), 1);
   EXPECT_EQ(JoinedRoom(users), "#other");
   users.Grid()->SetCurrentRow(0);
-  EXPECT_EQ(JoinedRoom(users), S("#部屋"));
+  EXPECT_EQ(JoinedRoom(users), Sjis("#部屋"));
 }
 
 TEST_F(ListWindowTest, RefreshAsksForTheListAndCloseOnlyHides) {
@@ -154,11 +156,11 @@ TEST_F(ListWindowTest, RefreshAsksForTheListAndCloseOnlyHides) {
   QSignalSpy refresh(&window, &TGridListDlg::RefreshRequested);
   window.ShowList();
   window.AddRoomRow("#kept", 1, "");
-  window.findChild<QPushButton*>("ListBtn")->click();
+  FindChild<QPushButton>(window, "ListBtn")->click();
   EXPECT_EQ(refresh.count(), 1);
   EXPECT_TRUE(window.isVisible());
 
-  window.findChild<QPushButton*>("CancelBtn")->click();
+  FindChild<QPushButton>(window, "CancelBtn")->click();
   EXPECT_FALSE(window.isVisible());
   EXPECT_EQ(window.Grid()->Cell(0, 0), "#kept");
   window.ShowList();

@@ -12,8 +12,9 @@
 namespace novalune::settings {
 namespace {
 
-using testing::App;
-using testing::S;
+using test::FindChild;
+using test::Sjis;
+using test::TestApp;
 
 QStringList ButtonTexts(const QDialog& box) {
   QStringList texts;
@@ -23,7 +24,7 @@ QStringList ButtonTexts(const QDialog& box) {
 
 class MessageBoxTest : public ::testing::Test {
  protected:
-  void SetUp() override { App(); }
+  void SetUp() override { TestApp(); }
 };
 
 TEST_F(MessageBoxTest, NoticeBoxShowsTheTextWithOneButton) {
@@ -40,7 +41,7 @@ TEST_F(MessageBoxTest, NoticeBoxShowsTheTextWithOneButton) {
 
   box.open();
   ASSERT_TRUE(box.isVisible());
-  box.findChild<QPushButton*>("OKBtn")->click();
+  FindChild<QPushButton>(box, "OKBtn")->click();
   EXPECT_FALSE(box.isVisible());
   EXPECT_EQ(box.result(), 1);
 }
@@ -60,14 +61,14 @@ TEST_F(MessageBoxTest, QuestionBoxAnswersYesOneAndNoTwo) {
     EXPECT_EQ(ButtonTexts(box), (QStringList{QString::fromUtf8("はい"), QString::fromUtf8("いいえ")}));
     EXPECT_TRUE(box.windowFlags() & Qt::WindowStaysOnTopHint);
     box.open();
-    box.findChild<QPushButton*>("YesBtn")->click();
+    FindChild<QPushButton>(box, "YesBtn")->click();
     EXPECT_FALSE(box.isVisible());
     EXPECT_EQ(box.result(), 1);
   }
   {
     TMes2Dlg box(QString::fromUtf8("切断します"));
     box.open();
-    box.findChild<QPushButton*>("NoBtn")->click();
+    FindChild<QPushButton>(box, "NoBtn")->click();
     EXPECT_EQ(box.result(), 2);
   }
 }
@@ -104,7 +105,7 @@ void PressWhenOpen(const char* buttonName, QString* seenText, bool escape = fals
     if (escape) {
       QTest::keyClick(box, Qt::Key_Escape);
     } else {
-      box->findChild<QPushButton*>(buttonName)->click();
+      FindChild<QPushButton>(*box, buttonName)->click();
     }
   });
 }
@@ -112,18 +113,18 @@ void PressWhenOpen(const char* buttonName, QString* seenText, bool escape = fals
 TEST_F(MessageBoxTest, ShowClientMessageReturnsTheAnswerOfEachKind) {
   QString seen;
   PressWhenOpen("OKBtn", &seen);
-  EXPECT_EQ(ShowClientMessage(nullptr, S("サーバーに接続できません"), 1), 1);
+  EXPECT_EQ(ShowClientMessage(nullptr, Sjis("サーバーに接続できません"), 1), 1);
   EXPECT_EQ(seen, QString::fromUtf8("サーバーに接続できません"));
 
   PressWhenOpen("YesBtn", &seen);
-  EXPECT_EQ(ShowClientMessage(nullptr, S("接続を開始します"), 2), 1);
+  EXPECT_EQ(ShowClientMessage(nullptr, Sjis("接続を開始します"), 2), 1);
   EXPECT_EQ(seen, QString::fromUtf8("接続を開始します"));
 
   PressWhenOpen("NoBtn", &seen);
-  EXPECT_EQ(ShowClientMessage(nullptr, S("q"), 2), 2);
+  EXPECT_EQ(ShowClientMessage(nullptr, Sjis("q"), 2), 2);
 
   PressWhenOpen(nullptr, &seen, true);
-  EXPECT_EQ(ShowClientMessage(nullptr, S("q"), 2), 2);
+  EXPECT_EQ(ShowClientMessage(nullptr, Sjis("q"), 2), 2);
 }
 
 TEST_F(MessageBoxTest, OtherKindsShowNothing) {

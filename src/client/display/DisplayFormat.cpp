@@ -6,8 +6,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "common/sjistext.h"
-
 namespace novalune::display {
 
 namespace {
@@ -20,15 +18,17 @@ constexpr int kLinkColor = 0xFF0000;  // blue, 0x00BBGGRR
 
 }  // namespace
 
-QString FromSjis(std::string_view sjis) { return QString::fromStdString(SjisToUtf8(sjis)); }
+QColor ColorFromSetting(int color) {
+  return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
+}
 
-std::string ToSjis(const QString& text) { return Utf8ToSjis(text.toStdString()); }
+int SettingFromColor(const QColor& color) {
+  return color.red() | (color.green() << 8) | (color.blue() << 16);
+}
 
-QColor ColorFromSetting(int color) { return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF); }
-
-int SettingFromColor(const QColor& color) { return color.red() | (color.green() << 8) | (color.blue() << 16); }
-
-int ShownPointSize(int points) { return std::clamp(points, 1, 1638); }
+int ShownPointSize(int points) {
+  return std::clamp(points, 1, 1638);
+}
 
 QFont FontFromSetting(const FontSetting& font) {
   QFont qfont;
@@ -102,7 +102,9 @@ void ApplyFontSetting(QWidget& widget, const FontSetting& font) {
   widget.setPalette(palette);
 }
 
-int FontPixelHeight(const FontSetting& font) { return QFontMetrics(FontFromSetting(font)).height(); }
+int FontPixelHeight(const FontSetting& font) {
+  return QFontMetrics(FontFromSetting(font)).height();
+}
 
 void ApplyBackColor(QWidget& widget, int color) {
   QPalette palette = widget.palette();

@@ -12,13 +12,14 @@
 #include <string_view>
 
 #include "common/settings.h"
+#include "qtsupport/WidgetText.h"
 
 class QWidget;
 
 namespace novalune::display {
 
-QString FromSjis(std::string_view sjis);
-std::string ToSjis(const QString& text);
+using qtsupport::FromSjis;
+using qtsupport::ToSjis;
 
 QColor ColorFromSetting(int color);
 int SettingFromColor(const QColor& color);

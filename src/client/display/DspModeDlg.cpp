@@ -12,10 +12,13 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <array>
 
 #include "client/display/DisplayFormat.h"
 #include "client/display/DisplayTexts.h"
 #include "common/settings.h"
+#include "qtsupport/SettingsBinding.h"
+#include "qtsupport/WidgetText.h"
 
 namespace novalune::display {
 
@@ -25,11 +28,28 @@ namespace sys = keys::system;
 
 constexpr int kAutoTimeDigits = 5;
 
-QString Utf8(const char* text) { return QString::fromUtf8(text); }
+const std::array<qtsupport::SettingField<DspModeValues>, 10> kDspModeFields{{
+    {sys::kSection, sys::kAutoMin, &DspModeValues::autoMin},
+    {sys::kSection, sys::kAutoTime, &DspModeValues::autoTime},
+    {sys::kSection, sys::kAutoShow, &DspModeValues::autoShow},
+    {sys::kSection, sys::kAutoBeep, &DspModeValues::autoBeep},
+    {sys::kSection, sys::kAutoFile, &DspModeValues::autoFile},
+    {sys::kSection, sys::kAutoSave, &DspModeValues::autoSave},
+    {sys::kSection, sys::kInBeep, &DspModeValues::inBeep},
+    {sys::kSection, sys::kOutBeep, &DspModeValues::outBeep},
+    {sys::kSection, sys::kInFile, &DspModeValues::inFile},
+    {sys::kSection, sys::kOutFile, &DspModeValues::outFile},
+}};
 
-QString LocalPath(const std::string& sjis) { return FromSjis(sjis); }
+using qtsupport::Ui;
 
-QPushButton* Button(const char* caption, QWidget* parent) { return new QPushButton(Utf8(caption), parent); }
+QString LocalPath(const std::string& sjis) {
+  return FromSjis(sjis);
+}
+
+QPushButton* Button(const char* caption, QWidget* parent) {
+  return new QPushButton(Ui(caption), parent);
+}
 
 // One row "音で知らせる [参照] [再生]".
 QHBoxLayout* SoundRow(QCheckBox* check, QPushButton* browse, QPushButton* play) {
@@ -45,41 +65,23 @@ QHBoxLayout* SoundRow(QCheckBox* check, QPushButton* browse, QPushButton* play) 
 
 DspModeValues ReadDspModeValues() {
   DspModeValues values;
-  values.autoMin = ReadSettingFlag(sys::kSection, sys::kAutoMin);
-  values.autoTime = ReadSettingInt(sys::kSection, sys::kAutoTime);
-  values.autoShow = ReadSettingFlag(sys::kSection, sys::kAutoShow);
-  values.autoBeep = ReadSettingFlag(sys::kSection, sys::kAutoBeep);
-  values.autoFile = ReadSettingString(sys::kSection, sys::kAutoFile);
-  values.autoSave = ReadSettingFlag(sys::kSection, sys::kAutoSave);
-  values.inBeep = ReadSettingFlag(sys::kSection, sys::kInBeep);
-  values.outBeep = ReadSettingFlag(sys::kSection, sys::kOutBeep);
-  values.inFile = ReadSettingString(sys::kSection, sys::kInFile);
-  values.outFile = ReadSettingString(sys::kSection, sys::kOutFile);
+  qtsupport::LoadSettingFields(values, kDspModeFields);
   return values;
 }
 
 void WriteDspModeValues(const DspModeValues& values) {
-  WriteSettingFlag(sys::kSection, sys::kAutoMin, values.autoMin);
-  WriteSettingInt(sys::kSection, sys::kAutoTime, values.autoTime);
-  WriteSettingFlag(sys::kSection, sys::kAutoShow, values.autoShow);
-  WriteSettingFlag(sys::kSection, sys::kAutoBeep, values.autoBeep);
-  WriteSettingString(sys::kSection, sys::kAutoFile, values.autoFile);
-  WriteSettingFlag(sys::kSection, sys::kAutoSave, values.autoSave);
-  WriteSettingFlag(sys::kSection, sys::kInBeep, values.inBeep);
-  WriteSettingFlag(sys::kSection, sys::kOutBeep, values.outBeep);
-  WriteSettingString(sys::kSection, sys::kInFile, values.inFile);
-  WriteSettingString(sys::kSection, sys::kOutFile, values.outFile);
+  qtsupport::SaveSettingFields(values, kDspModeFields);
 }
 
 TSetDspModeDlg::TSetDspModeDlg(QWidget* parent, PlayHandler play, FileChooser chooser)
     : QDialog(parent), play_(std::move(play)), chooser_(std::move(chooser)) {
-  setWindowTitle(Utf8(text::kOptionsCaption));
+  setWindowTitle(Ui(text::kOptionsCaption));
   Pages = new QTabWidget(this);
-  Pages->addTab(DisplayPage(), Utf8(text::kPageDisplay));
-  Pages->addTab(InOutPage(), Utf8(text::kPageInOut));
+  Pages->addTab(DisplayPage(), Ui(text::kPageDisplay));
+  Pages->addTab(InOutPage(), Ui(text::kPageInOut));
   auto* buttons = new QDialogButtonBox(this);
-  buttons->addButton(Utf8(text::kOk), QDialogButtonBox::AcceptRole);
-  buttons->addButton(Utf8(text::kCancel), QDialogButtonBox::RejectRole);
+  buttons->addButton(Ui(text::kOk), QDialogButtonBox::AcceptRole);
+  buttons->addButton(Ui(text::kCancel), QDialogButtonBox::RejectRole);
   connect(buttons, &QDialogButtonBox::accepted, this, &TSetDspModeDlg::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &TSetDspModeDlg::reject);
   auto* layout = new QVBoxLayout(this);
@@ -102,8 +104,8 @@ TSetDspModeDlg::TSetDspModeDlg(QWidget* parent, PlayHandler play, FileChooser ch
 
 QWidget* TSetDspModeDlg::DisplayPage() {
   auto* page = new QWidget(this);
-  auto* quiet = new QGroupBox(Utf8(text::kGroupQuiet), page);
-  AutoMinCheck = new QCheckBox(Utf8(text::kAutoMin), quiet);
+  auto* quiet = new QGroupBox(Ui(text::kGroupQuiet), page);
+  AutoMinCheck = new QCheckBox(Ui(text::kAutoMin), quiet);
   AutoTimeEdit = new QLineEdit(quiet);
   AutoTimeEdit->setMaxLength(kAutoTimeDigits);
   AutoTimeEdit->setValidator(new QIntValidator(0, 99999, AutoTimeEdit));
@@ -111,11 +113,11 @@ QWidget* TSetDspModeDlg::DisplayPage() {
   auto* quietRow = new QHBoxLayout(quiet);
   quietRow->addWidget(AutoMinCheck);
   quietRow->addWidget(AutoTimeEdit);
-  quietRow->addWidget(new QLabel(Utf8(text::kSecondsLater), quiet));
+  quietRow->addWidget(new QLabel(Ui(text::kSecondsLater), quiet));
 
-  auto* start = new QGroupBox(Utf8(text::kGroupStart), page);
-  AutoShowCheck = new QCheckBox(Utf8(text::kAutoShow), start);
-  AutoBeepCheck = new QCheckBox(Utf8(text::kBeep), start);
+  auto* start = new QGroupBox(Ui(text::kGroupStart), page);
+  AutoShowCheck = new QCheckBox(Ui(text::kAutoShow), start);
+  AutoBeepCheck = new QCheckBox(Ui(text::kBeep), start);
   AutoFileBtn = Button(text::kBrowse, start);
   AutoPlayBtn = Button(text::kPlay, start);
   connect(AutoFileBtn, &QPushButton::clicked, this, &TSetDspModeDlg::AutoFileBtnClick);
@@ -124,8 +126,8 @@ QWidget* TSetDspModeDlg::DisplayPage() {
   startColumn->addWidget(AutoShowCheck);
   startColumn->addLayout(SoundRow(AutoBeepCheck, AutoFileBtn, AutoPlayBtn));
 
-  auto* exit = new QGroupBox(Utf8(text::kGroupExit), page);
-  AutoSaveCheck = new QCheckBox(Utf8(text::kAutoSave), exit);
+  auto* exit = new QGroupBox(Ui(text::kGroupExit), page);
+  AutoSaveCheck = new QCheckBox(Ui(text::kAutoSave), exit);
   (new QVBoxLayout(exit))->addWidget(AutoSaveCheck);
 
   auto* layout = new QVBoxLayout(page);
@@ -138,16 +140,16 @@ QWidget* TSetDspModeDlg::DisplayPage() {
 
 QWidget* TSetDspModeDlg::InOutPage() {
   auto* page = new QWidget(this);
-  auto* in = new QGroupBox(Utf8(text::kGroupIn), page);
-  InBeepCheck = new QCheckBox(Utf8(text::kBeep), in);
+  auto* in = new QGroupBox(Ui(text::kGroupIn), page);
+  InBeepCheck = new QCheckBox(Ui(text::kBeep), in);
   InFileBtn = Button(text::kBrowse, in);
   InPlayBtn = Button(text::kPlay, in);
   in->setLayout(SoundRow(InBeepCheck, InFileBtn, InPlayBtn));
   connect(InFileBtn, &QPushButton::clicked, this, &TSetDspModeDlg::InFileBtnClick);
   connect(InPlayBtn, &QPushButton::clicked, this, [this] { PlayClick(inFile_); });
 
-  auto* out = new QGroupBox(Utf8(text::kGroupOut), page);
-  OutBeepCheck = new QCheckBox(Utf8(text::kBeep), out);
+  auto* out = new QGroupBox(Ui(text::kGroupOut), page);
+  OutBeepCheck = new QCheckBox(Ui(text::kBeep), out);
   OutFileBtn = Button(text::kBrowse, out);
   OutPlayBtn = Button(text::kPlay, out);
   out->setLayout(SoundRow(OutBeepCheck, OutFileBtn, OutPlayBtn));
@@ -188,9 +190,15 @@ void TSetDspModeDlg::accept() {
   QDialog::accept();
 }
 
-void TSetDspModeDlg::AutoFileBtnClick() { BrowseSound(autoFile_, true); }
-void TSetDspModeDlg::InFileBtnClick() { BrowseSound(inFile_, false); }
-void TSetDspModeDlg::OutFileBtnClick() { BrowseSound(outFile_, false); }
+void TSetDspModeDlg::AutoFileBtnClick() {
+  BrowseSound(autoFile_, true);
+}
+void TSetDspModeDlg::InFileBtnClick() {
+  BrowseSound(inFile_, false);
+}
+void TSetDspModeDlg::OutFileBtnClick() {
+  BrowseSound(outFile_, false);
+}
 
 void TSetDspModeDlg::PlayClick(const std::string& path) {
   if (path.empty() || !play_) return;
@@ -200,8 +208,8 @@ void TSetDspModeDlg::PlayClick(const std::string& path) {
 
 void TSetDspModeDlg::BrowseSound(std::string& file, bool startInSoundFolder) {
   FileDialogSetup setup;
-  setup.title = Utf8(text::kSoundTitle);
-  setup.filters = QtFilters(Utf8(text::kSoundFilter));
+  setup.title = Ui(text::kSoundTitle);
+  setup.filters = QtFilters(Ui(text::kSoundFilter));
   setup.defaultSuffix = QStringLiteral("wav");
   if (startInSoundFolder) {
     const std::vector<std::string> folders = LoadListFile(files::kWavDir);

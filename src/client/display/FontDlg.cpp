@@ -13,33 +13,34 @@
 
 #include "client/display/DisplayFormat.h"
 #include "client/display/DisplayTexts.h"
+#include "qtsupport/WidgetText.h"
 
 namespace novalune::display {
 
 namespace {
 
-QString Utf8(const char* text) { return QString::fromUtf8(text); }
+using qtsupport::Ui;
 
 }  // namespace
 
 TFontDlg::TFontDlg(const FontSetting& font, QWidget* parent)
     : QDialog(parent), face_(font.name), color_(font.color) {
-  setWindowTitle(Utf8(text::kFontCaption));
+  setWindowTitle(Ui(text::kFontCaption));
   FaceBox = new QFontComboBox(this);
   if (!font.name.empty()) FaceBox->setCurrentFont(QFont(FromSjis(font.name)));
   SizeBox = new QSpinBox(this);
   SizeBox->setRange(1, 1638);
   SizeBox->setValue(ShownPointSize(font.size));
-  BoldCheck = new QCheckBox(Utf8(text::kBold), this);
-  ItalicCheck = new QCheckBox(Utf8(text::kItalic), this);
-  UnderlineCheck = new QCheckBox(Utf8(text::kUnderline), this);
-  StrikeoutCheck = new QCheckBox(Utf8(text::kStrikeout), this);
+  BoldCheck = new QCheckBox(Ui(text::kBold), this);
+  ItalicCheck = new QCheckBox(Ui(text::kItalic), this);
+  UnderlineCheck = new QCheckBox(Ui(text::kUnderline), this);
+  StrikeoutCheck = new QCheckBox(Ui(text::kStrikeout), this);
   BoldCheck->setChecked(font.bold);
   ItalicCheck->setChecked(font.italic);
   UnderlineCheck->setChecked(font.underline);
   StrikeoutCheck->setChecked(font.strikeout);
-  ColorBtn = new QPushButton(Utf8(text::kColor), this);
-  Sample = new QLabel(Utf8(text::kSample), this);
+  ColorBtn = new QPushButton(Ui(text::kColor), this);
+  Sample = new QLabel(Ui(text::kSample), this);
   Sample->setMinimumHeight(48);
 
   connect(FaceBox, &QFontComboBox::currentFontChanged, this, [this] {
@@ -53,15 +54,16 @@ TFontDlg::TFontDlg(const FontSetting& font, QWidget* parent)
   connect(ColorBtn, &QPushButton::clicked, this, &TFontDlg::ColorBtnClick);
 
   auto* form = new QFormLayout;
-  form->addRow(Utf8(text::kFontFace), FaceBox);
-  form->addRow(Utf8(text::kFontSize), SizeBox);
+  form->addRow(Ui(text::kFontFace), FaceBox);
+  form->addRow(Ui(text::kFontSize), SizeBox);
   auto* styles = new QHBoxLayout;
-  for (QWidget* w : std::initializer_list<QWidget*>{BoldCheck, ItalicCheck, UnderlineCheck, StrikeoutCheck, ColorBtn}) {
+  for (QWidget* w :
+       std::initializer_list<QWidget*>{BoldCheck, ItalicCheck, UnderlineCheck, StrikeoutCheck, ColorBtn}) {
     styles->addWidget(w);
   }
   auto* buttons = new QDialogButtonBox(this);
-  buttons->addButton(Utf8(text::kOk), QDialogButtonBox::AcceptRole);
-  buttons->addButton(Utf8(text::kCancel), QDialogButtonBox::RejectRole);
+  buttons->addButton(Ui(text::kOk), QDialogButtonBox::AcceptRole);
+  buttons->addButton(Ui(text::kCancel), QDialogButtonBox::RejectRole);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   auto* layout = new QVBoxLayout(this);
@@ -91,11 +93,13 @@ void TFontDlg::SetColor(int color) {
 }
 
 void TFontDlg::ColorBtnClick() {
-  const QColor chosen = QColorDialog::getColor(ColorFromSetting(color_), this, Utf8(text::kColor));
+  const QColor chosen = QColorDialog::getColor(ColorFromSetting(color_), this, Ui(text::kColor));
   if (chosen.isValid()) SetColor(SettingFromColor(chosen));
 }
 
-void TFontDlg::UpdateSample() { ApplyFontSetting(*Sample, Setting()); }
+void TFontDlg::UpdateSample() {
+  ApplyFontSetting(*Sample, Setting());
+}
 
 std::optional<FontSetting> ChooseFontSetting(QWidget* parent, const FontSetting& font) {
   TFontDlg dialog(font, parent);
@@ -104,7 +108,7 @@ std::optional<FontSetting> ChooseFontSetting(QWidget* parent, const FontSetting&
 }
 
 std::optional<int> ChooseBackColor(QWidget* parent, int color) {
-  const QColor chosen = QColorDialog::getColor(ColorFromSetting(color), parent, Utf8(text::kBackColorCaption));
+  const QColor chosen = QColorDialog::getColor(ColorFromSetting(color), parent, Ui(text::kBackColorCaption));
   if (!chosen.isValid()) return std::nullopt;
   return SettingFromColor(chosen);
 }

@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDesktopServices>
-#include <QUrl>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,6 +21,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include "client/core/ClientSettings.h"
@@ -31,13 +31,14 @@
 #include "client/ui/ChatTreeView.h"
 #include "client/ui/OwnServerWait.h"
 #include "common/sjistext.h"
+#include "qtsupport/WidgetText.h"
 #include "settings/ClientDialogs.h"
 
 namespace novalune::ui {
 
 namespace {
 
-QString Ui(const char* utf8) { return QString::fromUtf8(utf8); }
+using qtsupport::Ui;
 
 constexpr int kListViewWidth = 140;
 
@@ -75,7 +76,9 @@ TZKWChatForm::TZKWChatForm(client::ClientNet& net, ChatFormSetup setup, QWidget*
     : QMainWindow(parent),
       setup_(std::move(setup)),
       net_(net),
-      httpGate_([this](const std::string& question) { return ShowClientMessage(question, client::kQuestion) == 1; }) {
+      httpGate_([this](const std::string& question) {
+        return ShowClientMessage(question, client::kQuestion) == 1;
+      }) {
   setObjectName("ZKWChatForm");
   ownServerWait_ = new OwnServerWait(this);
 }
@@ -91,7 +94,9 @@ void TZKWChatForm::AttachEngine(client::ClientCore& core) {
   StartUp();
 }
 
-TZKWChatForm::~TZKWChatForm() { QCoreApplication::instance()->removeEventFilter(this); }
+TZKWChatForm::~TZKWChatForm() {
+  QCoreApplication::instance()->removeEventFilter(this);
+}
 
 void TZKWChatForm::BuildParts() {
   BuildToolBar1();
@@ -169,7 +174,8 @@ void TZKWChatForm::BuildToolBar1() {
   connect(RoomListBtn, &QAction::triggered, this, [this] { MenuRoomLookClick(); });
   connect(UserListBtn, &QAction::triggered, this, [this] { MenuMemberLookClick(); });
   connect(AwayBtn, &QAction::triggered, this, [this](bool down) { AwayBtnClick(down); });
-  connect(ServerViewBtn, &QAction::triggered, this, [this] { Command([this] { core_->ServerViewBtnClick(); }); });
+  connect(ServerViewBtn, &QAction::triggered, this,
+          [this] { Command([this] { core_->ServerViewBtnClick(); }); });
   connect(LogViewBtn, &QAction::triggered, this, [this] { displayCommands_->LogViewBtnClick(); });
   // Icons (the icon dialog) and publication are not part of this program yet.
   IconBtn->setEnabled(false);
@@ -191,9 +197,9 @@ void TZKWChatForm::BuildToolBar2() {
   Edit = new QLineEdit(ToolBar2);
   Edit->setObjectName("Edit");
   MemoBtn = LowerButton(ToolBar2, QStyle::SP_FileDialogContentsView, text::kMemoBtn, "MemoBtn");
-  for (QWidget* part : {static_cast<QWidget*>(TalkBtn), static_cast<QWidget*>(PrivateBtn),
-                        static_cast<QWidget*>(BeepBtn), static_cast<QWidget*>(BeepFileBtn),
-                        static_cast<QWidget*>(WavListBtn)}) {
+  for (QWidget* part :
+       {static_cast<QWidget*>(TalkBtn), static_cast<QWidget*>(PrivateBtn), static_cast<QWidget*>(BeepBtn),
+        static_cast<QWidget*>(BeepFileBtn), static_cast<QWidget*>(WavListBtn)}) {
     row->addWidget(part);
   }
   row->addWidget(Edit, 1);
@@ -325,7 +331,8 @@ void TZKWChatForm::BuildCompanions() {
     };
   }
   if (!hooks.playSound) hooks.playSound = [this](const std::string& path) { PlaySoundFile(path); };
-  if (!hooks.notice) hooks.notice = [this](const std::string& text) { ShowClientMessage(text, client::kNotice); };
+  if (!hooks.notice)
+    hooks.notice = [this](const std::string& text) { ShowClientMessage(text, client::kNotice); };
   displayCommands_ = std::make_unique<display::DisplayCommands>(*Memo, *LogView, hooks);
 
   RoomList = new settings::TRoomListDlg(this);
@@ -350,11 +357,13 @@ void TZKWChatForm::StartUp() {
   httpGate_.SetSettings(settings::LoadHttpSettings());
   options_ = display::ReadDspModeValues();
   namespace pub = keys::server;
-  publication_.Load(ReadSettingFlag(pub::kSection, pub::kAutoOnOf), ReadSettingFlag(pub::kSection, pub::kAutoTime),
+  publication_.Load(ReadSettingFlag(pub::kSection, pub::kAutoOnOf),
+                    ReadSettingFlag(pub::kSection, pub::kAutoTime),
                     ReadSettingString(pub::kSection, pub::kAutoStrTime),
                     ReadSettingString(pub::kSection, pub::kAutoEndTime));
   if (publication_.TimerWanted()) AutoTimer->start();
-  for (const std::string& name : LoadListFile(files::kWavFile)) WavListBox->addItem(display::FromSjis(name));
+  for (const std::string& name : LoadListFile(files::kWavFile))
+    WavListBox->addItem(qtsupport::FromSjis(name));
   EditMyIP->setText(QString::fromStdString(MyAddress()));
   core_->Start(client::ReadStartupValues());
   defaultExt_ = ReadSettingString(keys::system::kSection, keys::system::kDefaultExt);
@@ -368,7 +377,8 @@ void TZKWChatForm::PushDisplayOptions() {
   templates.defaultExt = defaultExt_;
   templates.autoSave = options_.autoSave;
   templates.beepFile = core_->BeepFile();
-  for (int kind = 1; kind <= 4; ++kind) templates.fonts[static_cast<std::size_t>(kind - 1)] = Memo->GetFontSetting(kind);
+  for (int kind = 1; kind <= 4; ++kind)
+    templates.fonts[static_cast<std::size_t>(kind - 1)] = Memo->GetFontSetting(kind);
   core_->Members().SetTemplates(templates);
 }
 
@@ -376,8 +386,9 @@ void TZKWChatForm::PushDisplayOptions() {
 // nothing there takes it.
 void TZKWChatForm::MemoURLClick(const std::string& address) {
   if (!httpGate_.MayAccessOutside(SysText(settings::text::kHttpAskUrl))) return;
-  const QString target = display::FromSjis(address);
-  if (!QDesktopServices::openUrl(QUrl(target))) ShowClientMessage(display::NoOpenerNotice(target), client::kNotice);
+  const QString target = qtsupport::FromSjis(address);
+  if (!QDesktopServices::openUrl(QUrl(target)))
+    ShowClientMessage(display::NoOpenerNotice(target), client::kNotice);
 }
 
 void TZKWChatForm::Command(const std::function<void()>& action) {

@@ -4,10 +4,10 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
-#include <QPointer>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPalette>
+#include <QPointer>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTime>
@@ -18,11 +18,12 @@
 #include <exception>
 
 #include "client/display/DisplayFormat.h"
+#include "client/display/LogViewForm.h"
+#include "client/display/MemoForm.h"
 #include "client/ui/ChatForm.h"
 #include "client/ui/ChatTreeView.h"
 #include "client/ui/OwnServerWait.h"
-#include "client/display/LogViewForm.h"
-#include "client/display/MemoForm.h"
+#include "qtsupport/WidgetText.h"
 #include "settings/ListWindows.h"
 #include "settings/TopMostDialog.h"
 
@@ -43,8 +44,12 @@ WindowPlacement PlacementOf(const QRect& normal) {
 
 // Colours never written (a first start) come from the desktop's palette:
 // the stored default 0 would be black text on a black background.
-bool Stored(std::string_view section, std::string_view key) { return !ReadSettingString(section, key).empty(); }
-int DesktopColor(QPalette::ColorRole role) { return display::SettingFromColor(QApplication::palette().color(role)); }
+bool Stored(std::string_view section, std::string_view key) {
+  return !ReadSettingString(section, key).empty();
+}
+int DesktopColor(QPalette::ColorRole role) {
+  return display::SettingFromColor(QApplication::palette().color(role));
+}
 
 }  // namespace
 
@@ -67,7 +72,7 @@ void TZKWChatForm::SystemRead() {
   }
   Splitter->setSizes(widths);
   ApplyBackColor(Stored(sys::kSection, sys::kBackColor) ? ReadSettingInt(sys::kSection, sys::kBackColor)
-                                                         : DesktopColor(QPalette::Base));
+                                                        : DesktopColor(QPalette::Base));
   WindowPlacement placement = PlacementOf(normalGeometry());
   LoadWindowPlacement(placement);
   setGeometry(placement.normalLeft, placement.normalTop, placement.normalRight - placement.normalLeft,
@@ -82,7 +87,8 @@ void TZKWChatForm::SystemRead() {
 void TZKWChatForm::SystemWrite() {
   WriteSettingString(sys::kSection, sys::kBeepFile, core_->BeepFile());
   for (int kind = 1; kind <= 4; ++kind) {
-    WriteFontSetting(Memo->GetFontSetting(kind), keys::memo_font::kSections[static_cast<std::size_t>(kind - 1)]);
+    WriteFontSetting(Memo->GetFontSetting(kind),
+                     keys::memo_font::kSections[static_cast<std::size_t>(kind - 1)]);
   }
   WriteSettingFlag(sys::kSection, sys::kViewToolBar, GetViewToolBar());
   WriteSettingFlag(sys::kSection, sys::kViewStatusBar, GetViewStatusBar());
@@ -90,31 +96,40 @@ void TZKWChatForm::SystemWrite() {
   WriteSettingFlag(sys::kSection, sys::kShowIcon, GetShowIcon());
   WriteSettingInt(sys::kSection, sys::kListViewWidth, ListView->width());
   // A hidden list keeps the width it had when it was last shown.
-  WriteSettingInt(sys::kSection, sys::kWavListBox, WavListBox->isVisible() ? WavListBox->width() : wavListWidth_);
+  WriteSettingInt(sys::kSection, sys::kWavListBox,
+                  WavListBox->isVisible() ? WavListBox->width() : wavListWidth_);
   WriteSettingInt(sys::kSection, sys::kBackColor, Memo->BackColor());
   SaveWindowPlacement(PlacementOf(normalGeometry()));
 }
 
-bool TZKWChatForm::GetViewToolBar() const { return MenuShowToolBar->isChecked(); }
+bool TZKWChatForm::GetViewToolBar() const {
+  return MenuShowToolBar->isChecked();
+}
 void TZKWChatForm::SetViewToolBar(bool on) {
   MenuShowToolBar->setChecked(on);
   ToolBar1->setVisible(on);
 }
 
-bool TZKWChatForm::GetViewIconList() const { return MenuIconList->isChecked(); }
+bool TZKWChatForm::GetViewIconList() const {
+  return MenuIconList->isChecked();
+}
 void TZKWChatForm::SetViewIconList(bool on) {
   MenuIconList->setChecked(on);
   IconBar->setVisible(on);
   if (on) LoadIconButtons();
 }
 
-bool TZKWChatForm::GetViewStatusBar() const { return MenuShowStatusBar->isChecked(); }
+bool TZKWChatForm::GetViewStatusBar() const {
+  return MenuShowStatusBar->isChecked();
+}
 void TZKWChatForm::SetViewStatusBar(bool on) {
   MenuShowStatusBar->setChecked(on);
   StatusBar->setVisible(on);
 }
 
-bool TZKWChatForm::GetViewOnTop() const { return MenuShowOnTop->isChecked(); }
+bool TZKWChatForm::GetViewOnTop() const {
+  return MenuShowOnTop->isChecked();
+}
 void TZKWChatForm::SetViewOnTop(bool on) {
   MenuShowOnTop->setChecked(on);
   settings::SetDialogsStayOnTop(on);
@@ -125,7 +140,9 @@ void TZKWChatForm::SetViewOnTop(bool on) {
   }
 }
 
-bool TZKWChatForm::GetShowIcon() const { return MenuShowIcon->isChecked(); }
+bool TZKWChatForm::GetShowIcon() const {
+  return MenuShowIcon->isChecked();
+}
 void TZKWChatForm::SetShowIcon(bool on) {
   MenuShowIcon->setChecked(on);
   core_->SetShowIcon(on);
@@ -155,10 +172,9 @@ void TZKWChatForm::LoadIconButtons() {
   IconBar->clear();
   const std::vector<std::string> icons = ReadIconList();
   for (std::size_t number = 0; number < icons.size(); ++number) {
-    QAction* button = IconBar->addAction(display::FromSjis(icons[number]));
-    connect(button, &QAction::triggered, this, [this, number] { Command([this, number] {
-      core_->SpeedButtonClick(number);
-    }); });
+    QAction* button = IconBar->addAction(qtsupport::FromSjis(icons[number]));
+    connect(button, &QAction::triggered, this,
+            [this, number] { Command([this, number] { core_->SpeedButtonClick(number); }); });
   }
 }
 
@@ -174,7 +190,9 @@ void TZKWChatForm::ActiveTimerStart() {
   ActiveTimer->start();
 }
 
-void TZKWChatForm::ActiveTimerStop() { ActiveTimer->stop(); }
+void TZKWChatForm::ActiveTimerStop() {
+  ActiveTimer->stop();
+}
 
 void TZKWChatForm::ActiveTimerTimer() {
   --idleCountdown_;
@@ -191,8 +209,12 @@ void TZKWChatForm::AutoTimerTimer() {
   if (actions.withdraw) AutoOffProc();
 }
 
-void TZKWChatForm::AutoOnProc() { publication_.Published(); }
-void TZKWChatForm::AutoOffProc() { publication_.Withdrawn(); }
+void TZKWChatForm::AutoOnProc() {
+  publication_.Published();
+}
+void TZKWChatForm::AutoOffProc() {
+  publication_.Withdrawn();
+}
 
 void TZKWChatForm::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);

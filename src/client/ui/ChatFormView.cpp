@@ -1,5 +1,6 @@
 // The engine's view: what ClientCore asks of the window, the member tree's
 // model notifications, and the commands of the menus and tool bars.
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -11,7 +12,6 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QUrl>
-#include <QCoreApplication>
 
 #include "client/core/ClientSettings.h"
 #include "client/core/ClientSounds.h"
@@ -23,26 +23,33 @@
 #include "client/ui/ChatFormTexts.h"
 #include "client/ui/ChatTreeView.h"
 #include "client/ui/OwnServerWait.h"
+#include "qtsupport/WidgetText.h"
 #include "settings/ClientDialogs.h"
 
 namespace novalune::ui {
 
 namespace {
 
-QString Ui(const char* utf8) { return QString::fromUtf8(utf8); }
+using qtsupport::Ui;
 
 }  // namespace
 
-void TZKWChatForm::DspMessage(int style, const std::string& text) { Memo->DspMessage(style, text); }
+void TZKWChatForm::DspMessage(int style, const std::string& text) {
+  Memo->DspMessage(style, text);
+}
 
 int TZKWChatForm::ShowClientMessage(const std::string& text, int kind) {
   if (setup_.messageBox) return setup_.messageBox(text, kind);
   return settings::ShowClientMessage(this, text, kind);
 }
 
-void TZKWChatForm::SetCaption(const std::string& caption) { setWindowTitle(display::FromSjis(caption)); }
+void TZKWChatForm::SetCaption(const std::string& caption) {
+  setWindowTitle(qtsupport::FromSjis(caption));
+}
 
-void TZKWChatForm::SetJoinRoomText(const std::string& room) { EditRoom->setText(display::FromSjis(room)); }
+void TZKWChatForm::SetJoinRoomText(const std::string& room) {
+  EditRoom->setText(qtsupport::FromSjis(room));
+}
 
 void TZKWChatForm::UpDateMenuItems() {
   const client::MenuState state = core_->GetMenuState();
@@ -60,7 +67,9 @@ void TZKWChatForm::UpDateMenuItems() {
   RoomOutBtn->setEnabled(state.roomOut);
 }
 
-std::string TZKWChatForm::GetMyAddress() { return EditMyIP->text().toStdString(); }
+std::string TZKWChatForm::GetMyAddress() {
+  return EditMyIP->text().toStdString();
+}
 
 bool TZKWChatForm::AskNewNick(std::string& nick) {
   settings::TReNameDlg dialog(settings::ClientNotice(this), this);
@@ -71,7 +80,8 @@ bool TZKWChatForm::AskNewNick(std::string& nick) {
 
 void TZKWChatForm::BeepON(const std::string& name) {
   const std::optional<std::string> path = client::FindSoundFile(
-      name, LoadListFile(files::kWavDir), [](const std::string& path) { return QFileInfo(display::FromSjis(path)).isFile(); });
+      name, LoadListFile(files::kWavDir),
+      [](const std::string& path) { return QFileInfo(qtsupport::FromSjis(path)).isFile(); });
   if (path) PlaySoundFile(*path);
 }
 
@@ -81,21 +91,22 @@ void TZKWChatForm::BeepFileBtnClick() {
   setup.filters = display::QtFilters(Ui(display::text::kSoundFilter));
   setup.defaultSuffix = QStringLiteral("wav");
   const std::vector<std::string> folders = LoadListFile(files::kWavDir);
-  if (!folders.empty()) setup.directory = display::FromSjis(folders.front());
+  if (!folders.empty()) setup.directory = qtsupport::FromSjis(folders.front());
   const display::FileChooser& chooser = setup_.displayHooks.chooseFile;
   const std::optional<QString> chosen = chooser ? chooser(setup) : display::RunFileDialog(this, setup);
   if (!chosen) return;
-  SetBeepFile(display::ToSjis(QFileInfo(*chosen).fileName()));
+  SetBeepFile(qtsupport::ToSjis(QFileInfo(*chosen).fileName()));
   std::vector<std::string> history;
-  for (int i = 0; i < WavListBox->count(); ++i) history.push_back(display::ToSjis(WavListBox->item(i)->text()));
+  for (int i = 0; i < WavListBox->count(); ++i)
+    history.push_back(qtsupport::ToSjis(WavListBox->item(i)->text()));
   history = client::PushSoundHistory(std::move(history), core_->BeepFile());
   WavListBox->clear();
-  for (const std::string& name : history) WavListBox->addItem(display::FromSjis(name));
+  for (const std::string& name : history) WavListBox->addItem(qtsupport::FromSjis(name));
   SaveListFile(files::kWavFile, history);
 }
 
 void TZKWChatForm::PlaySoundFile(const std::string& path) {
-  const QString file = display::FromSjis(path);
+  const QString file = qtsupport::FromSjis(path);
   if (path.empty() || !QFileInfo(file).isFile()) return;
   if (!player_) player_ = std::make_unique<QSoundEffect>();
   player_->stop();
@@ -112,20 +123,30 @@ client::LocalTime TZKWChatForm::Now() {
   return {now.date().year(), now.date().month(), now.date().day(), now.time().hour(), now.time().minute()};
 }
 
-void TZKWChatForm::ClearRoomRows() { RoomList->ClearRoomRows(); }
-void TZKWChatForm::ShowRoomList() { RoomList->ShowList(); }
+void TZKWChatForm::ClearRoomRows() {
+  RoomList->ClearRoomRows();
+}
+void TZKWChatForm::ShowRoomList() {
+  RoomList->ShowList();
+}
 void TZKWChatForm::AddRoomRow(const std::string& room, int users, const std::string& topic) {
   RoomList->AddRoomRow(room, users, topic);
 }
-void TZKWChatForm::ClearUserRows() { UserList->ClearUserRows(); }
-void TZKWChatForm::ShowUserList() { UserList->ShowList(); }
-void TZKWChatForm::AddUserRow(const std::string& name, const std::string& personal, const std::string& fullName,
-                              const std::string& room) {
+void TZKWChatForm::ClearUserRows() {
+  UserList->ClearUserRows();
+}
+void TZKWChatForm::ShowUserList() {
+  UserList->ShowList();
+}
+void TZKWChatForm::AddUserRow(const std::string& name, const std::string& personal,
+                              const std::string& fullName, const std::string& room) {
   UserList->AddUserRow(name, personal, fullName, room);
 }
 
 // File transfer is not part of this program yet: offers are not taken up.
-bool TZKWChatForm::IsReceivingFile() { return false; }
+bool TZKWChatForm::IsReceivingFile() {
+  return false;
+}
 void TZKWChatForm::ReceiveFileOffer(const client::FileOffer&) {}
 void TZKWChatForm::StartRelaySend(const std::string&, bool, std::int32_t) {}
 
@@ -139,11 +160,15 @@ void TZKWChatForm::SetIconList() {
   if (GetViewIconList()) LoadIconButtons();
 }
 
-std::vector<std::string> TZKWChatForm::ReadIconList() { return client::ReadIconList(); }
+std::vector<std::string> TZKWChatForm::ReadIconList() {
+  return client::ReadIconList();
+}
 
 void TZKWChatForm::NovaluneMessage() {}
 
-bool TZKWChatForm::LocalServerRunning() { return setup_.localServerRunning && setup_.localServerRunning(); }
+bool TZKWChatForm::LocalServerRunning() {
+  return setup_.localServerRunning && setup_.localServerRunning();
+}
 
 void TZKWChatForm::StartServerCopy() {
   if (ownServerStarted_) return;
@@ -155,18 +180,36 @@ void TZKWChatForm::StartServerCopy() {
 }
 
 // The member tree follows the engine's list.
-void TZKWChatForm::MemberInserted(std::size_t) { ListView->RowsChanged(); }
-void TZKWChatForm::MemberRemoving(std::size_t) { ListView->RowsChanged(); }
-void TZKWChatForm::MemberRenamed(std::size_t row) { ListView->RowChanged(row); }
-void TZKWChatForm::MemberChanged(std::size_t row) { ListView->RowChanged(row); }
-void TZKWChatForm::MemberIconChanged(std::size_t row) { ListView->RowChanged(row); }
-void TZKWChatForm::SelectionChanged() { ListView->viewport()->update(); }
-void TZKWChatForm::IconModeChanged() { ListView->RowsChanged(); }
-void TZKWChatForm::BlinkChanged() { ListView->BlinkRepaint(); }
+void TZKWChatForm::MemberInserted(std::size_t) {
+  ListView->RowsChanged();
+}
+void TZKWChatForm::MemberRemoving(std::size_t) {
+  ListView->RowsChanged();
+}
+void TZKWChatForm::MemberRenamed(std::size_t row) {
+  ListView->RowChanged(row);
+}
+void TZKWChatForm::MemberChanged(std::size_t row) {
+  ListView->RowChanged(row);
+}
+void TZKWChatForm::MemberIconChanged(std::size_t row) {
+  ListView->RowChanged(row);
+}
+void TZKWChatForm::SelectionChanged() {
+  ListView->viewport()->update();
+}
+void TZKWChatForm::IconModeChanged() {
+  ListView->RowsChanged();
+}
+void TZKWChatForm::BlinkChanged() {
+  ListView->BlinkRepaint();
+}
 
 // Without private windows the whisper is shown in the conversation display
 // and showing the "window" means it has been seen.
-void TZKWChatForm::ShowPrivateBox(std::size_t row) { core_->Members().MarkRead(row); }
+void TZKWChatForm::ShowPrivateBox(std::size_t row) {
+  core_->Members().MarkRead(row);
+}
 
 void TZKWChatForm::PrivateMessage(std::size_t row, int style, const std::string& text) {
   Memo->DspMessage(client::kStyleComment, core_->Members().Row(row).nick);
@@ -205,9 +248,13 @@ void TZKWChatForm::MenuJoinConfirmed(const client::ConnectRequest& request) {
   UpDateMenuItems();
 }
 
-void TZKWChatForm::MenuCutClick() { Command([this] { core_->MenuCut(); }); }
+void TZKWChatForm::MenuCutClick() {
+  Command([this] { core_->MenuCut(); });
+}
 
-void TZKWChatForm::MenuExitClick() { close(); }
+void TZKWChatForm::MenuExitClick() {
+  close();
+}
 
 void TZKWChatForm::MenuRoomInClick() {
   settings::TSetRoomDlg dialog(settings::ClientNotice(this), this);
@@ -215,9 +262,15 @@ void TZKWChatForm::MenuRoomInClick() {
   Command([&] { core_->MenuRoomIn(dialog.RoomName(), dialog.Password()); });
 }
 
-void TZKWChatForm::MenuRoomOutClick() { Command([this] { core_->MenuRoomOut(); }); }
-void TZKWChatForm::MenuRoomLookClick() { Command([this] { core_->MenuRoomLook(); }); }
-void TZKWChatForm::MenuMemberLookClick() { Command([this] { core_->MenuMemberLook(); }); }
+void TZKWChatForm::MenuRoomOutClick() {
+  Command([this] { core_->MenuRoomOut(); });
+}
+void TZKWChatForm::MenuRoomLookClick() {
+  Command([this] { core_->MenuRoomLook(); });
+}
+void TZKWChatForm::MenuMemberLookClick() {
+  Command([this] { core_->MenuMemberLook(); });
+}
 
 void TZKWChatForm::MenuRoomTopicClick() {
   settings::TRoomTopicDlg dialog(settings::ClientNotice(this), this);
@@ -269,11 +322,13 @@ void TZKWChatForm::MenuHelplAboutClick() {
 
 void TZKWChatForm::TalkBtnClick() {
   Command([this] {
-    if (core_->TalkEnter(display::ToSjis(Edit->text()))) Edit->clear();
+    if (core_->TalkEnter(qtsupport::ToSjis(Edit->text()))) Edit->clear();
   });
 }
 
-void TZKWChatForm::AwayBtnClick(bool down) { Command([this, down] { core_->AwayBtnClick(down); }); }
+void TZKWChatForm::AwayBtnClick(bool down) {
+  Command([this, down] { core_->AwayBtnClick(down); });
+}
 
 void TZKWChatForm::WavListBtnClick(bool down) {
   if (!down && WavListBox->isVisible()) wavListWidth_ = WavListBox->width();
@@ -305,7 +360,7 @@ void TZKWChatForm::ApplyBackColor(int color) {
 void TZKWChatForm::SetBeepFile(const std::string& file) {
   core_->SetBeepFile(file);
   PushDisplayOptions();
-  BeepBtn->setToolTip(file.empty() ? Ui(text::kBeepBtn) : display::FromSjis(file));
+  BeepBtn->setToolTip(file.empty() ? Ui(text::kBeepBtn) : qtsupport::FromSjis(file));
 }
 
 }  // namespace novalune::ui

@@ -9,6 +9,7 @@
 
 #include "client/display/DisplayFormat.h"
 #include "client/ui/MemberPictures.h"
+#include "qtsupport/WidgetText.h"
 
 namespace novalune::ui {
 
@@ -61,7 +62,7 @@ QRect TChatTreeView::RowRect(std::size_t row) const {
 QRect TChatTreeView::LabelRect(std::size_t row) const {
   const QRect rect = RowRect(row);
   const QFontMetrics metrics(font());
-  const QString nick = display::FromSjis(members_.Row(row).nick);
+  const QString nick = qtsupport::FromSjis(members_.Row(row).nick);
   return QRect(rect.left() + 33, rect.top() + 10, metrics.horizontalAdvance(nick) + 2, metrics.height() + 2);
 }
 
@@ -126,7 +127,8 @@ void TChatTreeView::DrawSmallRow(QPainter& painter, std::size_t row, const QRect
   painter.drawPixmap(rect.left() + 2, rect.top() + 2, StatusMark(members_.SmallMark(row)));
   painter.setPen(selected ? colors.color(QPalette::HighlightedText) : colors.color(QPalette::Text));
   const QFontMetrics metrics(painter.font());
-  painter.drawText(rect.left() + 24, rect.top() + 3 + metrics.ascent(), display::FromSjis(members_.Row(row).nick));
+  painter.drawText(rect.left() + 24, rect.top() + 3 + metrics.ascent(),
+                   qtsupport::FromSjis(members_.Row(row).nick));
 }
 
 void TChatTreeView::DrawIconRow(QPainter& painter, std::size_t row, const QRect& rect) {
@@ -137,8 +139,9 @@ void TChatTreeView::DrawIconRow(QPainter& painter, std::size_t row, const QRect&
   painter.restore();
 
   const QRect label = LabelRect(row);
-  painter.setClipRect(QRect(QPoint(rect.left() + 33, rect.top() + 5), QPoint(label.right() + 2, rect.top() + 29)),
-                      Qt::IntersectClip);
+  painter.setClipRect(
+      QRect(QPoint(rect.left() + 33, rect.top() + 5), QPoint(label.right() + 2, rect.top() + 29)),
+      Qt::IntersectClip);
   if (members_.LabelHidden(row)) {
     painter.fillRect(label, listColor_);
     return;
@@ -147,7 +150,8 @@ void TChatTreeView::DrawIconRow(QPainter& painter, std::size_t row, const QRect&
   painter.fillRect(label, selected ? kNavy : listColor_);
   painter.setPen(selected ? Qt::white : Qt::black);
   const QFontMetrics metrics(painter.font());
-  painter.drawText(rect.left() + 34, rect.top() + 11 + metrics.ascent(), display::FromSjis(members_.Row(row).nick));
+  painter.drawText(rect.left() + 34, rect.top() + 11 + metrics.ascent(),
+                   qtsupport::FromSjis(members_.Row(row).nick));
   painter.setPen(members_.LabelFrameRed(row) ? kRed : kYellow);
   painter.setBrush(Qt::NoBrush);
   painter.drawRect(label.adjusted(0, 0, -1, -1));
@@ -171,7 +175,9 @@ void TChatTreeView::mousePressEvent(QMouseEvent* event) {
   if (popup_) popup_->popup(event->globalPosition().toPoint());
 }
 
-void TChatTreeView::mouseDoubleClickEvent(QMouseEvent* event) { event->accept(); }
+void TChatTreeView::mouseDoubleClickEvent(QMouseEvent* event) {
+  event->accept();
+}
 
 void TChatTreeView::mouseMoveEvent(QMouseEvent* event) {
   if (const auto row = RowAt(event->position().toPoint())) members_.ShowPendingPrivateBox(*row);

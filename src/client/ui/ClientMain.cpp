@@ -7,6 +7,7 @@
 #include "client/display/DisplayFormat.h"
 #include "client/net/QtClientNet.h"
 #include "client/ui/ChatForm.h"
+#include "qtsupport/WidgetText.h"
 #include "settings/ClientMessage.h"
 
 namespace novalune::ui {
@@ -37,7 +38,7 @@ int RunClientProgram(int argc, char** argv, const ClientProgram& program) {
   ClientApplication app(argc, argv);
   ChatFormSetup setup;
   // The command line comes in the desktop's encoding; the engine holds Shift-JIS.
-  setup.firstArgument = display::ToSjis(QString::fromLocal8Bit(program.firstArgument));
+  setup.firstArgument = qtsupport::ToSjis(QString::fromLocal8Bit(program.firstArgument));
   setup.localServerRunning = program.localServerRunning;
   setup.startServerCopy = program.startServerCopy;
   // The network layer and the engine are built here and handed to the

@@ -6,8 +6,6 @@ namespace novalune::server::console_text {
 inline constexpr const char* kWindowTitle = "NOVALUNEサーバー";
 inline constexpr const char* kTrayHint = "NOVALUNEサーバー";
 inline constexpr const char* kQuestionTitle = "NOVALUNEサーバーメッセージ";
-inline constexpr const char* kYes = "はい";
-inline constexpr const char* kNo = "いいえ";
 
 inline constexpr const char* kUserPage = "ユーザー情報";
 inline constexpr const char* kRoomPage = "部屋情報";
@@ -48,7 +46,8 @@ inline constexpr const char* kAskExit = "NOVALUNEサーバーを終了します"
 inline constexpr const char* kUserPortClosed =
     "チャット用のポートを開けませんでした。このサーバーには接続できません";
 
-inline constexpr const char* kUserColumns[] = {"ID", "Nick", "Name", "Room", "Mode", "IP", "Count", "Icon", "Buffer"};
+inline constexpr const char* kUserColumns[] = {"ID", "Nick",  "Name", "Room",  "Mode",
+                                               "IP", "Count", "Icon", "Buffer"};
 inline constexpr const char* kRoomColumns[] = {"Name", "Len", "Mode", "Pass", "Topic"};
 
 inline constexpr const char* kRefListFile = "RefList.txt";

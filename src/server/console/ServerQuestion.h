@@ -1,8 +1,9 @@
 // The server's yes/no question box, behind an interface so that tests can answer it.
 #pragma once
 
-#include <QDialog>
 #include <QString>
+
+#include "qtsupport/YesNoDialog.h"
 
 class QPlainTextEdit;
 
@@ -17,12 +18,10 @@ class ServerQuestion {
 
 // The dialog: always on top, the question in a read-only text area, "はい"
 // gives 1 and "いいえ" (or Escape) gives 2. It beeps when it opens.
-class TSMesDsp2Dlg : public QDialog {
+class TSMesDsp2Dlg : public qtsupport::YesNoDialog {
   Q_OBJECT
  public:
-  enum Result { kYes = 1, kNo = 2 };
   explicit TSMesDsp2Dlg(const QString& question, QWidget* parent = nullptr);
-  void reject() override;
 
  protected:
   void showEvent(QShowEvent* event) override;

@@ -19,11 +19,10 @@
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
-
 #include <algorithm>
 #include <exception>
 
-#include "common/sjistext.h"
+#include "qtsupport/WidgetText.h"
 #include "server/console/ConsoleStore.h"
 #include "server/console/ConsoleTexts.h"
 #include "server/console/ServerQuestion.h"
@@ -35,9 +34,9 @@ namespace text = console_text;
 
 namespace {
 
-QString Ui(const char* utf8) { return QString::fromUtf8(utf8); }
-QString FromSjis(const std::string& sjis) { return QString::fromStdString(SjisToUtf8(sjis)); }
-std::string ToSjis(const QString& shown) { return Utf8ToSjis(shown.toStdString()); }
+using qtsupport::FromSjis;
+using qtsupport::ToSjis;
+using qtsupport::Ui;
 
 QTableWidget* MakeGrid(const char* name, const char* const* titles, const int* widths, int columns,
                        QWidget* parent) {
@@ -239,7 +238,8 @@ QWidget* TServerForm::BuildBottomRow() {
   serverLock_->setObjectName("ServerLock");
   auto* closeBtn = MakeButton("CloseBtn", text::kCloseBtn, bottom);
   auto* exitBtn = MakeButton("ExitBtn", text::kExitBtn, bottom);
-  connect(serverLock_, &QCheckBox::toggled, this, [this](bool on) { Guard([&] { core_.SetServerLock(on); }); });
+  connect(serverLock_, &QCheckBox::toggled, this,
+          [this](bool on) { Guard([&] { core_.SetServerLock(on); }); });
   connect(closeBtn, &QPushButton::clicked, this, &TServerForm::CloseWindow);
   connect(exitBtn, &QPushButton::clicked, this, &TServerForm::Exit);
   auto* row = new QHBoxLayout(bottom);
