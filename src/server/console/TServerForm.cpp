@@ -419,7 +419,7 @@ void TServerForm::RedrawUsers() {
     SetRow(userGrid_, static_cast<int>(i),
            {FromSjis(IdCell(user.id)), FromSjis(user.nick), FromSjis(user.name), FromSjis(user.room),
             FromSjis(user.mode), FromSjis(user.ip), FromSjis(CountCell(user.count)), FromSjis(user.icon),
-            FromSjis(user.buffer)});
+            FromSjis(BufferCell(user.buffer))});
     shownUsers_.push_back({user.id, user.nick});
   }
   const auto chosenAt = chosen ? core_.UserRowOf(chosen->id, chosen->nick) : std::nullopt;
