@@ -173,7 +173,7 @@ std::vector<TextPiece> SplitAddresses(std::string_view text) {
   std::size_t i = 0;
   while (i < text.size()) {
     const auto byte = static_cast<unsigned char>(text[i]);
-    if (IsSjisLead(byte)) {
+    if (IsSjisPair(text, i)) {
       i += 2;  // a double-byte character: its trail byte may look like ASCII
       continue;
     }

@@ -49,7 +49,7 @@ void AppendHexByte(std::string& out, unsigned char byte) {
 void AppendRtfText(std::string& out, std::string_view text) {
   for (std::size_t i = 0; i < text.size(); ++i) {
     const auto byte = static_cast<unsigned char>(text[i]);
-    if (IsSjisLead(byte) && i + 1 < text.size()) {
+    if (IsSjisPair(text, i)) {
       AppendHexByte(out, byte);
       AppendHexByte(out, static_cast<unsigned char>(text[++i]));
     } else if (byte == '\\' || byte == '{' || byte == '}') {
