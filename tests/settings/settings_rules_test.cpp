@@ -280,6 +280,14 @@ TEST_F(StoredValuesTest, HttpSettingsReadThirtySecondsForZero) {
   EXPECT_EQ(next.proxyPort, 8080);
 }
 
+// Load and save share one key table: the file holds the keys in the dialog's order.
+TEST_F(StoredValuesTest, HttpSettingsFileHoldsTheKeysInTheDialogsOrder) {
+  SaveHttpSettings({true, false, 45, true, "proxy.example", 8080});
+  EXPECT_EQ(ReadBytes("NOVALUNE.INI"),
+            "[ICON]\r\nHTTPNOTOUT=1\r\nMESCONECT=0\r\nHTTPTIME=45\r\nUSEPROXY=1\r\n"
+            "PROXYHOST=proxy.example\r\nPROXYPORT=8080\r\n");
+}
+
 TEST(HttpSettingsTest, TimeoutStaysWithinInt) {
   HttpSettings values;
   values.timeSeconds = 999999999;
