@@ -210,12 +210,13 @@ TEST_F(CoreRooms, EveryLineOfOneReadGetsItsOwnArguments) {
   const ConnId host = Register("host", "127.0.0.1", "127.0.0.1");
   core.UserReceived(host, "JOIN %#A p");
   core.UserReceived(host, "w\r\nJOIN #a new\r\nMODE #A -o host\r\nMODE #A\r\nPART #A\r\n");
-  EXPECT_EQ(Take(host), (Lines{":NOVALUNE!x@x PRIVMSG #A :" + J("この部屋のパスワードは") + "pw" + J("です"),
-                               ":host!x@x JOIN :#A", ":host!x@x MODE #A +o host",
-                               ":ZKWChatServer214 353 host = #A :@host",
-                               ":ZKWChatServer214 366 host #A :End of /NAMES list", ":ZKWChatServer214 LISTICON host ",
-                               ":host!x@x PRIVMSG #a :" + J("部屋のパスワードを") + "new" + J("に設定しました"),
-                               ":host!x@x MODE #A -o host", ":ZKWChatServer214 324 host #A :", ":host!x@x PART #A"}));
+  EXPECT_EQ(
+      Take(host),
+      (Lines{":NOVALUNE!x@x PRIVMSG #A :" + J("この部屋のパスワードは") + "pw" + J("です"),
+             ":host!x@x JOIN :#A", ":host!x@x MODE #A +o host", ":ZKWChatServer214 353 host = #A :@host",
+             ":ZKWChatServer214 366 host #A :End of /NAMES list", ":ZKWChatServer214 LISTICON host ",
+             ":host!x@x PRIVMSG #a :" + J("部屋のパスワードを") + "new" + J("に設定しました"),
+             ":host!x@x MODE #A -o host", ":ZKWChatServer214 324 host #A :", ":host!x@x PART #A"}));
   EXPECT_EQ(core.Users()[0].mode, "");
   EXPECT_EQ(core.Users()[0].room, "");
 }

@@ -19,9 +19,9 @@ namespace novalune::server {
 
 using UserId = std::uint32_t;
 
-inline constexpr int kIdleLimit = 300;                      // ticks without a room
-inline constexpr std::size_t kMaxPartialLine = 64 * 1024;   // Buffer without LF
-inline constexpr std::size_t kMaxRelayTransfers = 64;       // offers remembered at once
+inline constexpr int kIdleLimit = 300;                                  // ticks without a room
+inline constexpr std::size_t kMaxPartialLine = std::size_t{64} * 1024;  // Buffer without LF
+inline constexpr std::size_t kMaxRelayTransfers = 64;                   // offers remembered at once
 
 // Hidden per-user state, kept parallel to the displayed rows.
 struct UserLink {
@@ -73,16 +73,16 @@ struct ServerCore::Impl {
 
   // ---- tables (display order) and their indexes
   std::vector<UserRow> users;
-  std::vector<UserLink> links;                    // parallel to users
+  std::vector<UserLink> links;  // parallel to users
   std::vector<RoomRow> rooms;
-  std::vector<std::int32_t> rowOfId;              // ID -> row, -1 for none
+  std::vector<std::int32_t> rowOfId;  // ID -> row, -1 for none
   std::priority_queue<UserId, std::vector<UserId>, std::greater<>> freeIds;
-  UserId nextId = 1;                              // above every ID handed out
+  UserId nextId = 1;  // above every ID handed out
   std::uint64_t nextSeq = 1;
   std::unordered_map<ConnId, UserId> userOfConn;
-  std::unordered_map<std::string, UserId> userOfNick;        // folded non-empty nicks
+  std::unordered_map<std::string, UserId> userOfNick;         // folded non-empty nicks
   std::unordered_map<std::string, MemberList> membersOfRoom;  // folded Room, "" = no room
-  std::unordered_map<std::string, std::size_t> rowOfRoom;    // folded Name -> room row
+  std::unordered_map<std::string, std::size_t> rowOfRoom;     // folded Name -> room row
   // Rooms whose Len may differ from their member count (a PART that named
   // another room); a disconnect recounts them.
   std::unordered_set<std::string> staleRooms;
@@ -106,8 +106,8 @@ struct ServerCore::Impl {
   // the output lines share a buffer. That is safe because every user of
   // `line` builds and sends it before calling anything that builds another,
   // and the adapter never calls back into the engine from a send.
-  std::string line;   // the Shift-JIS line being built
-  std::string wire;   // its encoding
+  std::string line;     // the Shift-JIS line being built
+  std::string wire;     // its encoding
   std::string inbuf;    // a partial line completed by the current read (raw bytes)
   std::string decoded;  // one received line decoded to Shift-JIS
   std::string names;

@@ -14,7 +14,8 @@ void Impl::ServerCommand_WHO(const Sender& s, std::string_view args) {
   line.clear();
   auto listUser = [&](const UserRow& row) {
     if (!GetRoomPass(row.room).empty()) return;  // members of password rooms stay hidden
-    CmdView words;  // its own set: `filter` still views the WHO line
+    // Its own set of fields: `filter` still views the WHO line.
+    CmdView words;
     CommandCut(row.name, words);
     std::string_view fullName = words[3];
     if (!fullName.empty() && fullName.front() == ':') fullName.remove_prefix(1);
