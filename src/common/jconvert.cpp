@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <vector>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -215,67 +216,21 @@ std::size_t RomanRunEnd(const unsigned char* in, std::size_t i, std::size_t n) {
   return i;
 }
 
-// The decoder takes the input a window of 64 bytes at a time: one bit mask
-// tells where the ESC bytes are, so finding the end of each run is a shift
-// and a bit scan that never waits on the converted data, and the runs between
-// escapes are converted a block of 16 bytes at a time. That keeps the short
-// runs of chat text cheap.
+// The decoder works on a copy of its input followed by kPadding zero bytes,
+// with two bit masks of the copy: the ESC bytes, and the stray bytes that
+// cannot be half of a JIS pair (ESC and the zero after the end are among
+// them). Each run between escapes is then found with one bit scan and
+// converted whole blocks at a time without a bounds check: chat lines switch
+// modes every few bytes, so the cost per run is what counts.
 constexpr std::size_t kBlock = 16;
-constexpr std::size_t kWindow = 64;
-constexpr std::size_t kPadding = 2 * kBlock;  // readable bytes past a line's copy
-// Output written past the end of what is kept: a pair reaching past a window
-// and two blocks stored whole.
-constexpr std::size_t kOverhang = 4 + 2 * kBlock;
+constexpr std::size_t kMaskBits = 64;
+constexpr std::size_t kPadding = kMaskBits;
+// Output written past the decoded bytes: runs are stored two blocks at a time.
+constexpr std::size_t kOverhang = 2 * kBlock;
 
-// Bits of the bytes of a block or window: ESC, and stray bytes that cannot be half of
-// a JIS pair (outside 0x21..0x7E; ESC is one of them).
-struct BlockBits {
-  std::uint64_t esc;
-  std::uint64_t stray;
-};
-
-#if defined(__SSE2__)
-// Eight JIS pairs to eight Shift-JIS pairs: the pair arithmetic in 16-bit lanes.
-inline __m128i JisPairsToSjis(__m128i v) {
-  const __m128i lowBytes = _mm_set1_epi16(0x00FF);
-  const __m128i one = _mm_set1_epi16(1);
-  const __m128i j1 = _mm_and_si128(v, lowBytes);
-  const __m128i j2 = _mm_srli_epi16(v, 8);
-  __m128i s1 = _mm_add_epi16(_mm_srli_epi16(_mm_add_epi16(j1, one), 1), _mm_set1_epi16(0x70));
-  s1 = _mm_add_epi16(s1, _mm_and_si128(_mm_cmpgt_epi16(j1, _mm_set1_epi16(0x5E)), _mm_set1_epi16(0x40)));
-  s1 = _mm_and_si128(s1, lowBytes);
-  // Even j1: j2 + 0x7E; odd j1: j2 + 0x1F, or j2 + 0x20 from 0x60 on.
-  const __m128i odd = _mm_cmpeq_epi16(_mm_and_si128(j1, one), one);
-  const __m128i oddAdd = _mm_sub_epi16(_mm_set1_epi16(0x1F), _mm_cmpgt_epi16(j2, _mm_set1_epi16(0x5F)));
-  const __m128i add = _mm_or_si128(_mm_and_si128(odd, oddAdd), _mm_andnot_si128(odd, _mm_set1_epi16(0x7E)));
-  // Shifting the second byte into place drops its carry: 8-bit arithmetic.
-  return _mm_or_si128(s1, _mm_slli_epi16(_mm_add_epi16(j2, add), 8));
+constexpr std::size_t MaskWords(std::size_t size) {
+  return size / kMaskBits + 1;
 }
-
-inline __m128i LoadBlock(const unsigned char* at) {
-  return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
-}
-
-// The last bytes of the input (fewer than a block), zero-padded: the padding is
-// no ESC and converts to bytes that are never kept.
-inline __m128i LoadPartial(const unsigned char* at, std::size_t count) {
-  alignas(16) unsigned char block[kBlock] = {};
-  std::memcpy(block, at, count);
-  return _mm_load_si128(reinterpret_cast<const __m128i*>(block));
-}
-
-inline __m128i LoadUpTo(const unsigned char* at, std::size_t available) {
-  return available >= kBlock ? LoadBlock(at) : LoadPartial(at, available);
-}
-
-inline BlockBits ClassifyBlock(__m128i v) {
-  // v + 0x5F moves 0x21..0x7E to the signed range -128..-35.
-  const __m128i shifted = _mm_add_epi8(v, _mm_set1_epi8(0x5F));
-  const __m128i stray = _mm_cmpgt_epi8(shifted, _mm_set1_epi8(-35));
-  return {static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8(kEsc)))),
-          static_cast<unsigned>(_mm_movemask_epi8(stray))};
-}
-#endif
 
 constexpr bool IsJisByte(std::uint8_t c) {
   return c >= 0x21 && c <= 0x7E;
@@ -287,183 +242,158 @@ constexpr bool IsJisFirst(std::uint8_t c) {
   return c >= 0x21 && c <= 0x98;
 }
 
-// Bit t set when in[from + t] is ESC (esc) or a stray byte (stray), for
-// t < end - from (at most a window).
-inline BlockBits WindowBits(const unsigned char* in, std::size_t from, std::size_t end, std::size_t limit) {
-  BlockBits bits{0, 0};
 #if defined(__SSE2__)
-  if (end - from == kWindow) {
-    for (std::size_t t = 0; t < kWindow; t += kBlock) {
-      const BlockBits block = ClassifyBlock(LoadBlock(in + from + t));
-      bits.esc |= block.esc << t;
-      bits.stray |= block.stray << t;
-    }
-    return bits;
-  }
-  for (std::size_t t = 0; t < end - from; t += kBlock) {
-    const std::size_t left = end - from - t;
-    const BlockBits block = ClassifyBlock(LoadUpTo(in + from + t, limit - (from + t)));
-    bits.esc |= block.esc << t;
-    // The zero padding of a partial block would count as stray.
-    const std::uint64_t valid = left >= kBlock ? 0xFFFF : (std::uint64_t{1} << left) - 1;
-    bits.stray |= (block.stray & valid) << t;
-  }
-#else
-  (void)limit;
-  for (std::size_t t = 0; t < end - from; ++t) {
-    bits.esc |= static_cast<std::uint64_t>(in[from + t] == kEsc) << t;
-    bits.stray |= static_cast<std::uint64_t>(!IsJisByte(in[from + t])) << t;
-  }
-#endif
-  return bits;
+inline __m128i LoadBlock(const unsigned char* at) {
+  return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
 }
 
-// Converts in[from, to), which holds no escape, in the given mode; for Kanji
-// the length is even. Whole blocks may be stored up to two blocks past the
-// run's output (the caller leaves room); the next run overwrites them.
-inline void ConvertRun(const unsigned char* in, std::size_t from, std::size_t to, std::size_t n, bool kanji,
-                       char*& out) {
-  const std::size_t length = to - from;
+inline void StoreBlock(char* at, __m128i v) {
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(at), v);
+}
+
+// Eight JIS pairs of bytes 0x21..0x7E to Shift-JIS, byte-wise in each 16-bit
+// lane (first byte low): s1 = (j1 + 1) / 2 + 0x70, or + 0xB0 above 0x5E;
+// s2 = j2 + 0x7E for even j1, else j2 + 0x1F, or + 0x20 from 0x60 on.
+inline __m128i JisPairsToSjis(__m128i v) {
+  const __m128i halfFirst = _mm_and_si128(_mm_srli_epi16(v, 1), _mm_set1_epi16(0x007F));
+  const __m128i base = _mm_sub_epi8(v, halfFirst);
+  const __m128i high = _mm_cmpgt_epi8(v, _mm_set1_epi16(0x5F5E));
+  const __m128i highAdd = _mm_and_si128(high, _mm_set1_epi16(0x0140));
+  const __m128i odd = _mm_srai_epi16(_mm_slli_epi16(v, 15), 15);
+  const __m128i kept = _mm_and_si128(highAdd, _mm_or_si128(odd, _mm_set1_epi16(0x00FF)));
+  const __m128i add = _mm_sub_epi8(_mm_add_epi8(_mm_set1_epi16(0x7E70), kept),
+                                   _mm_and_si128(odd, _mm_set1_epi16(0x5F00)));
+  return _mm_add_epi8(base, add);
+}
+#endif
+
+// The two masks of in[at, at + 64).
+inline void ClassifyBits(const unsigned char* at, std::uint64_t& escapes, std::uint64_t& strays) {
+#if defined(__SSE2__)
+  std::uint64_t e = 0;
+  std::uint64_t s = 0;
+  for (std::size_t t = 0; t < kMaskBits; t += kBlock) {
+    const __m128i v = LoadBlock(at + t);
+    // v + 0x5F moves 0x21..0x7E to the signed range -128..-35.
+    const __m128i stray = _mm_cmpgt_epi8(_mm_add_epi8(v, _mm_set1_epi8(0x5F)), _mm_set1_epi8(-35));
+    e |= static_cast<std::uint64_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8(kEsc)))) << t;
+    s |= static_cast<std::uint64_t>(_mm_movemask_epi8(stray)) << t;
+  }
+  escapes = e;
+  strays = s;
+#else
+  escapes = 0;
+  strays = 0;
+  for (std::size_t t = 0; t < kMaskBits; ++t) {
+    escapes |= static_cast<std::uint64_t>(at[t] == kEsc) << t;
+    strays |= static_cast<std::uint64_t>(!IsJisByte(at[t])) << t;
+  }
+#endif
+}
+
+// Position of the first set bit at or after `from`; one must exist.
+inline std::size_t NextBit(const std::uint64_t* mask, std::size_t from) {
+  std::size_t word = from / kMaskBits;
+  const std::uint64_t bits = mask[word] >> (from % kMaskBits);
+  if (bits != 0) return from + static_cast<std::size_t>(std::countr_zero(bits));
+  while (mask[++word] == 0) {
+  }
+  return word * kMaskBits + static_cast<std::size_t>(std::countr_zero(mask[word]));
+}
+
+// Copies `length` bytes, storing whole blocks.
+inline void CopyRun(const unsigned char* in, std::size_t length, char* out) {
+#if defined(__SSE2__)
   std::size_t t = 0;
-#if defined(__SSE2__)
-  // Two blocks without asking: nearly every run of chat text fits, and a
-  // loop whose trip count changes from run to run costs more than the work.
-  if (n - from >= 2 * kBlock) {
-    const __m128i first = LoadBlock(in + from);
-    const __m128i second = LoadBlock(in + from + kBlock);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), kanji ? JisPairsToSjis(first) : first);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + kBlock), kanji ? JisPairsToSjis(second) : second);
-    t = 2 * kBlock;
-  }
-  for (; t < length; t += kBlock) {
-    const __m128i v = LoadUpTo(in + from + t, n - (from + t));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + t), kanji ? JisPairsToSjis(v) : v);
-  }
+  do {
+    StoreBlock(out + t, LoadBlock(in + t));
+    StoreBlock(out + t + kBlock, LoadBlock(in + t + kBlock));
+    t += 2 * kBlock;
+  } while (t < length);
 #else
-  (void)n;
-  if (kanji) {
-    for (; t < length; t += 2) PutJisPairAsSjis(in[from + t], in[from + t + 1], out + t);
-  } else {
-    std::memcpy(out, in + from, length);
-  }
+  std::memcpy(out, in, length);
 #endif
-  out += length;
 }
 
-// One call of the decoder.
-class JisDecoder {
- public:
-  // `readable`: bytes that may be loaded from text.data(), at least its size;
-  // with room past the end no load needs to be cut short.
-  JisDecoder(std::string_view text, std::size_t readable)
-      : in_(reinterpret_cast<const unsigned char*>(text.data())), n_(text.size()), limit_(readable) {}
+// Converts `length` bytes of JIS pairs (0x21..0x7E), storing whole blocks.
+inline void ConvertPairs(const unsigned char* in, std::size_t length, char* out) {
+#if defined(__SSE2__)
+  std::size_t t = 0;
+  do {
+    StoreBlock(out + t, JisPairsToSjis(LoadBlock(in + t)));
+    StoreBlock(out + t + kBlock, JisPairsToSjis(LoadBlock(in + t + kBlock)));
+    t += 2 * kBlock;
+  } while (t < length);
+#else
+  for (std::size_t t = 0; t < length; t += 2) PutJisPairAsSjis(in[t], in[t + 1], out + t);
+#endif
+}
 
-  // Decodes into `out`, which has room for the input's size plus kOverhang.
-  void RunInto(char*& out) {
-    while (at_ < n_ && Window(out)) {
+// Decodes in[0, n) into `out` and returns the decoded size. `in` is followed by
+// kPadding zero bytes; `out` has room for n + kOverhang bytes (escapes vanish
+// and pairs stay pairs); each mask has MaskWords(n) words.
+//
+// In Kanji mode a pair is made only of bytes that can be JIS pair bytes; a
+// stray byte is never swallowed as half of a pair, so CR, LF and escapes
+// keep their meaning and every pair decodes to valid Shift-JIS.
+std::size_t DecodePadded(const unsigned char* in, std::size_t n, std::uint64_t* escapes, std::uint64_t* strays,
+                         char* out) {
+  const std::size_t words = MaskWords(n);
+  for (std::size_t w = 0; w < words; ++w) ClassifyBits(in + w * kMaskBits, escapes[w], strays[w]);
+  escapes[n / kMaskBits] |= std::uint64_t{1} << (n % kMaskBits);  // the end stops a Roman run
+  char* const begin = out;
+  std::size_t at = 0;
+  bool kanji = false;
+  for (;;) {
+    if (!kanji) {
+      const std::size_t stop = NextBit(escapes, at);
+      CopyRun(in + at, stop - at, out);
+      out += stop - at;
+      at = stop;
+    } else {
+      const std::size_t stop = NextBit(strays, at);
+      const std::size_t pairs = (stop - at) & ~std::size_t{1};
+      ConvertPairs(in + at, pairs, out);
+      out += pairs;
+      at += pairs;
+      if (at == n) break;
+      if (at != stop) {
+        if (stop == n) break;  // a pair cut off at the end ends the conversion
+        *out++ = '?';          // a first byte whose second byte is stray
+        ++at;
+        continue;
+      }
+      const std::uint8_t c = in[at];
+      if (c != kEsc) {
+        if (c < 0x21) {
+          *out++ = static_cast<char>(c);  // control bytes keep their meaning
+          ++at;
+        } else if (n - at < 2) {
+          break;
+        } else if (IsJisFirst(c) && IsJisByte(in[at + 1])) {
+          PutJisPairAsSjis(c, in[at + 1], out);
+          out += 2;
+          at += 2;
+        } else {
+          *out++ = '?';
+          ++at;
+        }
+        continue;
+      }
+    }
+    if (n - at < 3) break;  // the end, or an escape cut off at the end
+    const unsigned char selector = in[at + 1];
+    kanji = kanji ? selector != '(' : selector == '$';
+    at += 3;
+    // The byte right after an escape is data: an ESC there is copied (in
+    // Kanji mode as the control byte it is).
+    if (in[at] == kEsc) {
+      *out++ = kEsc;
+      ++at;
     }
   }
-
-  void Run(Writer& w) {
-    while (at_ < n_) {
-      // Room for a window, an escape and a pair reaching past it, and two blocks stored whole.
-      w.Need(kWindow + 4 + 2 * kBlock);
-      char* out = w.At();
-      const bool more = Window(out);
-      w.Advance(static_cast<std::size_t>(out - w.At()));
-      if (!more) return;
-    }
-  }
-
- private:
-  // Decodes the escapes and runs that start in the window at at_; returns
-  // false when the conversion has ended. Works on local copies: the output
-  // is written through char pointers, which could alias the members.
-  //
-  // In Kanji mode a pair is made only of bytes that can be JIS pair bytes; a
-  // stray byte is never swallowed as half of a pair, so CR, LF and escapes
-  // keep their meaning and every pair decodes to valid Shift-JIS.
-  bool Window(char*& outRef) {
-    const unsigned char* const in = in_;
-    const std::size_t n = n_;
-    const std::size_t from = at_;
-    const std::size_t end = std::min(n, from + kWindow);
-    const BlockBits found = WindowBits(in, from, end, limit_);
-    std::size_t at = at_;
-    bool kanji = kanji_;
-    bool afterEscape = afterEscape_;
-    char* out = outRef;
-    bool more = true;
-    while (at < end) {
-      std::uint64_t bits = (kanji ? found.stray : found.esc) >> (at - from);
-      if (!kanji) bits &= ~static_cast<std::uint64_t>(afterEscape);  // the byte right after an escape is data
-      if (bits == 0) {
-        // Nothing special up to the window's end. A pair that straddles the
-        // end waits for the next window, or is cut off at the end of the input.
-        const std::size_t stop = kanji && ((end - at) & 1) != 0 ? end - 1 : end;
-        if (stop > at) {
-          ConvertRun(in, at, stop, limit_, kanji, out);
-          at = stop;
-          afterEscape = false;
-        }
-        more = end < n;
-        break;
-      }
-      const std::size_t stop = at + static_cast<std::size_t>(std::countr_zero(bits));
-      if (kanji) {
-        const std::size_t pairsEnd = stop - ((stop - at) & 1);
-        ConvertRun(in, at, pairsEnd, limit_, true, out);
-        if (stop > at) afterEscape = false;
-        at = stop;
-        if (pairsEnd != stop) {
-          *out++ = '?';  // a first byte whose second byte is stray
-          continue;
-        }
-        const std::uint8_t c = in[stop];
-        if (c != kEsc || afterEscape) {
-          afterEscape = false;
-          if (c < 0x21) {
-            *out++ = static_cast<char>(c);  // control bytes keep their meaning
-            at = stop + 1;
-          } else if (n - stop < 2) {
-            more = false;  // a pair cut off at the end ends the conversion
-            break;
-          } else if (IsJisFirst(c) && IsJisByte(in[stop + 1])) {
-            PutJisPairAsSjis(c, in[stop + 1], out);
-            out += 2;
-            at = stop + 2;
-          } else {
-            *out++ = '?';
-            at = stop + 1;
-          }
-          continue;
-        }
-      } else {
-        ConvertRun(in, at, stop, limit_, false, out);
-      }
-      if (n - stop < 3) {
-        more = false;  // an escape cut off at the end ends the conversion
-        break;
-      }
-      const unsigned char selector = in[stop + 1];
-      kanji = selector == '$' || (kanji && selector != '(');
-      at = stop + 3;
-      afterEscape = true;
-    }
-    at_ = at;
-    kanji_ = kanji;
-    afterEscape_ = afterEscape;
-    outRef = out;
-    return more;
-  }
-
-  const unsigned char* in_;
-  std::size_t n_;
-  std::size_t limit_;
-  std::size_t at_ = 0;
-  bool kanji_ = false;
-  bool afterEscape_ = false;  // the byte at at_ directly follows an escape
-};
+  return static_cast<std::size_t>(out - begin);
+}
 
 }  // namespace
 
@@ -583,20 +513,24 @@ std::string SjisToJis(std::string_view text) {
 }
 
 void AppendJisToSjis(std::string_view text, std::string& out) {
-  // Escapes vanish and pairs stay pairs, so the output never exceeds the input.
-  if (text.size() > kShortInput) {
-    Writer w(out, text.size());
-    JisDecoder(text, text.size()).Run(w);
+  const std::size_t n = text.size();
+  if (n > kShortInput) {
+    std::vector<unsigned char> padded(n + kPadding);
+    std::memcpy(padded.data(), text.data(), n);
+    std::vector<std::uint64_t> masks(2 * MaskWords(n));
+    const std::size_t used = out.size();
+    out.resize(used + n + kOverhang);
+    const std::size_t size = DecodePadded(padded.data(), n, masks.data(), masks.data() + MaskWords(n), out.data() + used);
+    out.resize(used + size);
     return;
   }
-  // A line is copied to where whole blocks can be loaded past its end.
-  alignas(16) char copy[kShortInput + kPadding];
-  std::memcpy(copy, text.data(), text.size());
-  std::memset(copy + text.size(), 0, kPadding);
+  alignas(16) unsigned char copy[kShortInput + kPadding];
+  std::memcpy(copy, text.data(), n);
+  std::memset(copy + n, 0, kPadding);
+  std::uint64_t escapes[MaskWords(kShortInput)];
+  std::uint64_t strays[MaskWords(kShortInput)];
   alignas(16) char decoded[kShortInput + kOverhang];
-  char* end = decoded;
-  JisDecoder(std::string_view(copy, text.size()), text.size() + kPadding).RunInto(end);
-  out.append(decoded, static_cast<std::size_t>(end - decoded));
+  out.append(decoded, DecodePadded(copy, n, escapes, strays, decoded));
 }
 
 std::string JisToSjis(std::string_view text) {
