@@ -209,7 +209,8 @@ std::size_t RomanRunEnd(const unsigned char* in, std::size_t i, std::size_t n) {
   while (n - i >= 8) {
     std::uint64_t word;
     std::memcpy(&word, in + i, 8);
-    if (word & 0x8080808080808080ULL) break;
+    const std::uint64_t high = word & 0x8080808080808080ULL;
+    if (high != 0) return i + static_cast<std::size_t>(std::countr_zero(high)) / 8;  // little-endian load
     i += 8;
   }
   while (i < n && in[i] < 0x80) ++i;
@@ -271,16 +272,16 @@ inline __m128i JisPairsToSjis(__m128i v) {
 inline void ClassifyBits(const unsigned char* at, std::uint64_t& escapes, std::uint64_t& strays) {
 #if defined(__SSE2__)
   std::uint64_t e = 0;
-  std::uint64_t s = 0;
+  std::uint64_t pairBytes = 0;
   for (std::size_t t = 0; t < kMaskBits; t += kBlock) {
     const __m128i v = LoadBlock(at + t);
     // v + 0x5F moves 0x21..0x7E to the signed range -128..-35.
-    const __m128i stray = _mm_cmpgt_epi8(_mm_add_epi8(v, _mm_set1_epi8(0x5F)), _mm_set1_epi8(-35));
+    const __m128i pair = _mm_cmplt_epi8(_mm_add_epi8(v, _mm_set1_epi8(0x5F)), _mm_set1_epi8(-34));
     e |= static_cast<std::uint64_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8(kEsc)))) << t;
-    s |= static_cast<std::uint64_t>(_mm_movemask_epi8(stray)) << t;
+    pairBytes |= static_cast<std::uint64_t>(_mm_movemask_epi8(pair)) << t;
   }
   escapes = e;
-  strays = s;
+  strays = ~pairBytes;
 #else
   escapes = 0;
   strays = 0;
@@ -432,23 +433,110 @@ BytePair HankakuToJis(std::string_view text, std::size_t& position) {
 
 namespace {
 
+#if defined(__SSE2__)
+// Bytes of v that lie in [low, low + count), unsigned.
+inline __m128i InRange(__m128i v, std::uint8_t low, std::uint8_t count) {
+  const __m128i offset = _mm_sub_epi8(v, _mm_set1_epi8(static_cast<char>(low)));
+  return _mm_cmpeq_epi8(_mm_min_epu8(offset, _mm_set1_epi8(static_cast<char>(count - 1))), offset);
+}
+
+// How many Shift-JIS pairs open the 16 bytes at `in`: a lead byte (at even
+// offsets) followed by a valid trail byte, the same test as ClassifyHigh.
+inline std::size_t LeadingSjisPairs(__m128i v) {
+  const __m128i lead = _mm_or_si128(InRange(v, 0x81, 0x1F), InRange(v, 0xE0, 0x1D));
+  const __m128i trail = _mm_andnot_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(0x7F)), InRange(v, 0x40, 0xBD));
+  const __m128i firsts = _mm_set1_epi16(0x00FF);
+  const __m128i ok = _mm_or_si128(_mm_and_si128(lead, firsts), _mm_andnot_si128(firsts, trail));
+  const auto bad = static_cast<unsigned>(~_mm_movemask_epi8(ok)) | 0x10000u;
+  return static_cast<std::size_t>(std::countr_zero(bad)) / 2;
+}
+
+// Eight Shift-JIS pairs (lead low in each 16-bit lane) to JIS, byte-wise:
+// j1 = 2 (s1 - 0x70), or 2 (s1 - 0xB0) from 0xA0 on, less one when s2 <= 0x9E;
+// j2 = s2 - 0x7E, or s2 - 0x1F below 0x80, or s2 - 0x20 up to 0x9E.
+inline __m128i SjisPairsToJis(__m128i v) {
+  const __m128i signedV = _mm_xor_si128(v, _mm_set1_epi8(static_cast<char>(0x80)));
+  const __m128i fromA0 = _mm_cmpgt_epi8(signedV, _mm_set1_epi8(0x1F));
+  const __m128i upTo9E = _mm_cmpgt_epi8(_mm_set1_epi8(0x1F), signedV);
+  const __m128i from80 = _mm_cmpgt_epi8(signedV, _mm_set1_epi8(-1));
+  const __m128i firsts = _mm_set1_epi16(0x00FF);
+  __m128i r = _mm_sub_epi8(v, _mm_add_epi8(_mm_set1_epi16(0x7E70), _mm_and_si128(fromA0, _mm_set1_epi16(0x0040))));
+  r = _mm_add_epi8(r, _mm_and_si128(r, firsts));  // doubles the first byte
+  r = _mm_add_epi8(r, _mm_srli_epi16(upTo9E, 8));  // the second byte's "less one"
+  r = _mm_add_epi8(r, _mm_and_si128(upTo9E, _mm_set1_epi16(0x5F00)));
+  return _mm_add_epi8(r, _mm_andnot_si128(firsts, _mm_and_si128(upTo9E, from80)));
+}
+#endif
+
+// The encoder may load whole blocks from in[0, readable): the input, or a
+// copy of it followed by a block of zero bytes (which are neither lead nor
+// trail bytes, and ASCII runs are cut at the input's end).
+
+// Copies the run of 7-bit bytes at in[i, n) and returns where it ends: whole
+// blocks while a block can be loaded, then the rest.
 template <typename Output>
-void EncodeInto(std::string_view text, Output& w) {
+std::size_t CopyRomanRun(const unsigned char* in, std::size_t i, std::size_t n, std::size_t readable, Output& w) {
+#if defined(__SSE2__)
+  while (readable - i >= kBlock) {
+    const __m128i v = LoadBlock(in + i);
+    w.Need(kBlock);
+    StoreBlock(w.At(), v);
+    const auto high = static_cast<unsigned>(_mm_movemask_epi8(v));
+    const std::size_t length =
+        std::min(n - i, high == 0 ? kBlock : static_cast<std::size_t>(std::countr_zero(high)));
+    w.Advance(length);
+    i += length;
+    if (length < kBlock || i == n) return i;
+  }
+#else
+  (void)readable;
+#endif
+  const std::size_t end = RomanRunEnd(in, i, n);
+  w.Need(end - i);
+  w.Put(reinterpret_cast<const char*>(in) + i, end - i);
+  return end;
+}
+
+// Converts the Shift-JIS pairs that open in[i, n) a block at a time while a
+// block can be loaded; returns the bytes consumed (and written).
+template <typename Output>
+std::size_t EncodePairBlocks(const unsigned char* in, std::size_t i, std::size_t readable, Output& w) {
+  std::size_t done = 0;
+#if defined(__SSE2__)
+  while (readable - (i + done) >= kBlock) {
+    const __m128i v = LoadBlock(in + i + done);
+    const std::size_t pairs = LeadingSjisPairs(v);
+    if (pairs == 0) break;
+    w.Need(kBlock);
+    StoreBlock(w.At(), SjisPairsToJis(v));
+    w.Advance(2 * pairs);
+    done += 2 * pairs;
+    if (pairs < kBlock / 2) break;
+  }
+#else
+  (void)in;
+  (void)i;
+  (void)readable;
+  (void)w;
+#endif
+  return done;
+}
+
+template <typename Output>
+void EncodeInto(std::string_view text, std::size_t readable, Output& w) {
   const auto* in = reinterpret_cast<const unsigned char*>(text.data());
   const std::size_t n = text.size();
   std::size_t i = 0;
   bool kanji = false;
   while (i < n) {
     // A run of 7-bit bytes, CR and LF included, is copied in Roman mode.
-    const std::size_t end = RomanRunEnd(in, i, n);
-    if (end > i) {
-      w.Need(end - i + 3);
+    if (in[i] < 0x80) {
+      w.Need(3);
       if (kanji) {
         w.Put(kEnterRoman, 3);
         kanji = false;
       }
-      w.Put(text.data() + i, end - i);
-      i = end;
+      i = CopyRomanRun(in, i, n, readable, w);
       if (i == n) break;
     }
     const HighByte first = ClassifyHigh(in, i, n);
@@ -471,6 +559,8 @@ void EncodeInto(std::string_view text, Output& w) {
       kanji = true;
     }
     while (i < n) {
+      i += EncodePairBlocks(in, i, readable, w);
+      if (i == n) break;
       const std::uint8_t c = in[i];
       if (c < 0x80) break;
       w.Need(2);
@@ -494,16 +584,21 @@ void EncodeInto(std::string_view text, Output& w) {
 }  // namespace
 
 void AppendSjisToJis(std::string_view text, std::string& out) {
-  if (text.size() <= kShortEncode) {
-    char encoded[EncodedBound(kShortEncode)];
+  const std::size_t n = text.size();
+  if (n <= kShortEncode) {
+    // Whole blocks are stored up to a block past the output's end.
+    alignas(16) char copy[kShortEncode + kBlock];
+    std::memcpy(copy, text.data(), n);
+    std::memset(copy + n, 0, kBlock);
+    char encoded[EncodedBound(kShortEncode) + kBlock];
     BoundedWriter w(encoded);
-    EncodeInto(text, w);
+    EncodeInto(std::string_view(copy, n), n + kBlock, w);
     out.append(encoded, w.Size());
     return;
   }
   // Chat text grows by the escapes only; the writer grows if it needs more.
-  Writer w(out, text.size() + text.size() / 4);
-  EncodeInto(text, w);
+  Writer w(out, n + n / 4);
+  EncodeInto(text, n, w);
 }
 
 std::string SjisToJis(std::string_view text) {
