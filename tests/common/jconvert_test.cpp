@@ -508,6 +508,27 @@ TEST(LongInputTest, EscapesAndPairsAtEveryOffsetOfLongInput) {
   }
 }
 
+TEST(LongInputTest, EveryBytePairInsideLongRunsMatchesTheByteByByteReading) {
+  // Each pair of byte values amid runs of characters, where the converters
+  // classify and convert whole blocks: a lead, trail or JIS byte taken wrongly
+  // there changes the output.
+  std::string sjisRun;
+  std::string jisRun;
+  for (int k = 0; k < 10; ++k) {
+    sjisRun += "\x82\xA0";
+    jisRun += "\x24\x22";
+  }
+  for (int first = 0; first < 256; ++first) {
+    for (int second = 0; second < 256; ++second) {
+      const std::string pair = Bytes({first, second});
+      const std::string sjis = "a\x82\xA0" + pair + sjisRun + "\r\n";
+      const std::string jis = "\x1B$B\x24\x22" + pair + jisRun + "\r\n";
+      ASSERT_EQ(SjisToJis(sjis), ReferenceSjisToJis(sjis)) << first << ' ' << second;
+      ASSERT_EQ(JisToSjis(jis), ReferenceJisToSjis(jis)) << first << ' ' << second;
+    }
+  }
+}
+
 TEST(LongInputTest, WholeChatLogRoundTrips) {
   // Many lines in one block, as a busy connection delivers them.
   std::string sjis;
