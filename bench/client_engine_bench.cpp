@@ -7,7 +7,7 @@
 
 #include "client/core/ClientCore.h"
 #include "common/jconvert.h"
-#include "common/sjistext.h"
+#include "common/SjisText.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "client/display/ChatDisplay.h"
-#include "common/sjistext.h"
+#include "common/SjisText.h"
 
 namespace {
 

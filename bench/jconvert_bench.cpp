@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "common/jconvert.h"
-#include "common/sjistext.h"
+#include "common/SjisText.h"
 
 namespace {
 

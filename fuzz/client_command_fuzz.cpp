@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "client/FakeClient.h"
+#include "client/client_fake.h"
 
 using namespace novalune::client;
 using namespace novalune::client::testing;

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "common/cmdparam.h"
+#include "common/CmdParam.h"
 
 using namespace novalune;
 

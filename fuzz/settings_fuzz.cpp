@@ -8,9 +8,9 @@
 #include <string>
 #include <string_view>
 
-#include "common/settings.h"
-#include "common/settings_ini.h"
-#include "common/sjistext.h"
+#include "common/Settings.h"
+#include "common/SettingsIni.h"
+#include "common/SjisText.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "common/sjistext.h"
+#include "common/SjisText.h"
 
 using namespace novalune;
 

@@ -14,10 +14,10 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "common/sjistext.h"
+#include "common/SjisText.h"
 #include "server/console/ConsoleLink.h"
 #include "server/console/ConsoleStore.h"
-#include "server/console/TServerForm.h"
+#include "server/console/ServerForm.h"
 #include "server/core/ServerCore.h"
 #include "server/net/ServerNet.h"
 

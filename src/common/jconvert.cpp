@@ -330,21 +330,45 @@ inline void ConvertPairs(const unsigned char* in, std::size_t length, char* out)
 #endif
 }
 
-// Decodes in[0, n) into `out` and returns the decoded size. `in` is followed by
-// kPadding zero bytes; `out` has room for n + kOverhang bytes (escapes vanish
-// and pairs stay pairs); each mask has MaskWords(n) words.
-//
-// In Kanji mode a pair is made only of bytes that can be JIS pair bytes; a
-// stray byte is never swallowed as half of a pair, so CR, LF and escapes
-// keep their meaning and every pair decodes to valid Shift-JIS.
-std::size_t DecodePadded(const unsigned char* in, std::size_t n, std::uint64_t* escapes, std::uint64_t* strays,
-                         char* out) {
-  const std::size_t words = MaskWords(n);
-  for (std::size_t w = 0; w < words; ++w) ClassifyBits(in + w * kMaskBits, escapes[w], strays[w]);
-  escapes[n / kMaskBits] |= std::uint64_t{1} << (n % kMaskBits);  // the end stops a Roman run
-  char* const begin = out;
-  std::size_t at = 0;
-  bool kanji = false;
+// The runs of a well-formed text, from escape to escape. The positions of
+// the escapes come straight from the mask, so each run costs no search that
+// waits on the one before. Stops at the first run that is not plain (a Kanji
+// run with a stray byte or an odd length, an ESC inside or right after an
+// escape) and returns false, with `at` at that run's start; returns true when
+// the input has been decoded.
+bool DecodePlainRuns(const unsigned char* in, std::size_t n, const std::uint64_t* escapes,
+                     const std::uint64_t* strays, std::size_t& at, bool& kanji, char*& out) {
+  std::size_t word = 0;
+  std::uint64_t bits = escapes[0];
+  for (;;) {
+    while (bits == 0) bits = escapes[++word];  // the end's bit is always found
+    const std::size_t stop = word * kMaskBits + static_cast<std::size_t>(std::countr_zero(bits));
+    bits &= bits - 1;
+    if (stop < at || (stop == at && at != 0)) return false;
+    if (kanji) {
+      if (((stop - at) & 1) != 0 || NextBit(strays, at) != stop) return false;
+      ConvertPairs(in + at, stop - at, out);
+    } else {
+      CopyRun(in + at, stop - at, out);
+    }
+    out += stop - at;
+    at = stop;
+    if (n - stop < 3) return true;  // the end, or an escape cut off at the end
+    const unsigned char selector = in[stop + 1];
+    kanji = kanji ? selector != '(' : selector == '$';
+    at = stop + 3;
+  }
+}
+
+// Decodes byte by byte where needed, from `at` in the given mode; `at` is 0
+// or right after an escape.
+void DecodeFrom(const unsigned char* in, std::size_t n, const std::uint64_t* escapes, const std::uint64_t* strays,
+                std::size_t at, bool kanji, char*& outRef) {
+  char* out = outRef;
+  if (at != 0 && in[at] == kEsc) {
+    *out++ = kEsc;  // data, as every byte right after an escape
+    ++at;
+  }
   for (;;) {
     if (!kanji) {
       const std::size_t stop = NextBit(escapes, at);
@@ -393,6 +417,25 @@ std::size_t DecodePadded(const unsigned char* in, std::size_t n, std::uint64_t* 
       ++at;
     }
   }
+  outRef = out;
+}
+
+// Decodes in[0, n) into `out` and returns the decoded size. `in` is followed by
+// kPadding zero bytes; `out` has room for n + kOverhang bytes (escapes vanish
+// and pairs stay pairs); each mask has MaskWords(n) words.
+//
+// In Kanji mode a pair is made only of bytes that can be JIS pair bytes; a
+// stray byte is never swallowed as half of a pair, so CR, LF and escapes
+// keep their meaning and every pair decodes to valid Shift-JIS.
+std::size_t DecodePadded(const unsigned char* in, std::size_t n, std::uint64_t* escapes, std::uint64_t* strays,
+                         char* out) {
+  const std::size_t words = MaskWords(n);
+  for (std::size_t w = 0; w < words; ++w) ClassifyBits(in + w * kMaskBits, escapes[w], strays[w]);
+  escapes[n / kMaskBits] |= std::uint64_t{1} << (n % kMaskBits);  // the end stops a run
+  char* const begin = out;
+  std::size_t at = 0;
+  bool kanji = false;
+  if (!DecodePlainRuns(in, n, escapes, strays, at, kanji, out)) DecodeFrom(in, n, escapes, strays, at, kanji, out);
   return static_cast<std::size_t>(out - begin);
 }
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
-#include "common/sjistext.h"
+#include "common/SjisText.h"
 
 namespace novalune::controls {
 

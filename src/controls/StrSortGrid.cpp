@@ -6,7 +6,7 @@
 #include <QPolygon>
 #include <utility>
 
-#include "common/sjistext.h"
+#include "common/SjisText.h"
 
 namespace novalune::controls {
 

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <variant>
 
-#include "common/settings.h"
+#include "common/Settings.h"
 
 namespace novalune::qtsupport {
 

@@ -1,6 +1,6 @@
 #include "qtsupport/WidgetText.h"
 
-#include "common/sjistext.h"
+#include "common/SjisText.h"
 
 namespace novalune::qtsupport {
 

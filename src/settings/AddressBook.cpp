@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "common/settings.h"
-#include "common/sjistext.h"
+#include "common/Settings.h"
+#include "common/SjisText.h"
 #include "settings/DialogRules.h"
 
 namespace novalune::settings {

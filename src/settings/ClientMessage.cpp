@@ -3,9 +3,9 @@
 #include <QPointer>
 #include <QString>
 
-#include "common/sjistext.h"
-#include "settings/MesDsp1Dlg.h"
-#include "settings/MesDsp2Dlg.h"
+#include "common/SjisText.h"
+#include "settings/Mes1Dlg.h"
+#include "settings/Mes2Dlg.h"
 
 namespace novalune::settings {
 

@@ -3,7 +3,7 @@
 #include <array>
 #include <climits>
 
-#include "common/settings.h"
+#include "common/Settings.h"
 #include "qtsupport/SettingsBinding.h"
 #include "settings/AddressBook.h"
 

@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <exception>
 
-#include "common/sjistext.h"
+#include "common/SjisText.h"
 #include "settings/DialogRules.h"
 
 namespace novalune::settings::detail {

@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "common/settings_ini.h"
-#include "common/sjistext.h"
+#include "common/SettingsIni.h"
+#include "common/SjisText.h"
 #include "settings/SettingsTexts.h"
 
 namespace novalune::settings {

@@ -14,7 +14,7 @@
 #include "client/display/DisplayText.h"
 #include "client/display_fixture.h"
 #include "client/display_rtf_reader.h"
-#include "common/settings.h"
+#include "common/Settings.h"
 
 namespace novalune::display {
 namespace {

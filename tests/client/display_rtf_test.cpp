@@ -6,7 +6,7 @@
 
 #include "client/display/LogWriter.h"
 #include "client/display_rtf_reader.h"
-#include "common/sjistext.h"
+#include "common/SjisText.h"
 #include "support/TestSupport.h"
 
 namespace novalune::display {

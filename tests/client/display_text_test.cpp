@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "client/display/DisplayText.h"
-#include "common/sjistext.h"
+#include "common/SjisText.h"
 #include "support/TestSupport.h"
 
 namespace novalune::display {

@@ -15,7 +15,7 @@
 #include "client/display/FontDlg.h"
 #include "client/display/MemoForm.h"
 #include "client/display_fixture.h"
-#include "common/settings.h"
+#include "common/Settings.h"
 
 namespace novalune::display {
 namespace {

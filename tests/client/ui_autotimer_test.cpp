@@ -10,7 +10,7 @@
 
 #include "client/core/AutoPublish.h"
 #include "client/core/ClientSounds.h"
-#include "common/sjistext.h"
+#include "common/SjisText.h"
 
 namespace novalune::client {
 namespace {

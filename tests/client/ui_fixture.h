@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "FakeClient.h"
+#include "client_fake.h"
 #include "client/net/QtClientNet.h"
 #include "client/ui/ChatForm.h"
-#include "common/settings.h"
+#include "common/Settings.h"
 #include "support/TestSupport.h"
 
 namespace novalune::ui::testing {

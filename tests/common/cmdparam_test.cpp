@@ -1,5 +1,5 @@
 // The two tokenisers shared by server and client.
-#include "common/cmdparam.h"
+#include "common/CmdParam.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "common/settings.h"
+#include "common/Settings.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -17,8 +17,8 @@
 #include <stdexcept>
 #include <system_error>
 
-#include "common/settings_ini.h"
-#include "common/sjistext.h"
+#include "common/SettingsIni.h"
+#include "common/SjisText.h"
 
 namespace novalune {
 namespace {

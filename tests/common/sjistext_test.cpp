@@ -1,6 +1,6 @@
 // Shift-JIS text helpers: case folding, the full-width space, UTF-8 at the
 // widget boundary and system texts.
-#include "common/sjistext.h"
+#include "common/SjisText.h"
 
 #include <gtest/gtest.h>
 

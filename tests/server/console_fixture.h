@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "server/console/ServerQuestion.h"
-#include "server/console/TServerForm.h"
+#include "server/console/ServerForm.h"
 #include "server/core/ServerCore.h"
 #include "server/net/ServerNet.h"
 #include "support/TestClient.h"

@@ -9,7 +9,7 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 
-#include "common/settings.h"
+#include "common/Settings.h"
 #include "console_fixture.h"
 #include "server/console/ServerQuestion.h"
 #include "server/net/PosixSocket.h"

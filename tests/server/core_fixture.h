@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "common/jconvert.h"
-#include "common/sjistext.h"
+#include "common/SjisText.h"
 #include "server/core/ServerCore.h"
 
 namespace novalune::server::test {

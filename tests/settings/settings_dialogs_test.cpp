@@ -11,15 +11,15 @@
 #include <QTabWidget>
 #include <QTest>
 
-#include "common/settings.h"
+#include "common/Settings.h"
 #include "controls/IntEdit.h"
-#include "settings/DialogTestSupport.h"
-#include "settings/ProxySet.h"
-#include "settings/ReName.h"
-#include "settings/RoomTopic.h"
-#include "settings/SetJoin.h"
-#include "settings/SetMessage.h"
-#include "settings/SetRoom.h"
+#include "settings/settings_fixture.h"
+#include "settings/ProxySetDlg.h"
+#include "settings/ReNameDlg.h"
+#include "settings/RoomTopicDlg.h"
+#include "settings/SetJoinDlg.h"
+#include "settings/SetMessageDlg.h"
+#include "settings/SetRoomDlg.h"
 
 namespace novalune::settings {
 namespace {

@@ -4,7 +4,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "settings/DialogTestSupport.h"
+#include "settings/settings_fixture.h"
 #include "settings/ListWindows.h"
 
 namespace novalune::settings {

@@ -4,9 +4,9 @@
 #include <QTest>
 #include <QTimer>
 
-#include "settings/DialogTestSupport.h"
-#include "settings/MesDsp1Dlg.h"
-#include "settings/MesDsp2Dlg.h"
+#include "settings/settings_fixture.h"
+#include "settings/Mes1Dlg.h"
+#include "settings/Mes2Dlg.h"
 #include "settings/SettingsTexts.h"
 
 namespace novalune::settings {

@@ -4,12 +4,12 @@
 
 #include <climits>
 
-#include "common/settings.h"
+#include "common/Settings.h"
 #include "controls/ControlRules.h"
 #include "settings/AddressBook.h"
 #include "settings/ConnectionSettings.h"
 #include "settings/DialogRules.h"
-#include "settings/DialogTestSupport.h"
+#include "settings/settings_fixture.h"
 
 namespace novalune::settings {
 namespace {

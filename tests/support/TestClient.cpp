@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "common/jconvert.h"
-#include "common/sjistext.h"
+#include "common/SjisText.h"
 
 namespace novalune::test {
 

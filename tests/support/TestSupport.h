@@ -14,7 +14,7 @@
 #include <string>
 #include <string_view>
 
-#include "common/sjistext.h"
+#include "common/SjisText.h"
 
 namespace novalune::test {
 

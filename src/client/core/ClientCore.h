@@ -14,7 +14,7 @@
 #include "client/core/ClientView.h"
 #include "client/core/LineBuffer.h"
 #include "client/core/MemberList.h"
-#include "common/cmdparam.h"
+#include "common/CmdParam.h"
 
 namespace novalune::client {
 

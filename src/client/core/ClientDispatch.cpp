@@ -3,7 +3,7 @@
 #include "client/core/ClientMessages.h"
 #include "client/core/ClientTexts.h"
 #include "client/core/ClientUtil.h"
-#include "common/sjistext.h"
+#include "common/SjisText.h"
 
 namespace novalune::client {
 

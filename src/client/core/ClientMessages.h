@@ -10,7 +10,7 @@
 #include <type_traits>
 
 #include "client/core/ClientTexts.h"
-#include "common/sjistext.h"
+#include "common/SjisText.h"
 
 namespace novalune::client {
 

@@ -4,7 +4,7 @@
 #include "client/core/ClientCore.h"
 #include "client/core/ClientMessages.h"
 #include "client/core/ClientUtil.h"
-#include "common/sjistext.h"
+#include "common/SjisText.h"
 
 namespace novalune::client {
 

@@ -1,6 +1,6 @@
 #include "client/core/ClientSettings.h"
 
-#include "common/settings.h"
+#include "common/Settings.h"
 
 namespace novalune::client {
 

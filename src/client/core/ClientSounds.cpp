@@ -1,6 +1,6 @@
 #include "client/core/ClientSounds.h"
 
-#include "common/sjistext.h"
+#include "common/SjisText.h"
 
 namespace novalune::client {
 

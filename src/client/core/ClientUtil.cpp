@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <charconv>
 
-#include "common/settings_ini.h"
-#include "common/sjistext.h"
+#include "common/SettingsIni.h"
+#include "common/SjisText.h"
 
 namespace novalune::client {
 

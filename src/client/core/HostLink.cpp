@@ -5,7 +5,7 @@
 #include "client/core/ClientMessages.h"
 #include "client/core/ClientUtil.h"
 #include "common/jconvert.h"
-#include "common/sjistext.h"
+#include "common/SjisText.h"
 
 namespace novalune::client {
 

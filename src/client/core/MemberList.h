@@ -12,7 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "common/settings.h"
+#include "common/Settings.h"
 
 namespace novalune::client {
 

@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "client/display/LogWriter.h"
-#include "common/settings.h"
+#include "common/Settings.h"
 
 namespace novalune::display {
 

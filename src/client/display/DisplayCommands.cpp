@@ -9,7 +9,7 @@
 #include "client/display/DisplayFormat.h"
 #include "client/display/DisplayTexts.h"
 #include "client/display/FontDlg.h"
-#include "common/sjistext.h"
+#include "common/SjisText.h"
 
 namespace novalune::display {
 

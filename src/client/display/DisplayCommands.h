@@ -46,7 +46,7 @@
 #include <string>
 
 #include "client/display/ChatDisplay.h"
-#include "client/display/DspModeDlg.h"
+#include "client/display/SetDspModeDlg.h"
 #include "client/display/LogFiles.h"
 #include "client/display/LogViewForm.h"
 

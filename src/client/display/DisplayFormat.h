@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "common/settings.h"
+#include "common/Settings.h"
 #include "qtsupport/WidgetText.h"
 
 class QWidget;

@@ -3,7 +3,7 @@
 #include <array>
 #include <cstdio>
 
-#include "common/sjistext.h"
+#include "common/SjisText.h"
 
 namespace novalune::display {
 

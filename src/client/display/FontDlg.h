@@ -5,7 +5,7 @@
 #include <QDialog>
 #include <optional>
 
-#include "common/settings.h"
+#include "common/Settings.h"
 
 class QCheckBox;
 class QFontComboBox;

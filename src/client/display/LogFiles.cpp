@@ -6,8 +6,8 @@
 
 #include "client/display/DisplayTexts.h"
 #include "client/display/DisplayText.h"
-#include "common/settings.h"
-#include "common/settings_file.h"
+#include "common/Settings.h"
+#include "common/SettingsFile.h"
 
 namespace novalune::display {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "common/settings.h"
+#include "common/Settings.h"
 
 namespace novalune::display {
 

@@ -2,7 +2,7 @@
 
 #include <QMetaObject>
 
-#include "common/sjistext.h"
+#include "common/SjisText.h"
 
 namespace novalune::client {
 

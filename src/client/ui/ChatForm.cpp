@@ -30,7 +30,7 @@
 #include "client/ui/ChatFormTexts.h"
 #include "client/ui/ChatTreeView.h"
 #include "client/ui/OwnServerWait.h"
-#include "common/sjistext.h"
+#include "common/SjisText.h"
 #include "qtsupport/WidgetText.h"
 #include "settings/ClientDialogs.h"
 

@@ -17,9 +17,9 @@
 #include "client/core/ClientCore.h"
 #include "client/core/ClientNet.h"
 #include "client/display/DisplayCommands.h"
-#include "client/display/DspModeDlg.h"
+#include "client/display/SetDspModeDlg.h"
 #include "client/display/MemoForm.h"
-#include "common/settings.h"
+#include "common/Settings.h"
 #include "settings/ConnectionSettings.h"
 
 class QAction;

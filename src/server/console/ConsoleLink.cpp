@@ -1,6 +1,6 @@
 #include "server/console/ConsoleLink.h"
 
-#include "server/console/TServerForm.h"
+#include "server/console/ServerForm.h"
 #include "server/net/ServerNet.h"
 
 namespace novalune::server {

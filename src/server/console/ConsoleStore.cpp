@@ -2,7 +2,7 @@
 
 #include <exception>
 
-#include "common/settings.h"
+#include "common/Settings.h"
 #include "server/core/ServerCore.h"
 
 namespace novalune::server {

@@ -3,7 +3,7 @@
 #include <array>
 #include <string_view>
 
-#include "common/sjistext.h"
+#include "common/SjisText.h"
 #include "server/core/ServerImpl.h"
 
 namespace novalune::server {

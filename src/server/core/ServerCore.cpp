@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "common/jconvert.h"
-#include "common/sjistext.h"
+#include "common/SjisText.h"
 #include "server/core/ServerImpl.h"
 #include "server/core/ServerMessages.h"
 

@@ -12,7 +12,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "common/cmdparam.h"
+#include "common/CmdParam.h"
 #include "server/core/ServerCore.h"
 
 namespace novalune::server {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "common/sjistext.h"
+#include "common/SjisText.h"
 #include "server/core/ServerImpl.h"
 
 namespace novalune::server {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "FakeClient.h"
+#include "client_fake.h"
 
 namespace novalune::client::testing {
 namespace {

@@ -11,7 +11,7 @@
 #include <map>
 #include <memory>
 
-#include "FakeClient.h"
+#include "client_fake.h"
 #include "client/net/OwnAddress.h"
 #include "client/net/QtClientNet.h"
 #include "support/ServerThread.h"

@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "FakeClient.h"
-#include "common/settings.h"
+#include "client_fake.h"
+#include "common/Settings.h"
 
 namespace novalune::client::testing {
 namespace {

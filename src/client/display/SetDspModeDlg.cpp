@@ -1,4 +1,4 @@
-#include "client/display/DspModeDlg.h"
+#include "client/display/SetDspModeDlg.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -16,7 +16,7 @@
 
 #include "client/display/DisplayFormat.h"
 #include "client/display/DisplayTexts.h"
-#include "common/settings.h"
+#include "common/Settings.h"
 #include "qtsupport/SettingsBinding.h"
 #include "qtsupport/WidgetText.h"
 

@@ -1,4 +1,4 @@
-#include "settings/RoomTopic.h"
+#include "settings/RoomTopicDlg.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>

@@ -1,4 +1,4 @@
-#include "common/cmdparam.h"
+#include "common/CmdParam.h"
 
 #include <algorithm>
 

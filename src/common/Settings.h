@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "common/programdir.h"
-#include "common/settings_keys.h"
+#include "common/ProgramDir.h"
+#include "common/SettingsKeys.h"
 
 namespace novalune {
 

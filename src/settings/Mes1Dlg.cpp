@@ -1,4 +1,4 @@
-#include "settings/MesDsp1Dlg.h"
+#include "settings/Mes1Dlg.h"
 
 #include <QBoxLayout>
 #include <QPushButton>

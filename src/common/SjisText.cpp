@@ -1,4 +1,4 @@
-#include "common/sjistext.h"
+#include "common/SjisText.h"
 
 #include <iconv.h>
 

@@ -1,4 +1,4 @@
-#include "server/console/TServerForm.h"
+#include "server/console/ServerForm.h"
 
 #include <QApplication>
 #include <QCheckBox>

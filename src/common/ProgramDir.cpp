@@ -1,4 +1,4 @@
-#include "common/programdir.h"
+#include "common/ProgramDir.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -1,4 +1,4 @@
-#include "common/settings_file.h"
+#include "common/SettingsFile.h"
 
 #include <fcntl.h>
 #include <sys/file.h>

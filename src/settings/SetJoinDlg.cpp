@@ -1,4 +1,4 @@
-#include "settings/SetJoin.h"
+#include "settings/SetJoinDlg.h"
 
 #include <QCheckBox>
 #include <QComboBox>

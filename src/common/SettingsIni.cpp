@@ -1,9 +1,9 @@
-#include "common/settings_ini.h"
+#include "common/SettingsIni.h"
 
 #include <cstdint>
 #include <stdexcept>
 
-#include "common/sjistext.h"
+#include "common/SjisText.h"
 
 namespace novalune {
 

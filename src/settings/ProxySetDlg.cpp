@@ -1,4 +1,4 @@
-#include "settings/ProxySet.h"
+#include "settings/ProxySetDlg.h"
 
 #include <QCheckBox>
 #include <QFormLayout>

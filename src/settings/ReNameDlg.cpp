@@ -1,11 +1,11 @@
-#include "settings/ReName.h"
+#include "settings/ReNameDlg.h"
 
 #include <QFormLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "common/settings.h"
+#include "common/Settings.h"
 #include "settings/DialogParts.h"
 #include "settings/DialogRules.h"
 #include "settings/SettingsTexts.h"

@@ -1,11 +1,11 @@
-#include "common/settings.h"
+#include "common/Settings.h"
 
 #include <sys/stat.h>
 
 #include <optional>
 
-#include "common/settings_file.h"
-#include "common/settings_ini.h"
+#include "common/SettingsFile.h"
+#include "common/SettingsIni.h"
 
 namespace novalune {
 

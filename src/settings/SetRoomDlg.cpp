@@ -1,4 +1,4 @@
-#include "settings/SetRoom.h"
+#include "settings/SetRoomDlg.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "common/settings.h"
+#include "common/Settings.h"
 #include "settings/AddressBook.h"
 #include "settings/DialogParts.h"
 #include "settings/DialogRules.h"

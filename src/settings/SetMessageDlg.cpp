@@ -1,4 +1,4 @@
-#include "settings/SetMessage.h"
+#include "settings/SetMessageDlg.h"
 
 #include <QFormLayout>
 #include <QLineEdit>

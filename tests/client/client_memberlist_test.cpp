@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "common/sjistext.h"
+#include "common/SjisText.h"
 
 namespace novalune::client {
 namespace {

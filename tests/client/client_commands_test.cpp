@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "FakeClient.h"
+#include "client_fake.h"
 #include "client/core/ClientUtil.h"
 
 namespace novalune::client::testing {

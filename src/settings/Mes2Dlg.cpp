@@ -1,4 +1,4 @@
-#include "settings/MesDsp2Dlg.h"
+#include "settings/Mes2Dlg.h"
 
 #include <QBoxLayout>
 
