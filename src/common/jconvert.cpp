@@ -362,8 +362,8 @@ bool DecodePlainRuns(const unsigned char* in, std::size_t n, const std::uint64_t
 
 // Decodes byte by byte where needed, from `at` in the given mode; `at` is 0
 // or right after an escape.
-void DecodeFrom(const unsigned char* in, std::size_t n, const std::uint64_t* escapes, const std::uint64_t* strays,
-                std::size_t at, bool kanji, char*& outRef) {
+void DecodeFrom(const unsigned char* in, std::size_t n, const std::uint64_t* escapes,
+                const std::uint64_t* strays, std::size_t at, bool kanji, char*& outRef) {
   char* out = outRef;
   if (at != 0 && in[at] == kEsc) {
     *out++ = kEsc;  // data, as every byte right after an escape
@@ -427,15 +427,16 @@ void DecodeFrom(const unsigned char* in, std::size_t n, const std::uint64_t* esc
 // In Kanji mode a pair is made only of bytes that can be JIS pair bytes; a
 // stray byte is never swallowed as half of a pair, so CR, LF and escapes
 // keep their meaning and every pair decodes to valid Shift-JIS.
-std::size_t DecodePadded(const unsigned char* in, std::size_t n, std::uint64_t* escapes, std::uint64_t* strays,
-                         char* out) {
+std::size_t DecodePadded(const unsigned char* in, std::size_t n, std::uint64_t* escapes,
+                         std::uint64_t* strays, char* out) {
   const std::size_t words = MaskWords(n);
   for (std::size_t w = 0; w < words; ++w) ClassifyBits(in + w * kMaskBits, escapes[w], strays[w]);
   escapes[n / kMaskBits] |= std::uint64_t{1} << (n % kMaskBits);  // the end stops a run
   char* const begin = out;
   std::size_t at = 0;
   bool kanji = false;
-  if (!DecodePlainRuns(in, n, escapes, strays, at, kanji, out)) DecodeFrom(in, n, escapes, strays, at, kanji, out);
+  if (!DecodePlainRuns(in, n, escapes, strays, at, kanji, out))
+    DecodeFrom(in, n, escapes, strays, at, kanji, out);
   return static_cast<std::size_t>(out - begin);
 }
 
@@ -503,8 +504,9 @@ inline __m128i SjisPairsToJis(__m128i v) {
   const __m128i upTo9E = _mm_cmpgt_epi8(_mm_set1_epi8(0x1F), signedV);
   const __m128i from80 = _mm_cmpgt_epi8(signedV, _mm_set1_epi8(-1));
   const __m128i firsts = _mm_set1_epi16(0x00FF);
-  __m128i r = _mm_sub_epi8(v, _mm_add_epi8(_mm_set1_epi16(0x7E70), _mm_and_si128(fromA0, _mm_set1_epi16(0x0040))));
-  r = _mm_add_epi8(r, _mm_and_si128(r, firsts));  // doubles the first byte
+  __m128i r =
+      _mm_sub_epi8(v, _mm_add_epi8(_mm_set1_epi16(0x7E70), _mm_and_si128(fromA0, _mm_set1_epi16(0x0040))));
+  r = _mm_add_epi8(r, _mm_and_si128(r, firsts));   // doubles the first byte
   r = _mm_add_epi8(r, _mm_srli_epi16(upTo9E, 8));  // the second byte's "less one"
   r = _mm_add_epi8(r, _mm_and_si128(upTo9E, _mm_set1_epi16(0x5F00)));
   return _mm_add_epi8(r, _mm_andnot_si128(firsts, _mm_and_si128(upTo9E, from80)));
@@ -518,7 +520,8 @@ inline __m128i SjisPairsToJis(__m128i v) {
 // Copies the run of 7-bit bytes at in[i, n) and returns where it ends: whole
 // blocks while a block can be loaded, then the rest.
 template <typename Output>
-std::size_t CopyRomanRun(const unsigned char* in, std::size_t i, std::size_t n, std::size_t readable, Output& w) {
+std::size_t CopyRomanRun(const unsigned char* in, std::size_t i, std::size_t n, std::size_t readable,
+                         Output& w) {
 #if defined(__SSE2__)
   while (readable - i >= kBlock) {
     const __m128i v = LoadBlock(in + i);
@@ -658,7 +661,8 @@ void AppendJisToSjis(std::string_view text, std::string& out) {
     std::vector<std::uint64_t> masks(2 * MaskWords(n));
     const std::size_t used = out.size();
     out.resize(used + n + kOverhang);
-    const std::size_t size = DecodePadded(padded.data(), n, masks.data(), masks.data() + MaskWords(n), out.data() + used);
+    const std::size_t size =
+        DecodePadded(padded.data(), n, masks.data(), masks.data() + MaskWords(n), out.data() + used);
     out.resize(used + size);
     return;
   }
