@@ -80,7 +80,9 @@ int CreateTemporary(const std::string& path, std::string& temporaryPath) {
   const std::string folder = FolderOf(path);
   const std::string name = path.substr(path.rfind('/') == std::string::npos ? 0 : path.rfind('/') + 1);
   for (int attempt = 0; attempt < 1000; ++attempt) {
-    temporaryPath = folder + "/." + name + "." + std::to_string(::getpid()) + "." + std::to_string(counter++) + ".tmp";
+    temporaryPath = folder;
+    temporaryPath += "/." + name;
+    temporaryPath += "." + std::to_string(::getpid()) + "." + std::to_string(counter++) + ".tmp";
     const int fd = ::open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0 || errno != EEXIST) return fd;
   }

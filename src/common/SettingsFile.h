@@ -12,7 +12,7 @@ namespace novalune {
 
 // Largest settings or list file that is read; anything beyond is ignored
 // (and the settings file is not rewritten, see UpdateFileAtomically).
-inline constexpr std::size_t kMaxStoredFileBytes = 16 * 1024 * 1024;
+inline constexpr std::size_t kMaxStoredFileBytes = std::size_t{16} * 1024 * 1024;
 
 struct FileBytes {
   std::string bytes;

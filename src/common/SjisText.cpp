@@ -56,7 +56,8 @@ using CharLength = std::size_t (*)(std::string_view);
 // One iconv conversion; an unconvertible or broken character becomes '?'.
 std::string Convert(const char* to, const char* from, std::string_view text, CharLength charLength) {
   iconv_t cd = iconv_open(to, from);
-  if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(text);
+  // (iconv_t)-1 is iconv_open's documented failure value.
+  if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(text);  // NOLINT(performance-no-int-to-ptr)
   std::string out;
   out.resize(text.size() * 2 + 8);
   char* in = const_cast<char*>(text.data());

@@ -81,7 +81,7 @@ bool ClientCore::TalkEnter(const std::string& typed) {
 }
 
 std::string ClientCore::MemoSend(const std::string& text) {
-  const std::string trimmed = Trim(text);
+  std::string trimmed = Trim(text);
   if (!active_) {
     view_.DspMessage(kStyleSystem, SysText(text::kNotConnected));
     return trimmed;

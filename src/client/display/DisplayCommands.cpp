@@ -55,7 +55,7 @@ QWidget* DisplayCommands::Parent() const { return display_.window(); }
 
 std::optional<FontSetting> DisplayCommands::MenuSetFontClick(int kind) {
   if (kind < 1 || kind > kStyleCount) return std::nullopt;
-  const std::optional<FontSetting> chosen = hooks_.chooseFont(display_.GetFontSetting(kind));
+  std::optional<FontSetting> chosen = hooks_.chooseFont(display_.GetFontSetting(kind));
   if (chosen) display_.SetFontSetting(kind, *chosen);
   return chosen;
 }

@@ -97,6 +97,7 @@ void TZKWChatForm::BeepFileBtnClick() {
   if (!chosen) return;
   SetBeepFile(qtsupport::ToSjis(QFileInfo(*chosen).fileName()));
   std::vector<std::string> history;
+  history.reserve(static_cast<std::size_t>(WavListBox->count()));
   for (int i = 0; i < WavListBox->count(); ++i)
     history.push_back(qtsupport::ToSjis(WavListBox->item(i)->text()));
   history = client::PushSoundHistory(std::move(history), core_->BeepFile());
