@@ -6,8 +6,8 @@
 #include <string>
 
 #include "client/core/ClientCore.h"
-#include "common/jconvert.h"
 #include "common/SjisText.h"
+#include "common/jconvert.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <QApplication>
 #include <QScrollBar>
 #include <chrono>
-#include <ctime>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <string>
 
@@ -84,9 +84,10 @@ int main(int argc, char** argv) {
   const double cpu = ThreadCpuSeconds() - cpuStart;
 
   std::printf("statements: %d (paragraphs %zu)\n", count, display.ParagraphCount());
-  std::printf("total: %.2f s CPU (%.1f us per statement), %.2f s wall\n", cpu, cpu * 1e6 / count, Seconds(total));
-  std::printf("CPU of first %d: %.3f s, last %d: %.3f s, ratio last/first: %.2f\n", window, first, window, last,
-              last / first);
+  std::printf("total: %.2f s CPU (%.1f us per statement), %.2f s wall\n", cpu, cpu * 1e6 / count,
+              Seconds(total));
+  std::printf("CPU of first %d: %.3f s, last %d: %.3f s, ratio last/first: %.2f\n", window, first, window,
+              last, last / first);
   std::printf("scroll bar at end: %s\n",
               display.verticalScrollBar()->value() == display.verticalScrollBar()->maximum() ? "yes" : "no");
   std::printf("VmRSS after: %s\n", VmRss().c_str());

@@ -20,11 +20,12 @@ struct CommandLine {
 };
 
 void Usage() {
-  std::fprintf(stderr,
-               "usage: novalune_loadgen [--host H] [--port P] [--clients N] [--rooms R] [--messages M]\n"
-               "           [--window W] [--text-bytes B] [--timeout S] [--nick-prefix X]\n"
-               "           [--connect-window C] [--server-pid PID] [--json] [--verbose]\n"
-               "       novalune_loadgen --idle N [--server-pid PID] [--hold S] [--host H] [--port P] [--json]\n");
+  std::fprintf(
+      stderr,
+      "usage: novalune_loadgen [--host H] [--port P] [--clients N] [--rooms R] [--messages M]\n"
+      "           [--window W] [--text-bytes B] [--timeout S] [--nick-prefix X]\n"
+      "           [--connect-window C] [--server-pid PID] [--json] [--verbose]\n"
+      "       novalune_loadgen --idle N [--server-pid PID] [--hold S] [--host H] [--port P] [--json]\n");
 }
 
 bool ParseInt(const char* text, int& out) {
@@ -92,8 +93,9 @@ void PrintFlood(const loadgen::Options& o, const loadgen::FloodResult& r, bool j
               u(r.sent));
   std::printf("setup %.2f s; delivered %llu of %llu in %.3f s: %.0f msg/s\n", r.setupSeconds, u(r.received),
               u(r.expected), r.seconds, r.msgPerSecond);
-  std::printf("latency p50 %llu us, p99 %llu us; lost %llu, duplicates %llu, unparsed %llu, disconnected %d\n",
-              u(r.p50us), u(r.p99us), u(r.lost), u(r.duplicates), u(r.unparsed), r.disconnected);
+  std::printf(
+      "latency p50 %llu us, p99 %llu us; lost %llu, duplicates %llu, unparsed %llu, disconnected %d\n",
+      u(r.p50us), u(r.p99us), u(r.lost), u(r.duplicates), u(r.unparsed), r.disconnected);
   if (o.serverPid > 0)
     std::printf("server CPU %.2f s, %.1f ns per delivered line\n", r.serverCpuSeconds, r.serverCpuNsPerMsg);
 }
@@ -114,9 +116,9 @@ int RunIdle(const CommandLine& cl) {
   if (cl.options.serverPid <= 0) {
     std::printf("ready %d\n", cl.idle);
   } else if (cl.json) {
-    std::printf("{\"idle\":%d,\"rss_before_kb\":%llu,\"rss_after_kb\":%llu,\"bytes_per_conn\":%.0f}\n", cl.idle,
-                static_cast<unsigned long long>(r.rssBeforeKb), static_cast<unsigned long long>(r.rssAfterKb),
-                r.bytesPerConnection);
+    std::printf("{\"idle\":%d,\"rss_before_kb\":%llu,\"rss_after_kb\":%llu,\"bytes_per_conn\":%.0f}\n",
+                cl.idle, static_cast<unsigned long long>(r.rssBeforeKb),
+                static_cast<unsigned long long>(r.rssAfterKb), r.bytesPerConnection);
   } else {
     std::printf("idle %d: server RSS %llu kB -> %llu kB, %.0f bytes per connection\n", cl.idle,
                 static_cast<unsigned long long>(r.rssBeforeKb), static_cast<unsigned long long>(r.rssAfterKb),

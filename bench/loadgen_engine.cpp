@@ -41,8 +41,8 @@ struct Client {
   std::string partial;  // bytes after the last complete line
   std::string out;      // bytes not yet taken by the socket
   std::size_t outPos = 0;
-  int sent = 0;         // flood lines written
-  int delivered = 0;    // own flood lines that reached every other member
+  int sent = 0;       // flood lines written
+  int delivered = 0;  // own flood lines that reached every other member
 };
 
 }  // namespace
@@ -213,11 +213,12 @@ void LoadGen::Impl::Pump(Client& c) {
     while (c.sent < o_.messages && batch.size() < 16 * 1024) {
       if (o_.window > 0 && c.sent - c.delivered >= o_.window) break;
       std::uint64_t seq = std::uint64_t(c.index) * std::uint64_t(o_.messages) + std::uint64_t(c.sent);
-      int head = std::snprintf(line, sizeof line, "PRIVMSG %s :%llu %llu ", room.c_str(),
-                               static_cast<unsigned long long>(seq), static_cast<unsigned long long>(NowNs()));
+      int head =
+          std::snprintf(line, sizeof line, "PRIVMSG %s :%llu %llu ", room.c_str(),
+                        static_cast<unsigned long long>(seq), static_cast<unsigned long long>(NowNs()));
       std::size_t textStart = room.size() + 10;  // "PRIVMSG " room " :"
-      std::size_t len = std::min(std::max(std::size_t(head), textStart + std::size_t(o_.textBytes)),
-                                 sizeof line - 2);
+      std::size_t len =
+          std::min(std::max(std::size_t(head), textStart + std::size_t(o_.textBytes)), sizeof line - 2);
       std::fill(line + head, line + len, 'x');
       line[len] = '\r';
       line[len + 1] = '\n';
@@ -353,12 +354,13 @@ bool LoadGen::Impl::RunPhase(Phase target, const std::function<void(Client&)>& a
       lastDone = done;
       lastProgress = now;
     } else if (double(now - lastProgress) / 1e9 > o_.timeout || g_stop) {
-      std::fprintf(stderr, "%s: stuck at %zu of %zu clients (%d lost%s%s)\n", what, done, clients_.size(), dead_,
-                   firstLoss_.empty() ? "" : ", first: ", firstLoss_.c_str());
+      std::fprintf(stderr, "%s: stuck at %zu of %zu clients (%d lost%s%s)\n", what, done, clients_.size(),
+                   dead_, firstLoss_.empty() ? "" : ", first: ", firstLoss_.c_str());
       return false;
     }
   }
-  if (o_.verbose) std::fprintf(stderr, "%s: %zu clients in %.3f s\n", what, done, double(NowNs() - phaseStart) / 1e9);
+  if (o_.verbose)
+    std::fprintf(stderr, "%s: %zu clients in %.3f s\n", what, done, double(NowNs() - phaseStart) / 1e9);
   if (dead_ > 0) {
     std::fprintf(stderr, "%s: %d connections lost (%s)\n", what, dead_, firstLoss_.c_str());
     return false;

@@ -13,14 +13,14 @@ struct Options {
   int port = 6667;
   int clients = 200;
   int rooms = 10;
-  int messages = 100;       // flood lines per client
-  int window = 0;           // >0: at most this many lines per sender not yet delivered to its whole room
-  int connectWindow = 64;   // registrations, joins and PING rounds in flight at once
-  int textBytes = 64;       // length of the text after the colon
-  double timeout = 15;      // seconds without progress before giving up
-  int serverPid = 0;        // >0: read the server's CPU time and memory from /proc
+  int messages = 100;      // flood lines per client
+  int window = 0;          // >0: at most this many lines per sender not yet delivered to its whole room
+  int connectWindow = 64;  // registrations, joins and PING rounds in flight at once
+  int textBytes = 64;      // length of the text after the colon
+  double timeout = 15;     // seconds without progress before giving up
+  int serverPid = 0;       // >0: read the server's CPU time and memory from /proc
   std::string nickPrefix = "u";
-  bool verbose = false;     // phase timings on stderr
+  bool verbose = false;  // phase timings on stderr
 };
 
 struct FloodResult {
@@ -33,13 +33,13 @@ struct FloodResult {
   std::uint64_t unparsed = 0;  // PRIVMSG lines whose text is not ours
   int disconnected = 0;
   double setupSeconds = 0;
-  double seconds = 0;          // first send to last receipt
+  double seconds = 0;  // first send to last receipt
   double msgPerSecond = 0;
   std::uint64_t p50us = 0;
   std::uint64_t p99us = 0;
   double serverCpuSeconds = 0;
   double serverCpuNsPerMsg = 0;
-  std::string firstLoss;       // the first connection lost, and why
+  std::string firstLoss;  // the first connection lost, and why
 };
 
 struct IdleResult {

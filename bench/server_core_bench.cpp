@@ -38,13 +38,16 @@ void FanOut(benchmark::State& state) {
   for (int i = 0; i < users; ++i) {
     const std::string room = "#R" + std::to_string(i % rooms);
     Register(core, i, room);
-    for (int k = 0; k < 16; ++k) blocks[i] += "PRIVMSG " + room + " :a chat line of a usual length, number " + std::to_string(k) + "\r\n";
+    for (int k = 0; k < 16; ++k)
+      blocks[i] +=
+          "PRIVMSG " + room + " :a chat line of a usual length, number " + std::to_string(k) + "\r\n";
   }
   out.sends = 0;
   for (auto _ : state) {
     for (int i = 0; i < users; ++i) core.UserReceived(i + 1, blocks[i]);
   }
-  state.counters["deliveries/s"] = benchmark::Counter(static_cast<double>(out.sends), benchmark::Counter::kIsRate);
+  state.counters["deliveries/s"] =
+      benchmark::Counter(static_cast<double>(out.sends), benchmark::Counter::kIsRate);
 }
 BENCHMARK(FanOut)->Args({200, 10})->Args({1000, 1})->UseRealTime()->Unit(benchmark::kMillisecond);
 

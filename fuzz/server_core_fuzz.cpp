@@ -41,11 +41,13 @@ struct Input {
 // Lines to users end in CR LF, and CR and LF occur nowhere else; NUL only
 // when some user sent one.
 void CheckFraming(std::string_view bytes, bool nulReceived) {
-  if (bytes.size() < 2 || bytes.substr(bytes.size() - 2) != "\r\n") Fail("a write to a user does not end in CR LF");
+  if (bytes.size() < 2 || bytes.substr(bytes.size() - 2) != "\r\n")
+    Fail("a write to a user does not end in CR LF");
   for (std::size_t i = 0; i < bytes.size(); ++i) {
     const bool crOfCrLf = bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n';
     const bool lfOfCrLf = bytes[i] == '\n' && i > 0 && bytes[i - 1] == '\r';
-    if ((bytes[i] == '\r' && !crOfCrLf) || (bytes[i] == '\n' && !lfOfCrLf)) Fail("a line to a user lost its framing");
+    if ((bytes[i] == '\r' && !crOfCrLf) || (bytes[i] == '\n' && !lfOfCrLf))
+      Fail("a line to a user lost its framing");
     if (bytes[i] == '\0' && !nulReceived) Fail("a line to a user holds a NUL nobody sent");
   }
 }
@@ -69,16 +71,18 @@ struct CheckingOutput : ServerOutput {
     if (!active) (side == RelaySide::Sender ? relaySender : relayReceiver).clear();
   }
   void PairRelay(ConnId senderSide, ConnId receiverSide) override {
-    if (!relaySender.contains(senderSide) || !relayReceiver.contains(receiverSide)) Fail("pairing closed connections");
+    if (!relaySender.contains(senderSide) || !relayReceiver.contains(receiverSide))
+      Fail("pairing closed connections");
   }
 };
 
 const char* const kIps[] = {"10.0.0.1", "10.0.0.2", "10.0.0.3", "127.0.0.1", "::1", "1.2.3"};
-const char* const kWords[] = {"NICK", "USER", "ICON", "PING", "QUIT", "JOIN", "PART", "TOPIC", "MODE", "KICK",
-                              "JOINIP", "WHO", "LIST", "LISTX", "LUSERS", "LISTICON", "CHGICON", "PRIVMSG",
-                              "DATA", "RELAYSEND", "IRCX", "nick", "join"};
-const char* const kArgs[] = {"a", "B", "#a", "#A", "%#a", "", "pw", ":x y", "+o", "-o", "ISIRCX", "\x1b$B$\"", "\x82\xa0",
-                             "\xb6\xde", "c"};
+const char* const kWords[] = {"NICK", "USER",      "ICON",   "PING",     "QUIT",    "JOIN",
+                              "PART", "TOPIC",     "MODE",   "KICK",     "JOINIP",  "WHO",
+                              "LIST", "LISTX",     "LUSERS", "LISTICON", "CHGICON", "PRIVMSG",
+                              "DATA", "RELAYSEND", "IRCX",   "nick",     "join"};
+const char* const kArgs[] = {"a",  "B",  "#a",     "#A",        "%#a",      "",         "pw", ":x y",
+                             "+o", "-o", "ISIRCX", "\x1b$B$\"", "\x82\xa0", "\xb6\xde", "c"};
 
 template <std::size_t N>
 const char* Pick(Input& in, const char* const (&list)[N]) {

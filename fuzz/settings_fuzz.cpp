@@ -32,13 +32,15 @@ void FuzzListFormat(std::string_view bytes) {
   Check(novalune::JoinListText(novalune::SplitListText(saved)) == saved);
 }
 
-void FuzzWrite(const std::string& file, const std::string& section, const std::string& key, const std::string& value,
-               const std::string& otherSection, const std::string& otherKey) {
+void FuzzWrite(const std::string& file, const std::string& section, const std::string& key,
+               const std::string& value, const std::string& otherSection, const std::string& otherKey) {
   if (!novalune::IsValidIniSectionName(section) || !novalune::IsValidIniKeyName(key)) return;
   const std::string written = novalune::IniSetValues(file, section, {{key, value}});
   Check(novalune::IniGetValue(written, section, key) == TrimBlanks(novalune::IniCleanValue(value)));
   const bool same = novalune::EqualsNoCase(section, otherSection) && novalune::EqualsNoCase(key, otherKey);
-  if (!same) Check(novalune::IniGetValue(written, otherSection, otherKey) == novalune::IniGetValue(file, otherSection, otherKey));
+  if (!same)
+    Check(novalune::IniGetValue(written, otherSection, otherKey) ==
+          novalune::IniGetValue(file, otherSection, otherKey));
   // Writing the same value again changes nothing.
   Check(novalune::IniSetValues(written, section, {{key, value}}) == written);
 }
@@ -57,7 +59,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::size_t position = 0;
   while (position < file.size()) {
     const std::size_t end = file.find('\n', position);
-    const std::string_view line = std::string_view(file).substr(position, end == std::string::npos ? std::string::npos : end - position);
+    const std::string_view line = std::string_view(file).substr(
+        position, end == std::string::npos ? std::string::npos : end - position);
     (void)novalune::ParseIniLine(line);
     position = end == std::string::npos ? file.size() : end + 1;
   }

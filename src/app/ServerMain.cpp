@@ -4,6 +4,8 @@
 #include <QCoreApplication>
 #include <QSocketNotifier>
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
@@ -11,8 +13,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include "common/SjisText.h"
 #include "server/console/ConsoleLink.h"

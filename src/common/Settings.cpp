@@ -66,13 +66,17 @@ void AppendListLine(std::string_view entry, std::string& out) {
 
 std::string SettingsFilePath() { return ProgramPath(kSettingsFileName); }
 
-bool ReadSettingFlag(std::string_view section, std::string_view key) { return ReadSettingInt(section, key) != 0; }
+bool ReadSettingFlag(std::string_view section, std::string_view key) {
+  return ReadSettingInt(section, key) != 0;
+}
 
 void WriteSettingFlag(std::string_view section, std::string_view key, bool flag) {
   WriteSettings(section, {{key, FlagText(flag)}});
 }
 
-int ReadSettingInt(std::string_view section, std::string_view key) { return IntOr(ReadSettingsFile(), section, key, 0); }
+int ReadSettingInt(std::string_view section, std::string_view key) {
+  return IntOr(ReadSettingsFile(), section, key, 0);
+}
 
 void WriteSettingInt(std::string_view section, std::string_view key, int value) {
   WriteSettings(section, {{key, std::to_string(value)}});

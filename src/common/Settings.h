@@ -60,7 +60,8 @@ struct WindowPlacement {
 // replaces its coordinate, a missing or non-numeric key leaves it as it is.
 void LoadWindowPlacement(WindowPlacement& placement, std::string_view section = keys::zkwchat_form::kSection);
 // Writes the eight keys in one file update.
-void SaveWindowPlacement(const WindowPlacement& placement, std::string_view section = keys::zkwchat_form::kSection);
+void SaveWindowPlacement(const WindowPlacement& placement,
+                         std::string_view section = keys::zkwchat_form::kSection);
 
 // List files in the program folder: one entry per line, Shift-JIS, CR LF.
 // A missing file reads as an empty list. Lines may end in CR LF, LF or CR.

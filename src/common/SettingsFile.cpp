@@ -101,7 +101,8 @@ void SyncFolder(const std::string& folder) {
   if (fd.get() >= 0) ::fsync(fd.get());
 }
 
-void WriteTemporary(const std::string& path, const std::string& temporaryPath, int rawFd, std::string_view bytes) {
+void WriteTemporary(const std::string& path, const std::string& temporaryPath, int rawFd,
+                    std::string_view bytes) {
   FileDescriptor fd(rawFd);
   CopyPermissions(path, fd.get());
   if (!WriteAll(fd.get(), bytes) || ::fsync(fd.get()) != 0 || fd.Close() != 0) {
@@ -164,7 +165,8 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes) {
   SyncFolder(FolderOf(path));
 }
 
-void UpdateFileAtomically(const std::string& path, const std::function<std::string(const std::string&)>& change) {
+void UpdateFileAtomically(const std::string& path,
+                          const std::function<std::string(const std::string&)>& change) {
   FolderLock lock(FolderOf(path));
   int error = 0;
   std::optional<FileBytes> current = ReadBytes(path, kMaxStoredFileBytes, error);

@@ -34,6 +34,7 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes);
 // lose each other's changes. `change` gets the current content (empty when
 // the file is missing) and returns the new one. Throws std::system_error when
 // the file cannot be written or is larger than kMaxStoredFileBytes.
-void UpdateFileAtomically(const std::string& path, const std::function<std::string(const std::string&)>& change);
+void UpdateFileAtomically(const std::string& path,
+                          const std::function<std::string(const std::string&)>& change);
 
 }  // namespace novalune

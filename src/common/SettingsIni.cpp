@@ -48,7 +48,9 @@ bool IsKeyNamed(const IniLineInfo& info, std::string_view key) {
   return info.kind == IniLineKind::kKey && EqualsNoCase(info.name, key);
 }
 
-bool HasLineBreakOrNul(std::string_view name) { return name.find_first_of(std::string_view("\r\n\0", 3)) != name.npos; }
+bool HasLineBreakOrNul(std::string_view name) {
+  return name.find_first_of(std::string_view("\r\n\0", 3)) != name.npos;
+}
 
 bool IsTrimmedNonEmpty(std::string_view name) { return !name.empty() && Trim(name).size() == name.size(); }
 
@@ -105,7 +107,8 @@ std::optional<SectionRange> FindSection(const std::vector<EditLine>& lines, std:
   return std::nullopt;
 }
 
-void SetInSection(std::vector<EditLine>& lines, SectionRange& range, std::string_view key, std::string_view value) {
+void SetInSection(std::vector<EditLine>& lines, SectionRange& range, std::string_view key,
+                  std::string_view value) {
   std::size_t lastFilled = range.header;
   for (std::size_t i = range.header + 1; i < range.end; ++i) {
     const IniLineInfo info = ParseIniLine(lines[i].text);
@@ -117,11 +120,13 @@ void SetInSection(std::vector<EditLine>& lines, SectionRange& range, std::string
   }
   // Blank lines that separate the section from the next one stay after it.
   EnsureEnding(lines, lastFilled);
-  lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(lastFilled + 1), EditLine{KeyLine(key, value), std::string(kNewLine)});
+  lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(lastFilled + 1),
+               EditLine{KeyLine(key, value), std::string(kNewLine)});
   ++range.end;
 }
 
-void AppendSection(std::vector<EditLine>& lines, std::string_view section, const std::vector<IniAssignment>& values) {
+void AppendSection(std::vector<EditLine>& lines, std::string_view section,
+                   const std::vector<IniAssignment>& values) {
   if (!lines.empty()) EnsureEnding(lines, lines.size() - 1);
   lines.push_back({"[" + std::string(section) + "]", std::string(kNewLine)});
   SectionRange range{lines.size() - 1, lines.size()};
@@ -171,7 +176,8 @@ IniLineInfo ParseIniLine(std::string_view line) {
   return {IniLineKind::kKey, Trim(text.substr(0, equals)), Trim(text.substr(equals + 1))};
 }
 
-std::optional<std::string> IniGetValue(std::string_view file, std::string_view section, std::string_view key) {
+std::optional<std::string> IniGetValue(std::string_view file, std::string_view section,
+                                       std::string_view key) {
   bool inSection = false;
   std::size_t position = 0;
   while (position < file.size()) {
@@ -193,7 +199,8 @@ std::optional<int> ParseIniInt(std::string_view text) {
     negative = text.front() == '-';
     text.remove_prefix(1);
   }
-  if (text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) return ParseHex(text.substr(2), negative);
+  if (text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
+    return ParseHex(text.substr(2), negative);
   return ParseDecimal(text, negative);
 }
 
@@ -211,11 +218,12 @@ bool IsValidIniSectionName(std::string_view name) {
 }
 
 bool IsValidIniKeyName(std::string_view name) {
-  return IsTrimmedNonEmpty(name) && !HasLineBreakOrNul(name) && name.find('=') == name.npos && name.front() != '[' &&
-         name.front() != ';';
+  return IsTrimmedNonEmpty(name) && !HasLineBreakOrNul(name) && name.find('=') == name.npos &&
+         name.front() != '[' && name.front() != ';';
 }
 
-std::string IniSetValues(std::string_view file, std::string_view section, const std::vector<IniAssignment>& values) {
+std::string IniSetValues(std::string_view file, std::string_view section,
+                         const std::vector<IniAssignment>& values) {
   if (!IsValidIniSectionName(section)) throw std::invalid_argument("invalid settings section name");
   for (const auto& assignment : values) {
     if (!IsValidIniKeyName(assignment.first)) throw std::invalid_argument("invalid settings key name");

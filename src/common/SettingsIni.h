@@ -46,7 +46,8 @@ using IniAssignment = std::pair<std::string_view, std::string_view>;  // key, va
 // appended at the end. New lines end in CR LF. CR, LF and NUL bytes are
 // dropped from values, so a value can never open another line.
 // Throws std::invalid_argument for a name the format cannot hold.
-std::string IniSetValues(std::string_view file, std::string_view section, const std::vector<IniAssignment>& values);
+std::string IniSetValues(std::string_view file, std::string_view section,
+                         const std::vector<IniAssignment>& values);
 
 // The value as it will be stored: CR, LF and NUL removed.
 std::string IniCleanValue(std::string_view value);

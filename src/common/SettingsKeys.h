@@ -58,7 +58,8 @@ inline constexpr std::string_view kUserHistoryLen = "USERHISTORYLEN";  // intege
 
 // Sections "MemoFont1" .. "MemoFont4": one FontSetting each (display styles 1..4).
 namespace memo_font {
-inline constexpr std::array<std::string_view, 4> kSections = {"MemoFont1", "MemoFont2", "MemoFont3", "MemoFont4"};
+inline constexpr std::array<std::string_view, 4> kSections = {"MemoFont1", "MemoFont2", "MemoFont3",
+                                                              "MemoFont4"};
 inline constexpr std::string_view kName = "Name";            // string
 inline constexpr std::string_view kSize = "Size";            // integer, points; 0 reads as kDefaultSize
 inline constexpr std::string_view kColor = "Color";          // colour

@@ -12,9 +12,7 @@ bool IsSjisLead(unsigned char byte) {
   return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
 
-bool IsSjisTrail(unsigned char byte) {
-  return byte >= 0x40 && byte <= 0xFC && byte != 0x7F;
-}
+bool IsSjisTrail(unsigned char byte) { return byte >= 0x40 && byte <= 0xFC && byte != 0x7F; }
 
 bool IsSjisPair(std::string_view text, std::size_t position) {
   return position + 1 < text.size() && IsSjisLead(static_cast<unsigned char>(text[position])) &&
@@ -23,15 +21,11 @@ bool IsSjisPair(std::string_view text, std::size_t position) {
 
 namespace {
 
-char UpperAscii(char c) {
-  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
+char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 // Length of the character at the start of `text` that iconv refused, so that
 // it becomes one '?' as a whole: a double-byte character of code page 932.
-std::size_t SjisCharLength(std::string_view text) {
-  return IsSjisPair(text, 0) ? 2 : 1;
-}
+std::size_t SjisCharLength(std::string_view text) { return IsSjisPair(text, 0) ? 2 : 1; }
 
 // The same for UTF-8: a well-formed sequence as a whole, a broken one byte by byte.
 std::size_t Utf8CharLength(std::string_view text) {
@@ -115,9 +109,7 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-std::string SjisUpper(std::string_view text) {
-  return AsciiUpper(text);
-}
+std::string SjisUpper(std::string_view text) { return AsciiUpper(text); }
 
 bool IsZenkakuSpace(std::string_view text, std::size_t position) {
   return position < text.size() && text.size() - position >= 2 &&
@@ -125,13 +117,9 @@ bool IsZenkakuSpace(std::string_view text, std::size_t position) {
          static_cast<unsigned char>(text[position + 1]) == 0x40;
 }
 
-std::string SjisToUtf8(std::string_view sjis) {
-  return Convert("UTF-8", "CP932", sjis, SjisCharLength);
-}
+std::string SjisToUtf8(std::string_view sjis) { return Convert("UTF-8", "CP932", sjis, SjisCharLength); }
 
-std::string Utf8ToSjis(std::string_view utf8) {
-  return Convert("CP932", "UTF-8", utf8, Utf8CharLength);
-}
+std::string Utf8ToSjis(std::string_view utf8) { return Convert("CP932", "UTF-8", utf8, Utf8CharLength); }
 
 const std::string& SysText(const char* utf8) {
   static std::mutex guard;

@@ -9,9 +9,7 @@ namespace novalune::qtsupport {
 
 YesNoDialog::YesNoDialog(QWidget* parent) : QDialog(parent) {}
 
-void YesNoDialog::reject() {
-  done(kNo);
-}
+void YesNoDialog::reject() { done(kNo); }
 
 void YesNoDialog::AddAnswerButtons(QBoxLayout* row) {
   auto* yes = new QPushButton(Ui(kYesCaption), this);

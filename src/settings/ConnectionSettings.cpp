@@ -60,9 +60,7 @@ HttpSettings LoadHttpSettings() {
   return values;
 }
 
-void SaveHttpSettings(const HttpSettings& values) {
-  SaveSettingFields(values, kHttpFields);
-}
+void SaveHttpSettings(const HttpSettings& values) { SaveSettingFields(values, kHttpFields); }
 
 bool HttpAccessGate::ConfirmHttpAccess(const std::string& question) {
   if (settings_.mesConect && !confirmed_) {
@@ -84,9 +82,7 @@ JoinSettings LoadJoinSettings() {
   return values;
 }
 
-void SaveJoinKeys(const JoinSettings& values) {
-  SaveSettingFields(values, kJoinFields);
-}
+void SaveJoinKeys(const JoinSettings& values) { SaveSettingFields(values, kJoinFields); }
 
 AwayMessages LoadAwayMessages() {
   AwayMessages values;
@@ -94,8 +90,6 @@ AwayMessages LoadAwayMessages() {
   return values;
 }
 
-void SaveAwayMessages(const AwayMessages& values) {
-  SaveSettingFields(values, kAwayFields);
-}
+void SaveAwayMessages(const AwayMessages& values) { SaveSettingFields(values, kAwayFields); }
 
 }  // namespace novalune::settings

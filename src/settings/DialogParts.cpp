@@ -10,13 +10,9 @@
 
 namespace novalune::settings::detail {
 
-std::string ToSjis(const QString& text) {
-  return RemoveLineBreaks(qtsupport::ToSjis(text));
-}
+std::string ToSjis(const QString& text) { return RemoveLineBreaks(qtsupport::ToSjis(text)); }
 
-std::string TextToSjis(const QString& text) {
-  return RemoveNul(qtsupport::ToSjis(text));
-}
+std::string TextToSjis(const QString& text) { return RemoveNul(qtsupport::ToSjis(text)); }
 
 QBoxLayout* OkCancelRow(QDialog* owner, const char* okCaption, const char* cancelCaption, QPushButton** ok,
                         QPushButton** cancel) {

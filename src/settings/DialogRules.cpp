@@ -65,7 +65,8 @@ std::vector<std::string> TextToLines(std::string_view text) {
   std::size_t start = 0;
   while (true) {
     const std::size_t lf = text.find('\n', start);
-    std::string_view line = text.substr(start, lf == std::string_view::npos ? std::string_view::npos : lf - start);
+    std::string_view line =
+        text.substr(start, lf == std::string_view::npos ? std::string_view::npos : lf - start);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     lines.emplace_back(line);
     if (lf == std::string_view::npos) break;

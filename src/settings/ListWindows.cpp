@@ -90,8 +90,8 @@ TUserListDlg::TUserListDlg(QWidget* parent)
 
 void TUserListDlg::ClearUserRows() { Grid()->ClearRows(); }
 
-void TUserListDlg::AddUserRow(const std::string& name, const std::string& personal, const std::string& fullName,
-                              const std::string& room) {
+void TUserListDlg::AddUserRow(const std::string& name, const std::string& personal,
+                              const std::string& fullName, const std::string& room) {
   Grid()->AddRow({name, personal, fullName, room});
 }
 

@@ -18,8 +18,8 @@ constexpr int kHeight = 170;
 
 QBoxLayout* BuildMessageBox(QDialog* box, const QString& message) {
   box->setWindowTitle(QString::fromUtf8(text::kMessageCaption));
-  box->setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint |
-                      Qt::WindowStaysOnTopHint);
+  box->setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                      Qt::MSWindowsFixedSizeDialogHint | Qt::WindowStaysOnTopHint);
   box->setModal(true);
 
   auto* memo = new QPlainTextEdit(message, box);
@@ -43,8 +43,9 @@ QBoxLayout* BuildMessageBox(QDialog* box, const QString& message) {
 
 void OnMessageBoxShown(QDialog* box) {
   const QWidget* parent = box->parentWidget();
-  const QRect area = parent != nullptr ? parent->window()->frameGeometry()
-                                       : (box->screen() != nullptr ? box->screen()->availableGeometry() : QRect());
+  const QRect area = parent != nullptr
+                         ? parent->window()->frameGeometry()
+                         : (box->screen() != nullptr ? box->screen()->availableGeometry() : QRect());
   if (area.isValid()) box->move(area.center() - QPoint(box->width() / 2, box->height() / 2));
   // Also without the main window's watch over every window (the error handler).
   StackWindow(*box);

@@ -15,7 +15,9 @@ namespace novalune::settings {
 using detail::Ui;
 
 TReNameDlg::TReNameDlg(NoticeFn notice, QWidget* parent)
-    : TopMostDialog(parent), notice_(detail::NoticeOrBox(std::move(notice), this)), nickEdit_(new QLineEdit(this)) {
+    : TopMostDialog(parent),
+      notice_(detail::NoticeOrBox(std::move(notice), this)),
+      nickEdit_(new QLineEdit(this)) {
   setObjectName("ReNameDlg");
   setWindowTitle(Ui(text::kReNameCaption));
   nickEdit_->setObjectName("NickEdit");
@@ -45,7 +47,8 @@ void TReNameDlg::OKBtnClick() {
     nickEdit_->setFocus();
     return;
   }
-  if (detail::RunReporting(notice_, [&] { WriteSettingString(keys::system::kSection, keys::system::kNick, nick); })) {
+  if (detail::RunReporting(notice_,
+                           [&] { WriteSettingString(keys::system::kSection, keys::system::kNick, nick); })) {
     accept();
   }
 }

@@ -15,7 +15,9 @@ namespace novalune::settings {
 using detail::Ui;
 
 TRoomTopicDlg::TRoomTopicDlg(NoticeFn notice, QWidget* parent)
-    : TopMostDialog(parent), notice_(detail::NoticeOrBox(std::move(notice), this)), topic_(new QPlainTextEdit(this)) {
+    : TopMostDialog(parent),
+      notice_(detail::NoticeOrBox(std::move(notice), this)),
+      topic_(new QPlainTextEdit(this)) {
   setObjectName("RoomTopicDlg");
   setWindowTitle(Ui(text::kRoomTopicCaption));
   topic_->setObjectName("Topic");

@@ -134,7 +134,8 @@ void TSetJoinDlg::SetHomePage(const std::string& address) { hpEdit_->setText(Fro
 void TSetJoinDlg::SetMail(const std::string& address) { mailEdit_->setText(FromSjis(address)); }
 
 JoinPage TSetJoinDlg::CurrentPage() const {
-  return pages_->currentIndex() == static_cast<int>(JoinPage::kPersonal) ? JoinPage::kPersonal : JoinPage::kConnect;
+  return pages_->currentIndex() == static_cast<int>(JoinPage::kPersonal) ? JoinPage::kPersonal
+                                                                         : JoinPage::kConnect;
 }
 
 void TSetJoinDlg::ShowPage(JoinPage page) { pages_->setCurrentIndex(static_cast<int>(page)); }

@@ -2,8 +2,8 @@
 // server runs and while none does, on the fixed ports.
 #include <arpa/inet.h>
 #include <fcntl.h>
-#include <netinet/in.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
@@ -87,7 +87,8 @@ class RunModeProgramTest : public ::testing::Test {
     for (char** entry = environ; *entry != nullptr; ++entry) {
       const std::string text = *entry;
       const std::string name = text.substr(0, text.find('='));
-      if (name == "NOVALUNE_HOME" || name == "QT_QPA_PLATFORM" || name == "DISPLAY" || name == "WAYLAND_DISPLAY") {
+      if (name == "NOVALUNE_HOME" || name == "QT_QPA_PLATFORM" || name == "DISPLAY" ||
+          name == "WAYLAND_DISPLAY") {
         continue;
       }
       env.push_back(text);
@@ -202,8 +203,9 @@ TEST_F(RunModeProgramTest, WhileAServerRunsEveryStartIsAClient) {
   const pid_t server = Start("/SONLY");
   ASSERT_TRUE(Eventually(MarkerExists));
   ASSERT_TRUE(Serves("taro"));
-  for (std::optional<std::string> argument : {std::optional<std::string>{}, std::optional<std::string>{"/SONLY"},
-                                               std::optional<std::string>{"/CONLY"}, std::optional<std::string>{"x"}}) {
+  for (std::optional<std::string> argument :
+       {std::optional<std::string>{}, std::optional<std::string>{"/SONLY"},
+        std::optional<std::string>{"/CONLY"}, std::optional<std::string>{"x"}}) {
     const pid_t copy = Start(argument);
     EXPECT_TRUE(RunsAsClient(copy)) << argument.value_or("(none)");
     EXPECT_TRUE(Others().empty()) << "a client starts no further copy";

@@ -26,8 +26,8 @@ struct FakeScript {
   std::set<std::string> takenNicks;  // answered with 433 once
   int dropReceiver = -1;             // connection index closed after it got dropAfter relayed lines
   int dropAfter = 0;
-  int duplicateTo = -1;              // connection index that gets every relayed line twice
-  bool foreignLineOnFlood = false;   // with the first relayed line, one PRIVMSG that is not a flood line
+  int duplicateTo = -1;             // connection index that gets every relayed line twice
+  bool foreignLineOnFlood = false;  // with the first relayed line, one PRIVMSG that is not a flood line
 };
 
 class FakeIrcServer {
@@ -122,7 +122,8 @@ class FakeIrcServer {
     }
     Conn& c = conns_[index];
     if (cmd == "NICK") {
-      if (script_.takenNicks.erase(arg)) return Write(index, ":fake 433 " + arg + " :Nickname is already in use");
+      if (script_.takenNicks.erase(arg))
+        return Write(index, ":fake 433 " + arg + " :Nickname is already in use");
       c.nick = arg;
       {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -145,7 +146,8 @@ class FakeIrcServer {
       for (std::size_t i = 0; i < conns_.size(); ++i) {
         if (i == index || conns_[i].room != target || conns_[i].fd < 0) continue;
         Write(i, relayed);
-        if (script_.foreignLineOnFlood && !foreignSent_) Write(i, ":other!x@x PRIVMSG " + target + " :hello there");
+        if (script_.foreignLineOnFlood && !foreignSent_)
+          Write(i, ":other!x@x PRIVMSG " + target + " :hello there");
         if (int(i) == script_.duplicateTo) Write(i, relayed);
         if (int(i) == script_.dropReceiver && ++conns_[i].relayed == script_.dropAfter) Drop(i);
       }

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "client_fake.h"
 #include "client/core/ClientUtil.h"
+#include "client_fake.h"
 
 namespace novalune::client::testing {
 namespace {
@@ -114,17 +114,22 @@ TEST_F(ClientCommands, GoingAwayAndComingBack) {
   EXPECT_EQ(core.Members().Row(0).picture, kPictureAway);
 
   core.AwayBtnClick(false);
-  EXPECT_EQ(net.TakeLines(), (Lines{"PRIVMSG #lobby :\x01" "AWAY\x01", "CHGICON taro"}));
+  EXPECT_EQ(net.TakeLines(), (Lines{"PRIVMSG #lobby :\x01"
+                                    "AWAY\x01",
+                                    "CHGICON taro"}));
   EXPECT_EQ(view.TakeShown(), (std::vector<Shown>{{2, S("taroが戻りました")}}));
   EXPECT_EQ(core.Members().GetMemberMode("taro"), "");
 
   core.SetAwayMessages(S("会議中"), S("ただいま"));
   core.AwayBtnClick(true);
-  EXPECT_EQ(net.TakeLines(), (Lines{"PRIVMSG #lobby :\x01" "AWAY " + S("会議中") + "\x01"}));
+  EXPECT_EQ(net.TakeLines(), (Lines{"PRIVMSG #lobby :\x01"
+                                    "AWAY " +
+                                    S("会議中") + "\x01"}));
   EXPECT_EQ(view.TakeShown(), (std::vector<Shown>{{2, S("taroが席を離れました")}, {3, S("会議中")}}));
   core.AwayBtnClick(false);
-  EXPECT_EQ(net.TakeLines(),
-            (Lines{"PRIVMSG #lobby :\x01" "AWAY\x01", "PRIVMSG #lobby :" + S("ただいま"), "CHGICON taro"}));
+  EXPECT_EQ(net.TakeLines(), (Lines{"PRIVMSG #lobby :\x01"
+                                    "AWAY\x01",
+                                    "PRIVMSG #lobby :" + S("ただいま"), "CHGICON taro"}));
   EXPECT_EQ(view.TakeShown(), (std::vector<Shown>{{2, S("taroが戻りました")}, {3, S("ただいま")}}));
 }
 
@@ -136,7 +141,8 @@ TEST_F(ClientCommands, ComingBackFromAnOldServerSendsNoIconChange) {
   Feed(":taro!x@x JOIN :#lobby");
   Clear();
   core.AwayBtnClick(false);
-  EXPECT_EQ(net.TakeLines(), (Lines{"PRIVMSG #lobby :\x01" "AWAY\x01"}));
+  EXPECT_EQ(net.TakeLines(), (Lines{"PRIVMSG #lobby :\x01"
+                                    "AWAY\x01"}));
 }
 
 TEST_F(ClientCommands, SoundButtonPlaysShowsAndSends) {
@@ -164,7 +170,8 @@ TEST_F(ClientCommands, PrivateWindowStatementsAndSounds) {
   core.SetBeepFile("pon.wav");
   core.WMPrivateMsg("hanako", S("秘密 http://x.jp/"));
   core.WMPrivateBeep("hanako");
-  EXPECT_EQ(net.TakeLines(), (Lines{"PRIVMSG hanako :" + S("秘密 http://x.jp/"), "PRIVMSG hanako :\x01SOUND pon.wav\x01"}));
+  EXPECT_EQ(net.TakeLines(),
+            (Lines{"PRIVMSG hanako :" + S("秘密 http://x.jp/"), "PRIVMSG hanako :\x01SOUND pon.wav\x01"}));
   EXPECT_EQ(view.urls, (Urls{{"taro", "PRIVMSG hanako :" + S("秘密 http://x.jp/")}}));
   EXPECT_EQ(view.beeps, (Lines{"pon.wav"}));
   EXPECT_EQ(view.activeTimerStarts, 2);
@@ -178,7 +185,8 @@ TEST_F(ClientCommands, HostAndKickNeedHostRightsAndASelection) {
   EXPECT_FALSE(core.PopupHostEnabled());
   core.MenuHostClick();
   core.MenuKickClick();
-  EXPECT_EQ(view.TakeAsked(), (std::vector<Asked>{{S("ホストではありません"), kNotice}, {S("ホストではありません"), kNotice}}));
+  EXPECT_EQ(view.TakeAsked(),
+            (std::vector<Asked>{{S("ホストではありません"), kNotice}, {S("ホストではありません"), kNotice}}));
   EXPECT_TRUE(net.TakeLines().empty());
 
   Feed(":taro!x@x MODE #lobby +o taro");
@@ -192,7 +200,8 @@ TEST_F(ClientCommands, HostAndKickNeedHostRightsAndASelection) {
   EXPECT_TRUE(net.TakeLines().empty());
   core.MenuKickClick();
   EXPECT_EQ(net.TakeLines(), (Lines{"KICK #lobby hanako"}));
-  EXPECT_EQ(view.TakeAsked(), (std::vector<Asked>{{S("hanakoを切断します"), kQuestion}, {S("hanakoを切断します"), kQuestion}}));
+  EXPECT_EQ(view.TakeAsked(),
+            (std::vector<Asked>{{S("hanakoを切断します"), kQuestion}, {S("hanakoを切断します"), kQuestion}}));
 
   core.Members().Select(std::nullopt);
   core.MenuHostClick();
@@ -235,8 +244,9 @@ TEST_F(ClientCommands, IconCommandsNeedServerVersion208) {
   core.IconApply("http://a/apply.gif");
   core.SetShowIcon(true);
   core.SetShowIcon(true);  // already in icon mode: no second request
-  EXPECT_EQ(net.TakeLines(), (Lines{"ICON http://a/1.gif", "CHGICON taro", "ICON http://a/ok.gif", "CHGICON taro",
-                                    "ICON http://a/apply.gif", "CHGICON taro", "LISTICON #lobby"}));
+  EXPECT_EQ(net.TakeLines(),
+            (Lines{"ICON http://a/1.gif", "CHGICON taro", "ICON http://a/ok.gif", "CHGICON taro",
+                   "ICON http://a/apply.gif", "CHGICON taro", "LISTICON #lobby"}));
   EXPECT_EQ(view.iconListRebuilds, 2);
 }
 
@@ -257,8 +267,13 @@ TEST_F(ClientCommands, EnablingFollowsConnectionRoomNameAndJoinedRoom) {
 }
 
 TEST_F(ClientCommands, ConnectFromTheDialog) {
-  ConnectRequest request{.serverAddress = "ZKWC2://chat.example/ignored", .roomName = "lobby", .roomPass = "pw",
-                         .roomTopic = "t", .nick = "jiro", .homePage = "h", .mail = "m"};
+  ConnectRequest request{.serverAddress = "ZKWC2://chat.example/ignored",
+                         .roomName = "lobby",
+                         .roomPass = "pw",
+                         .roomTopic = "t",
+                         .nick = "jiro",
+                         .homePage = "h",
+                         .mail = "m"};
   core.MenuJoin(request);
   EXPECT_EQ(net.opens.back(), (FakeNet::OpenCall{"chat.example", false, 6667}));
   EXPECT_EQ(core.RoomName(), "lobby");  // the dialog's room wins over the link's
@@ -316,7 +331,8 @@ TEST_F(UserValues, LineBreaksInValuesNeverAddALineAndMemoryMatchesWhatIsSent) {
   EXPECT_EQ(core.RoomPass(), "pw");
   core.MenuRoomTopic("t\rQUIT");
   EXPECT_EQ(core.RoomTopic(), "tQUIT");
-  EXPECT_EQ(net.TakeLines(), (Lines{"NICK abQUIT", "PART #lobby", "JOIN #rQUIT pw", "TOPIC #rQUIT :", "TOPIC #rQUIT :tQUIT"}));
+  EXPECT_EQ(net.TakeLines(),
+            (Lines{"NICK abQUIT", "PART #lobby", "JOIN #rQUIT pw", "TOPIC #rQUIT :", "TOPIC #rQUIT :tQUIT"}));
 
   core.SetAwayMessages("out\nQUIT", "in\nQUIT");
   core.SetBeepFile(std::string("a\r\n\0.wav", 8));
@@ -326,9 +342,13 @@ TEST_F(UserValues, LineBreaksInValuesNeverAddALineAndMemoryMatchesWhatIsSent) {
   core.BeepBtnClick();
   core.MenuIconOk("http://i/\nQUIT");
   EXPECT_EQ(core.IconName(), "http://i/QUIT");
-  EXPECT_EQ(net.TakeLines(), (Lines{"PRIVMSG #lobby :\x01" "AWAY outQUIT\x01", "PRIVMSG #lobby :\x01" "AWAY\x01",
-                                    "PRIVMSG #lobby :inQUIT", "CHGICON abQUIT", "PRIVMSG #lobby :\x01SOUND a.wav\x01",
-                                    "ICON http://i/QUIT", "CHGICON abQUIT"}));
+  EXPECT_EQ(net.TakeLines(),
+            (Lines{"PRIVMSG #lobby :\x01"
+                   "AWAY outQUIT\x01",
+                   "PRIVMSG #lobby :\x01"
+                   "AWAY\x01",
+                   "PRIVMSG #lobby :inQUIT", "CHGICON abQUIT", "PRIVMSG #lobby :\x01SOUND a.wav\x01",
+                   "ICON http://i/QUIT", "CHGICON abQUIT"}));
 
   // The gate itself: one call, one line.
   core.CommandSend(std::string("PING a\r\nQUIT\0b", 14));
@@ -358,7 +378,8 @@ TEST_F(UserValues, SoundButtonWithoutASoundOpensTheChooserAndSendsNothing) {
 }
 
 TEST(SoundHistory, ChosenNameGoesOnTopOnceAndTheOldestFallsOffAtTwentyOne) {
-  EXPECT_EQ(PushSoundHistory({"a.wav", "Ding.WAV", "b.wav"}, "ding.wav"), (Lines{"ding.wav", "a.wav", "b.wav"}));
+  EXPECT_EQ(PushSoundHistory({"a.wav", "Ding.WAV", "b.wav"}, "ding.wav"),
+            (Lines{"ding.wav", "a.wav", "b.wav"}));
   Lines history;
   for (int i = 0; i < 21; ++i) history = PushSoundHistory(history, std::to_string(i) + ".wav");
   ASSERT_EQ(history.size(), 20u);

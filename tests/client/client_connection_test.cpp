@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "client_fake.h"
 #include "client/core/ClientUtil.h"
+#include "client_fake.h"
 
 namespace novalune::client::testing {
 namespace {
@@ -138,7 +138,8 @@ TEST_F(ClientConnection, ServerLinesAreEchoedUntilRegistrationEnds) {
   core.ClientSocketConnect();
   Clear();
   Feed(":ZKWChatServer214 001 taro :Welcome to the Internet Relay Network taro");
-  EXPECT_EQ(view.TakeShown(), (std::vector<Shown>{{1, "001 taro :Welcome to the Internet Relay Network taro"}}));
+  EXPECT_EQ(view.TakeShown(),
+            (std::vector<Shown>{{1, "001 taro :Welcome to the Internet Relay Network taro"}}));
   Feed("NOSPACE");
   EXPECT_EQ(view.TakeShown(), (std::vector<Shown>{{1, ""}}));
   Feed(":ZKWChatServer214 376 taro :End of /MOTD command");

@@ -60,7 +60,9 @@ TEST_F(ClientDispatch, JoinWhileAwayTellsTheNewcomer) {
   core.SetAwayMessages(S("昼食中"), "");
   core.Members().SetMemberMode("taro", "+a");
   Feed(":hanako!x@x JOIN :#lobby");
-  EXPECT_EQ(net.TakeLines(), (Lines{"PRIVMSG #lobby :\x01" "AWAY " + S("昼食中") + "\x01"}));
+  EXPECT_EQ(net.TakeLines(), (Lines{"PRIVMSG #lobby :\x01"
+                                    "AWAY " +
+                                    S("昼食中") + "\x01"}));
   // Without an away text nothing is sent.
   core.SetAwayMessages("", "");
   Feed(":jiro!x@x JOIN :#lobby");
@@ -138,7 +140,8 @@ TEST_F(ClientDispatch, QuitIsASystemLineEvenForStrangers) {
   EXPECT_EQ(view.TakeShown(), (std::vector<Shown>{{1, S("hanakoが切断しました")},
                                                   {1, S("strangerが切断しました")},
                                                   {1, S("taroが切断しました")}}));
-  EXPECT_EQ(view.history, (Lines{"2026/12/07 09:05" + S(" 切断 [hanako]"), "2026/12/07 09:05" + S(" 切断 [stranger]")}));
+  EXPECT_EQ(view.history,
+            (Lines{"2026/12/07 09:05" + S(" 切断 [hanako]"), "2026/12/07 09:05" + S(" 切断 [stranger]")}));
   EXPECT_EQ(Nicks(), (Lines{}));
 }
 
@@ -150,8 +153,9 @@ TEST_F(ClientDispatch, ListIconRunsAfterTheEventAndOnlyWithIconDisplayOn) {
 
   core.SetShowIcon(true);
   // Both lines of one read are dispatched before the icon work runs.
-  core.ClientSocketRead(":ZKWChatServer214 LISTICON hanako http://x.example/h.gif\r\n"
-                        ":hanako!x@x JOIN :#lobby\r\n");
+  core.ClientSocketRead(
+      ":ZKWChatServer214 LISTICON hanako http://x.example/h.gif\r\n"
+      ":hanako!x@x JOIN :#lobby\r\n");
   EXPECT_TRUE(view.iconFetches.empty());
   EXPECT_EQ(core.Members().Count(), 2u);
   net.RunPosted();

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "client/core/ClientCore.h"
-#include "common/jconvert.h"
 #include "common/SjisText.h"
+#include "common/jconvert.h"
 
 namespace novalune::client::testing {
 
@@ -124,7 +124,9 @@ class FakeView : public ClientView {
   void BeepON(const std::string& name) override { beeps.push_back(name); }
   void PlaySoundFile(const std::string& path) override { soundFiles.push_back(path); }
   void BeepFileBtnClick() override { ++beepFileChoosers; }
-  void URLListAdd(const std::string& nick, const std::string& text) override { urls.emplace_back(nick, text); }
+  void URLListAdd(const std::string& nick, const std::string& text) override {
+    urls.emplace_back(nick, text);
+  }
   void AddHistoryEntry(const std::string& entry) override { history.push_back(entry); }
   void ActiveTimerStart() override { ++activeTimerStarts; }
   LocalTime Now() override { return now; }
@@ -144,7 +146,9 @@ class FakeView : public ClientView {
   void StartRelaySend(const std::string& host, bool numeric, std::int32_t port) override {
     relays.push_back({host, numeric ? "numeric" : "name", std::to_string(port)});
   }
-  void FetchMemberIcon(const std::string& nick, const std::string& url) override { iconFetches.emplace_back(nick, url); }
+  void FetchMemberIcon(const std::string& nick, const std::string& url) override {
+    iconFetches.emplace_back(nick, url);
+  }
   void SetIconList() override { ++iconListRebuilds; }
   std::vector<std::string> ReadIconList() override { return iconList; }
   void NovaluneMessage() override { ++novMessages; }

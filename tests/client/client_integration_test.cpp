@@ -11,9 +11,9 @@
 #include <map>
 #include <memory>
 
-#include "client_fake.h"
 #include "client/net/OwnAddress.h"
 #include "client/net/QtClientNet.h"
+#include "client_fake.h"
 #include "support/ServerThread.h"
 
 namespace novalune::client::testing {
@@ -170,7 +170,8 @@ TEST_F(ClientAgainstServer, RegisterEnterAndTalkInJapanese) {
   EXPECT_TRUE(taro->core.TalkEnter(S("こんにちは、花子さん")));
   EXPECT_EQ(taro->view.TakeShown(), (std::vector<Shown>{{2, "taro"}, {4, " " + S("こんにちは、花子さん")}}));
   ASSERT_TRUE(WaitFor([&] { return hanako->view.shown.size() >= 2; }));
-  EXPECT_EQ(hanako->view.TakeShown(), (std::vector<Shown>{{2, "taro"}, {3, " " + S("こんにちは、花子さん")}}));
+  EXPECT_EQ(hanako->view.TakeShown(),
+            (std::vector<Shown>{{2, "taro"}, {3, " " + S("こんにちは、花子さん")}}));
 
   // Half-width katakana travels widened.
   EXPECT_TRUE(hanako->core.TalkEnter(S("ｶﾞｯｺｳ")));
@@ -199,7 +200,8 @@ TEST_F(ClientAgainstServer, LineSplitBetweenTwoReadsIsDecodedWhole) {
     ASSERT_TRUE(WaitFor([&] { return taro.net.received.size() > before; }));
     wire->write(bytes.data() + cut, static_cast<qint64>(bytes.size() - cut));
     // Before registration ends, a server line shows from its second word on.
-    EXPECT_TRUE(WaitFor([&] { return !taro.view.shown.empty() && taro.view.shown.back().text == text; })) << cut;
+    EXPECT_TRUE(WaitFor([&] { return !taro.view.shown.empty() && taro.view.shown.back().text == text; }))
+        << cut;
     taro.view.TakeShown();
   }
 }
@@ -239,7 +241,8 @@ TEST_F(ClientAgainstServer, WhisperAwayAndBack) {
 
   hanako->core.WMPrivateMsg("taro", S("内緒の 話"));
   ASSERT_TRUE(WaitFor([&] { return !taro->view.privateLines.empty(); }));
-  EXPECT_EQ(taro->view.privateLines[0], (PrivateLine{*taro->core.Members().FindFirst("hanako"), 3, S("内緒の 話")}));
+  EXPECT_EQ(taro->view.privateLines[0],
+            (PrivateLine{*taro->core.Members().FindFirst("hanako"), 3, S("内緒の 話")}));
   hanako->core.SetBeepFile("pon.wav");
   hanako->core.WMPrivateBeep("TARO");
   ASSERT_TRUE(WaitFor([&] { return taro->view.privateLines.size() == 2; }));

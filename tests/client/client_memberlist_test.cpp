@@ -207,11 +207,14 @@ TEST(ClientMemberList, LookupsAgreeWithAPlainScanAfterAnyMixOfOperations) {
     const std::string nick = nicks[next() % 8];
     const std::string other = nicks[next() % 8];
     switch (next() % 6) {
-      case 0: case 1: list.AddMember(nick); break;
+      case 0:
+      case 1: list.AddMember(nick); break;
       case 2: list.DeleteMember(nick); break;
       case 3: list.RenameMember(nick, other); break;
       case 4: list.SetMemberMode(nick, next() % 2 ? "+o" : "+a"); break;
-      case 5: if (next() % 10 == 0) list.ClearMembers(); break;
+      case 5:
+        if (next() % 10 == 0) list.ClearMembers();
+        break;
     }
     for (const char* probe : nicks) {
       std::optional<std::size_t> first;

@@ -19,7 +19,8 @@ class ClientPrivmsg : public ::testing::Test, public ClientFixture {
 
 TEST_F(ClientPrivmsg, RoomStatementShowsSpeakerAndTextAndRecordsTheAddress) {
   Feed(":hanako!x@x PRIVMSG #LOBBY :" + S("見て http://example.com/a です"));
-  EXPECT_EQ(view.TakeShown(), (std::vector<Shown>{{2, "hanako"}, {3, " " + S("見て http://example.com/a です")}}));
+  EXPECT_EQ(view.TakeShown(),
+            (std::vector<Shown>{{2, "hanako"}, {3, " " + S("見て http://example.com/a です")}}));
   EXPECT_EQ(view.urls, (Urls{{"hanako", S("見て http://example.com/a です")}}));
   EXPECT_EQ(view.activeTimerStarts, 1);
 }
@@ -57,26 +58,35 @@ TEST_F(ClientPrivmsg, RoomSoundIsShownAndPlayed) {
 
 TEST_F(ClientPrivmsg, AwayAndBackMarksFollowTheNotices) {
   core.SetShowIcon(true);
-  Feed(":hanako!x@x PRIVMSG #lobby :\x01" "AWAY " + S("ご飯 です") + "\x01");
+  Feed(
+      ":hanako!x@x PRIVMSG #lobby :\x01"
+      "AWAY " +
+      S("ご飯 です") + "\x01");
   EXPECT_EQ(view.TakeShown(), (std::vector<Shown>{{2, S("hanakoが席を離れました")}, {3, S("ご飯 です")}}));
   EXPECT_EQ(core.Members().GetMemberMode("hanako"), "a");
   EXPECT_EQ(core.Members().Row(1).picture, kPictureAway);
 
-  Feed(":hanako!x@x PRIVMSG #lobby :\x01" "AWAY\x01");
+  Feed(
+      ":hanako!x@x PRIVMSG #lobby :\x01"
+      "AWAY\x01");
   EXPECT_EQ(view.TakeShown(), (std::vector<Shown>{{2, S("hanakoが戻りました")}}));
   EXPECT_EQ(core.Members().GetMemberMode("hanako"), "");
   EXPECT_EQ(view.activeTimerStarts, 2);
 
   core.SetShowIcon(false);
   core.Members().SetMemberIcon("hanako", "");
-  Feed(":hanako!x@x PRIVMSG #lobby :\x01" "AWAY gone\x01");
+  Feed(
+      ":hanako!x@x PRIVMSG #lobby :\x01"
+      "AWAY gone\x01");
   EXPECT_EQ(core.Members().Row(1).picture, "");  // icon display off: no picture change
   EXPECT_EQ(core.Members().GetMemberMode("hanako"), "a");
 }
 
 TEST_F(ClientPrivmsg, UnknownControlWordsInARoomAreIgnored) {
   Feed(":hanako!x@x PRIVMSG #lobby :\x01VERSION\x01");
-  Feed(":hanako!x@x PRIVMSG #lobby :\x01" "AWAYS x\x01");
+  Feed(
+      ":hanako!x@x PRIVMSG #lobby :\x01"
+      "AWAYS x\x01");
   EXPECT_TRUE(view.TakeShown().empty());
   EXPECT_EQ(view.activeTimerStarts, 0);
 }
@@ -107,7 +117,9 @@ TEST_F(ClientPrivmsg, PrivateSoundIsAnnouncedInThePrivateWindow) {
 }
 
 TEST_F(ClientPrivmsg, FileOfferIsParsedAndHandedToTheWindow) {
-  Feed(":hanako!x@x PRIVMSG taro :\x01" "DCC send my*photo.jpg 3232235521 7033 123456\x01");
+  Feed(
+      ":hanako!x@x PRIVMSG taro :\x01"
+      "DCC send my*photo.jpg 3232235521 7033 123456\x01");
   ASSERT_EQ(view.offers.size(), 1u);
   const FileOffer& offer = view.offers[0];
   EXPECT_EQ(offer.nick, "hanako");
@@ -118,7 +130,9 @@ TEST_F(ClientPrivmsg, FileOfferIsParsedAndHandedToTheWindow) {
   EXPECT_EQ(view.activeTimerStarts, 0);
   EXPECT_TRUE(view.privateLines.empty());
 
-  Feed(":hanako!x@x PRIVMSG taro :\x01" "DCC SEND a.txt 2130706433 x y\x01");
+  Feed(
+      ":hanako!x@x PRIVMSG taro :\x01"
+      "DCC SEND a.txt 2130706433 x y\x01");
   ASSERT_EQ(view.offers.size(), 2u);
   EXPECT_EQ(view.offers[1].address, "127.0.0.1");
   EXPECT_EQ(view.offers[1].port, 0);
@@ -127,26 +141,36 @@ TEST_F(ClientPrivmsg, FileOfferIsParsedAndHandedToTheWindow) {
 
 TEST_F(ClientPrivmsg, OffersWhileReceivingOrOfOtherKindsAreIgnored) {
   view.receiving = true;
-  Feed(":hanako!x@x PRIVMSG taro :\x01" "DCC SEND a.txt 1 2 3\x01");
+  Feed(
+      ":hanako!x@x PRIVMSG taro :\x01"
+      "DCC SEND a.txt 1 2 3\x01");
   view.receiving = false;
-  Feed(":hanako!x@x PRIVMSG taro :\x01" "DCC CHAT chat 1 2\x01");
+  Feed(
+      ":hanako!x@x PRIVMSG taro :\x01"
+      "DCC CHAT chat 1 2\x01");
   EXPECT_TRUE(view.offers.empty());
   EXPECT_TRUE(view.privateLines.empty());
   EXPECT_TRUE(view.asked.empty());
 }
 
 TEST_F(ClientPrivmsg, MalformedOfferAddressIsReportedAndTheRestWaitsForTheNextRead) {
-  core.ClientSocketRead(SjisToJis(":hanako!x@x PRIVMSG taro :\x01" "DCC SEND a.txt 12ab 7033 5\x01\r\n"
-                                  "PING next one\r\n"));
+  core.ClientSocketRead(
+      SjisToJis(":hanako!x@x PRIVMSG taro :\x01"
+                "DCC SEND a.txt 12ab 7033 5\x01\r\n"
+                "PING next one\r\n"));
   EXPECT_EQ(view.TakeAsked(), (std::vector<Asked>{{"'12ab' is not a valid integer value", kNotice}}));
   EXPECT_TRUE(view.offers.empty());
   EXPECT_TRUE(net.TakeLines().empty());
   core.ClientSocketRead("PING last one\r\n");
   EXPECT_EQ(net.TakeLines(), (Lines{"PONG next", "PONG last"}));
 
-  Feed(":hanako!x@x PRIVMSG taro :\x01" "DCC SEND a.txt  7033 5\x01");
+  Feed(
+      ":hanako!x@x PRIVMSG taro :\x01"
+      "DCC SEND a.txt  7033 5\x01");
   EXPECT_EQ(view.TakeAsked(), (std::vector<Asked>{{"'' is not a valid integer value", kNotice}}));
-  Feed(":hanako!x@x PRIVMSG taro :\x01" "DCC SEND a.txt 99999999999999999999 7033 5\x01");
+  Feed(
+      ":hanako!x@x PRIVMSG taro :\x01"
+      "DCC SEND a.txt 99999999999999999999 7033 5\x01");
   EXPECT_EQ(view.TakeAsked().size(), 1u);
   EXPECT_TRUE(view.offers.empty());
 }
@@ -172,7 +196,9 @@ TEST(ClientPrivmsgNested, AnOfferKeepsItsWordsWhenALineArrivesWhileTheWindowIsAs
   core.ClientSocketConnect();
   net.TakeLines();
   view.core = &core;
-  core.Command(":hanako!x@x PRIVMSG taro :\x01" "DCC SEND a.txt 3232235521 7033 5\x01");
+  core.Command(
+      ":hanako!x@x PRIVMSG taro :\x01"
+      "DCC SEND a.txt 3232235521 7033 5\x01");
   EXPECT_EQ(net.TakeLines(), (Lines{"PONG a"}));
   ASSERT_EQ(view.offers.size(), 1u);
   EXPECT_EQ(view.offers[0].fileName, "a.txt");

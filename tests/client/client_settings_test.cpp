@@ -42,8 +42,8 @@ TEST_F(ClientSettingsStore, MissingFileGivesEmptyValues) {
 TEST_F(ClientSettingsStore, StartupValuesComeFromTheirKeysAndFiles) {
   WriteFile("NOVALUNE.INI", "[System]\r\nServerIP=chat.example\r\nRoomName=lobby\r\nNick=" + S("太郎") +
                                 "\r\nHomePage=http://h/\r\nMail=m@x\r\nInBeep=1\r\nInFile=/s/in.wav\r\n"
-                                "OutBeep=0\r\nOutFile=/s/out.wav\r\n[Message]\r\nAWAY=" + S("留守") +
-                                "\r\nBACK=back\r\n[ICON]\r\nURL=http://i/me.gif\r\n");
+                                "OutBeep=0\r\nOutFile=/s/out.wav\r\n[Message]\r\nAWAY=" +
+                                S("留守") + "\r\nBACK=back\r\n[ICON]\r\nURL=http://i/me.gif\r\n");
   WriteFile("RoomTopic.txt", S("一行目") + "\r\n" + S("二行目") + "\r\n");
   WriteFile("ICONLIST.TXT", "http://i/a.gif\r\nhttp://i/b.gif\r\n");
 

@@ -2,10 +2,10 @@
 // every dialog answered by the test.
 #include <QApplication>
 #include <QDir>
-#include <QFileDialog>
-#include <QTimer>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
+#include <QTimer>
 #include <deque>
 #include <functional>
 #include <system_error>
@@ -123,7 +123,7 @@ TEST_F(DisplayLogTest, SaveAsTextWritesShiftJisWithCrLf) {
   ASSERT_TRUE(commands->MenuSaveClick());
   EXPECT_EQ(DefaultExt(), "TXT");
   EXPECT_EQ(test::FileBytes(*chosen),
-            "\x82\xbd\x82\xeb\x82\xa4\r\n"              // たろう
+            "\x82\xbd\x82\xeb\x82\xa4\r\n"             // たろう
             " \x95\x5c\x8e\xa6 http://a.jp/ {ok}\r\n"  // 表示
             " \x93\xf1\x8d\x73\x96\xda\r\n");          // 二行目
 }

@@ -140,8 +140,8 @@ class RtfReader {
     else if (frame.dest == Dest::kColorTable && word == "blue") color_ = (color_ & ~0xFF0000) | (n << 16);
     else if (frame.dest != Dest::kBody) return;
     else if (word == "plain") s = RtfState{};
-    else if (word == "pard") {}
-    else if (word == "par") {
+    else if (word == "pard") {
+    } else if (word == "par") {
       doc_.paragraphs.push_back(current_);
       current_.clear();
     } else if (word == "line") Text("\n");
@@ -154,15 +154,14 @@ class RtfReader {
     else if (word == "ul") s.underline = on;
     else if (word == "ulnone") s.underline = false;
     else if (word == "strike") s.strike = on;
-    else if (doc_.fonts.empty() && doc_.paragraphs.empty()) doc_.header += "\\" + word + (hasNumber ? std::to_string(n) : "");
+    else if (doc_.fonts.empty() && doc_.paragraphs.empty())
+      doc_.header += "\\" + word + (hasNumber ? std::to_string(n) : "");
   }
 
   void Text(const std::string& bytes) {
     Frame& frame = stack_.back();
     switch (frame.dest) {
-      case Dest::kFont:
-        font_.name += bytes;
-        return;
+      case Dest::kFont: font_.name += bytes; return;
       case Dest::kColorTable:
         for (char c : bytes) {
           if (c == ';') {
@@ -172,11 +171,11 @@ class RtfReader {
         }
         return;
       case Dest::kBody:
-        if (current_.empty() || !(current_.back().state == frame.state)) current_.push_back({frame.state, {}});
+        if (current_.empty() || !(current_.back().state == frame.state))
+          current_.push_back({frame.state, {}});
         current_.back().text += bytes;
         return;
-      default:
-        return;
+      default: return;
     }
   }
 

@@ -25,9 +25,7 @@ FontSetting Font(const std::string& name, int size, int color) {
   return font;
 }
 
-LogParagraph Paragraph(const FontSetting& font, const std::string& text) {
-  return {font, {{font, text}}};
-}
+LogParagraph Paragraph(const FontSetting& font, const std::string& text) { return {font, {{font, text}}}; }
 
 // What the reader saw of one run, as the writer's terms.
 struct SeenRun {

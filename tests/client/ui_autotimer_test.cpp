@@ -135,8 +135,10 @@ TEST_F(SoundLookup, FirstFolderInListOrderHoldingTheNameWins) {
   const std::string first = Folder("音", {"鐘.wav"});
   const std::string second = Folder("second", {"鐘.wav", "only.wav"});
   EXPECT_EQ(Find(bell, {"", empty, first, second}), first + "/" + bell);
-  EXPECT_EQ(asked, (std::vector<std::string>{empty + "/" + bell, first + "/" + bell})) << "empty entries are skipped";
-  EXPECT_EQ(Find("only.wav", {first + "/", second + "/"}), second + "/only.wav") << "a closing separator is kept";
+  EXPECT_EQ(asked, (std::vector<std::string>{empty + "/" + bell, first + "/" + bell}))
+      << "empty entries are skipped";
+  EXPECT_EQ(Find("only.wav", {first + "/", second + "/"}), second + "/only.wav")
+      << "a closing separator is kept";
   EXPECT_EQ(Find("none.wav", {first, second}), std::nullopt);
 }
 

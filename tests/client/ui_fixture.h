@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "client_fake.h"
 #include "client/net/QtClientNet.h"
 #include "client/ui/ChatForm.h"
+#include "client_fake.h"
 #include "common/Settings.h"
 #include "support/TestSupport.h"
 

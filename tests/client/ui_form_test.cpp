@@ -139,9 +139,7 @@ double Contrast(const QColor& a, const QColor& b) {
   return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
-QColor Stored(int color) {
-  return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
-}
+QColor Stored(int color) { return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF); }
 
 TEST_F(MainWindowSettings, AFirstStartIsReadableAndChosenColoursStillWin) {
   TZKWChatForm& w = MakeForm();

@@ -10,9 +10,7 @@ namespace novalune {
 namespace {
 
 // The ten fields as a vector, so a whole split is checked in one assertion.
-std::vector<std::string> Fields(const CmdParam& param) {
-  return {param.begin(), param.end()};
-}
+std::vector<std::string> Fields(const CmdParam& param) { return {param.begin(), param.end()}; }
 
 std::vector<std::string> Expect(std::vector<std::string> first) {
   first.resize(10);
@@ -103,9 +101,7 @@ TEST(CommandCutNoTest, TenFillsEveryField) {
             Expect({"0", "1", "2", "3", "4", "5", "6", "7", "8", "9 10 11"}));
 }
 
-TEST(CommandCutNoTest, OneKeepsTheWholeText) {
-  EXPECT_EQ(CutNo("a b c", 1), Expect({"a b c"}));
-}
+TEST(CommandCutNoTest, OneKeepsTheWholeText) { EXPECT_EQ(CutNo("a b c", 1), Expect({"a b c"})); }
 
 TEST(CommandCutNoTest, OutOfRangeNIsClamped) {
   EXPECT_EQ(CutNo("a b c", 0), Expect({"a b c"}));
@@ -132,7 +128,8 @@ TEST(CmdViewTest, AgreesWithTheOwningTokenisersOnEveryLine) {
       "  a  b  ",
       "a\tb c",
       ":taro!x@x PRIVMSG #lobby :hello world",
-      ":taro!x@x PRIVMSG taro :\x01" "DCC SEND file.txt 3232235777 1234 99\x01",
+      ":taro!x@x PRIVMSG taro :\x01"
+      "DCC SEND file.txt 3232235777 1234 99\x01",
       ":s 353 taro = #lobby :@hana taro  jiro ",
       ":s 352 taro #R user 10.0.0.1 host nick H@ :0 full name",
       "0 1 2 3 4 5 6 7 8 9 10 11",

@@ -64,7 +64,8 @@ std::optional<StrictIni> StrictRead(const std::string& bytes, std::string& probl
       continue;
     }
     const std::size_t equals = line.find('=');
-    if (equals == std::string::npos || equals == 0 || line[equals - 1] == ' ' || line[0] == ' ' || current.empty()) {
+    if (equals == std::string::npos || equals == 0 || line[equals - 1] == ' ' || line[0] == ' ' ||
+        current.empty()) {
       problem = "not a key line: " + line;
       return std::nullopt;
     }
@@ -207,14 +208,17 @@ TEST_F(SettingsTest, FontSizeZeroOrMissingReadsNineAndNothingElseIsSubstituted) 
 TEST_F(SettingsTest, FontWritesTheSevenKeysAndReadsBack) {
   const FontSetting written{SysText("ＭＳ Ｐゴシック"), 12, true, false, true, false, 255};
   WriteFontSetting(written, "MemoFont3");
-  EXPECT_EQ(ReadIni(), "[MemoFont3]\r\nName=" + SysText("ＭＳ Ｐゴシック") +
-                           "\r\nSize=12\r\nColor=255\r\nBold=1\r\nItalic=0\r\nUnderline=1\r\nStrikeout=0\r\n");
+  EXPECT_EQ(ReadIni(),
+            "[MemoFont3]\r\nName=" + SysText("ＭＳ Ｐゴシック") +
+                "\r\nSize=12\r\nColor=255\r\nBold=1\r\nItalic=0\r\nUnderline=1\r\nStrikeout=0\r\n");
   FontSetting read;
   ReadFontSetting(read, "memofont3");
   EXPECT_EQ(read, written);
 
   WriteFontSetting(FontSetting{"Mono", 10, false, true, false, true, 0}, "MemoFont3");
-  EXPECT_EQ(ReadIni(), "[MemoFont3]\r\nName=Mono\r\nSize=10\r\nColor=0\r\nBold=0\r\nItalic=1\r\nUnderline=0\r\nStrikeout=1\r\n");
+  EXPECT_EQ(ReadIni(),
+            "[MemoFont3]\r\nName=Mono\r\nSize=10\r\nColor=0\r\nBold=0\r\nItalic=1\r\nUnderline="
+            "0\r\nStrikeout=1\r\n");
 }
 
 TEST_F(SettingsTest, WriteKeepsTheRestOfTheFileByteForByte) {
@@ -229,7 +233,9 @@ TEST_F(SettingsTest, WriteKeepsTheRestOfTheFileByteForByte) {
       "junk line without equals\r\n"
       "\r\n"
       "[MemoFont1]\r\n"
-      "Name=" + sjis + "\r\n"
+      "Name=" +
+      sjis +
+      "\r\n"
       "\r\n"
       "\r\n"
       "[Server]\r\n"
@@ -268,7 +274,8 @@ TEST_F(SettingsTest, JapaneseValuesRoundTripAsTheSameShiftJisBytes) {
   EXPECT_EQ(ReadSettingString(keys::message::kSection, keys::message::kAway), away);
   EXPECT_EQ(ReadSettingString(sys::kSection, sys::kRoomName), room);
   EXPECT_EQ(ReadSettingString(keys::message::kSection, keys::message::kBack), tricky);
-  EXPECT_EQ(ReadIni(), "[Message]\r\nAWAY=" + away + "\r\nBACK=" + tricky + "\r\n[System]\r\nRoomName=" + room + "\r\n");
+  EXPECT_EQ(ReadIni(),
+            "[Message]\r\nAWAY=" + away + "\r\nBACK=" + tricky + "\r\n[System]\r\nRoomName=" + room + "\r\n");
   EXPECT_EQ(SjisToUtf8(room), "ソフト表示ﾃｽﾄ");
 }
 
@@ -323,11 +330,29 @@ TEST_F(SettingsTest, ReadsToleratesLfOnlyFilesAndBlanksAroundTheEqualsSign) {
 
 TEST_F(SettingsTest, IntegersAreDecimalOrHexAndJunkReadsZero) {
   const std::pair<const char*, int> cases[] = {
-      {"42", 42},          {"-5", -5},          {"+7", 7},        {"  12  ", 12},   {"0x1F", 31},
-      {"0X10", 16},        {"0xff", 255},       {"0xFFFFFFFF", -1}, {"-0x10", -16},   {"2147483647", 2147483647},
-      {"-2147483648", -2147483647 - 1},         {"2147483648", 0}, {"0x100000000", 0}, {"12abc", 0},
-      {"abc", 0},          {"", 0},             {"0x", 0},        {"-", 0},         {"1 2", 0},
-      {"$10", 0},          {"99999999999999999999", 0},           {"0x1G", 0},      {"007", 7},
+      {"42", 42},
+      {"-5", -5},
+      {"+7", 7},
+      {"  12  ", 12},
+      {"0x1F", 31},
+      {"0X10", 16},
+      {"0xff", 255},
+      {"0xFFFFFFFF", -1},
+      {"-0x10", -16},
+      {"2147483647", 2147483647},
+      {"-2147483648", -2147483647 - 1},
+      {"2147483648", 0},
+      {"0x100000000", 0},
+      {"12abc", 0},
+      {"abc", 0},
+      {"", 0},
+      {"0x", 0},
+      {"-", 0},
+      {"1 2", 0},
+      {"$10", 0},
+      {"99999999999999999999", 0},
+      {"0x1G", 0},
+      {"007", 7},
   };
   for (const auto& [text, expected] : cases) {
     WriteIni(std::string("[System]\r\nAutoTime=") + text + "\r\n");
@@ -361,7 +386,8 @@ TEST_F(SettingsTest, NamesTheFormatCannotHoldAreRefusedAndTheFileIsKept) {
 }
 
 TEST_F(SettingsTest, PlacementKeepsCurrentValuesForMissingOrJunkKeys) {
-  WriteIni("[ZKWChatForm]\r\nPlaceMinPos.X=-32000\r\nPlaceNormalPos.Left=0x10\r\nPlaceNormalPos.Top=junk\r\n");
+  WriteIni(
+      "[ZKWChatForm]\r\nPlaceMinPos.X=-32000\r\nPlaceNormalPos.Left=0x10\r\nPlaceNormalPos.Top=junk\r\n");
   WindowPlacement placement{1, 2, 3, 4, 5, 6, 7, 8};
   LoadWindowPlacement(placement);
   EXPECT_EQ(placement, (WindowPlacement{-32000, 2, 3, 4, 16, 6, 7, 8}));
@@ -405,7 +431,8 @@ TEST_F(SettingsTest, ListFilesRoundTripAsShiftJisWithCrLf) {
 
 TEST_F(SettingsTest, ListFilesAcceptEveryLineEnd) {
   WriteRaw(files::kWavFile, "a.wav\nb.wav\r\nc.wav\rd.wav\r\n\r\ne.wav");
-  EXPECT_EQ(LoadListFile(files::kWavFile), (std::vector<std::string>{"a.wav", "b.wav", "c.wav", "d.wav", "", "e.wav"}));
+  EXPECT_EQ(LoadListFile(files::kWavFile),
+            (std::vector<std::string>{"a.wav", "b.wav", "c.wav", "d.wav", "", "e.wav"}));
   EXPECT_EQ(SplitListText("\r\n"), (std::vector<std::string>{""}));
   EXPECT_EQ(SplitListText("x\r"), (std::vector<std::string>{"x"}));
   EXPECT_TRUE(SplitListText("").empty());
@@ -415,7 +442,8 @@ TEST_F(SettingsTest, ListFilesAcceptEveryLineEnd) {
 TEST_F(SettingsTest, StaleTemporaryFilesDoNotDisturbAWrite) {
   WriteIni("[System]\r\nNick=a\r\n");
   std::set<std::string> stale = {"NOVALUNE.INI.tmp", ".NOVALUNE.INI.1.0.tmp"};
-  for (int n = 0; n < 40; ++n) stale.insert(".NOVALUNE.INI." + std::to_string(::getpid()) + "." + std::to_string(n) + ".tmp");
+  for (int n = 0; n < 40; ++n)
+    stale.insert(".NOVALUNE.INI." + std::to_string(::getpid()) + "." + std::to_string(n) + ".tmp");
   for (const std::string& name : stale) WriteRaw(name, "[System]\r\nNick=half wri");
 
   WriteSettingString(sys::kSection, sys::kNick, "b");
@@ -473,10 +501,12 @@ TEST_F(SettingsTest, AnUnreadableOrOversizedSettingsFileIsNotOverwritten) {
   EXPECT_EQ(ReadSettingInt(sys::kSection, sys::kAutoTime), 0);
   fs::remove(PathOf(kSettingsFileName));
 
-  std::string big = "[System]\r\nNick=a\r\n;" + std::string(17 * 1024 * 1024, 'z') + "\r\n[Server]\r\nNAME=n\r\n";
+  std::string big =
+      "[System]\r\nNick=a\r\n;" + std::string(17 * 1024 * 1024, 'z') + "\r\n[Server]\r\nNAME=n\r\n";
   WriteIni(big);
   EXPECT_EQ(ReadSettingString(sys::kSection, sys::kNick), "a");
-  EXPECT_EQ(ReadSettingString(keys::server::kSection, keys::server::kName), "") << "only the first 16 MiB are read";
+  EXPECT_EQ(ReadSettingString(keys::server::kSection, keys::server::kName), "")
+      << "only the first 16 MiB are read";
   EXPECT_THROW(WriteSettingString(sys::kSection, sys::kNick, "b"), std::system_error);
   EXPECT_EQ(fs::file_size(PathOf(kSettingsFileName)), big.size());
 }

@@ -2,10 +2,10 @@
 // observed on the wire by real loopback clients.
 #include <QCheckBox>
 #include <QKeyEvent>
-#include <QTabWidget>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTabWidget>
 
 #include "console_fixture.h"
 
@@ -271,9 +271,9 @@ TEST_F(ConsoleTest, RoomPasswordAndTopicFromTheRoomPage) {
   WhileServing([&] {
     EXPECT_TRUE(taro.ExpectQuiet()) << "nobody is told";
     EXPECT_TRUE(jiro.SendLine("LIST"));
-    EXPECT_TRUE(jiro.ExpectLines({":ZKWChatServer214 321 jiro Channel :Users  Name",
-                                  ":ZKWChatServer214 322 jiro #B 1 :",
-                                  ":ZKWChatServer214 323 jiro :End of /LIST"}));
+    EXPECT_TRUE(
+        jiro.ExpectLines({":ZKWChatServer214 321 jiro Channel :Users  Name",
+                          ":ZKWChatServer214 322 jiro #B 1 :", ":ZKWChatServer214 323 jiro :End of /LIST"}));
   });
 
   // Selecting shows the stored values; an empty password removes it.
@@ -284,10 +284,10 @@ TEST_F(ConsoleTest, RoomPasswordAndTopicFromTheRoomPage) {
   EnterLine("PassEdit", "");
   WhileServing([&] {
     EXPECT_TRUE(jiro.SendLine("LIST"));
-    EXPECT_TRUE(jiro.ExpectLines({":ZKWChatServer214 321 jiro Channel :Users  Name",
-                                  ":ZKWChatServer214 322 jiro #B 1 :",
-                                  ":ZKWChatServer214 322 jiro #A 1 :" + Sj("雑談の部屋"),
-                                  ":ZKWChatServer214 323 jiro :End of /LIST"}));
+    EXPECT_TRUE(jiro.ExpectLines(
+        {":ZKWChatServer214 321 jiro Channel :Users  Name",
+         ":ZKWChatServer214 322 jiro #B 1 :", ":ZKWChatServer214 322 jiro #A 1 :" + Sj("雑談の部屋"),
+         ":ZKWChatServer214 323 jiro :End of /LIST"}));
   });
 }
 

@@ -69,9 +69,7 @@ void ConsoleTest::StartServer() {
   QObject::connect(form.get(), &server::TServerForm::serverEnded, [this] { ++ended; });
 }
 
-std::string ConsoleTest::Home() const {
-  return home->path().toStdString() + "/";
-}
+std::string ConsoleTest::Home() const { return home->path().toStdString() + "/"; }
 
 void ConsoleTest::WriteHomeFile(const std::string& name, const std::string& bytes) {
   QFile file(QString::fromStdString(Home() + name));
@@ -85,9 +83,7 @@ std::string ConsoleTest::ReadHomeFile(const std::string& name) const {
   return file.readAll().toStdString();
 }
 
-QTableWidget* ConsoleTest::Grid(const char* name) const {
-  return Child<QTableWidget>(name);
-}
+QTableWidget* ConsoleTest::Grid(const char* name) const { return Child<QTableWidget>(name); }
 
 QString ConsoleTest::Cell(const char* grid, int row, int column) const {
   const QTableWidgetItem* item = Grid(grid)->item(row, column);

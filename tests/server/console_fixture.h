@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "server/console/ServerQuestion.h"
 #include "server/console/ServerForm.h"
+#include "server/console/ServerQuestion.h"
 #include "server/core/ServerCore.h"
 #include "server/net/ServerNet.h"
 #include "support/TestClient.h"

@@ -13,7 +13,8 @@ TEST_F(CoreConsole, HostLinkHearsStartJoinAndEndUnconverted) {
   Send(c, "NICK " + J("太郎"));
   Send(c, "JOIN #" + J("部屋"));
   core.UserClosed(c);
-  const std::string expected = "START  10.0.0.2\r\nJOIN #" + J("部屋") + " " + J("太郎") + "\r\nEND  10.0.0.2\r\n";
+  const std::string expected =
+      "START  10.0.0.2\r\nJOIN #" + J("部屋") + " " + J("太郎") + "\r\nEND  10.0.0.2\r\n";
   EXPECT_EQ(out.sent[1], expected);
   EXPECT_EQ(out.sent[2], expected);
 }

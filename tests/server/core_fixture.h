@@ -10,8 +10,8 @@
 #include <utility>
 #include <vector>
 
-#include "common/jconvert.h"
 #include "common/SjisText.h"
+#include "common/jconvert.h"
 #include "server/core/ServerCore.h"
 
 namespace novalune::server::test {
@@ -28,9 +28,13 @@ struct FakeOutput : ServerOutput {
   void Send(ConnId conn, std::string_view bytes) override { sent[conn] += bytes; }
   void Close(ConnId conn) override { closed.push_back(conn); }
   void SetRelayListening(RelaySide side, bool active) override { listening.emplace_back(side, active); }
-  void PairRelay(ConnId senderSide, ConnId receiverSide) override { pairs.emplace_back(senderSide, receiverSide); }
+  void PairRelay(ConnId senderSide, ConnId receiverSide) override {
+    pairs.emplace_back(senderSide, receiverSide);
+  }
   void ShowConsole() override { ++consoleShown; }
-  void HostLinkClosed(bool noUsers, std::size_t linksLeft) override { hostClosed.emplace_back(noUsers, linksLeft); }
+  void HostLinkClosed(bool noUsers, std::size_t linksLeft) override {
+    hostClosed.emplace_back(noUsers, linksLeft);
+  }
   void TablesChanged() override { ++tablesChanged; }
 };
 
@@ -54,7 +58,8 @@ class CoreTest : public ::testing::Test {
   }
 
   // A client that has said USER and NICK; its replies are taken away.
-  ConnId Register(std::string_view nick, std::string_view ip = "10.0.0.9", std::string_view local = kServerIp) {
+  ConnId Register(std::string_view nick, std::string_view ip = "10.0.0.9",
+                  std::string_view local = kServerIp) {
     const ConnId conn = Connect(ip, local);
     Send(conn, "USER " + std::string(nick) + " * * :" + std::string(nick));
     Send(conn, "NICK " + std::string(nick));

@@ -71,8 +71,8 @@ class CoreRelay : public CoreTest {
  protected:
   std::string OfferFor(std::string_view sender, std::string_view receiver, std::string_view rest,
                        std::string_view address) {
-    return ":" + std::string(sender) + "!x@x PRIVMSG " + std::string(receiver) + " :\x01" + "DCC SEND my*file.txt " +
-           std::string(address) + " 17067 " + std::string(rest) + "\x01";
+    return ":" + std::string(sender) + "!x@x PRIVMSG " + std::string(receiver) + " :\x01" +
+           "DCC SEND my*file.txt " + std::string(address) + " 17067 " + std::string(rest) + "\x01";
   }
 };
 

@@ -24,11 +24,12 @@ class CoreQueries : public CoreTest {
 TEST_F(CoreQueries, ListAndListXSkipPasswordRooms) {
   Send(asker, "LIST");
   Send(asker, "listx anything");
-  EXPECT_EQ(Take(asker), (Lines{":ZKWChatServer214 321 idle Channel :Users  Name",
-                                ":ZKWChatServer214 322 idle #A 2 :hello", ":ZKWChatServer214 323 idle :End of /LIST",
-                                ":ZKWChatServer214 811 idle :Start of ListX",
-                                ":ZKWChatServer214 812 idle #A +tn 2 0 :hello",
-                                ":ZKWChatServer214 816 idle :Truncation of /LISTX"}));
+  EXPECT_EQ(
+      Take(asker),
+      (Lines{":ZKWChatServer214 321 idle Channel :Users  Name", ":ZKWChatServer214 322 idle #A 2 :hello",
+             ":ZKWChatServer214 323 idle :End of /LIST", ":ZKWChatServer214 811 idle :Start of ListX",
+             ":ZKWChatServer214 812 idle #A +tn 2 0 :hello",
+             ":ZKWChatServer214 816 idle :Truncation of /LISTX"}));
   core.OperatorSetRoomPass(1, "");
   Send(asker, "LIST");
   EXPECT_EQ(Take(asker)[2], ":ZKWChatServer214 322 idle #B 1 :");

@@ -63,8 +63,9 @@ TEST_F(CoreRegistration, CommandWordsIgnoreCaseAndIrcxMustStandAlone) {
   Send(c, "PONG x");
   Send(c, "");
   Send(c, "PiNg 1");
-  EXPECT_EQ(Take(c), (Lines{":ZKWChatServer214 800 * 1 0 NTML,ANON 512 *",
-                            ":ZKWChatServer214 800 * 0 0 NTML,ANON 512 *", ":10.0.0.2 PONG 10.0.0.2 :192.168.0.1"}));
+  EXPECT_EQ(Take(c),
+            (Lines{":ZKWChatServer214 800 * 1 0 NTML,ANON 512 *",
+                   ":ZKWChatServer214 800 * 0 0 NTML,ANON 512 *", ":10.0.0.2 PONG 10.0.0.2 :192.168.0.1"}));
 }
 
 TEST_F(CoreRegistration, UserAndIconStoreTheWholeText) {

@@ -11,13 +11,14 @@ TEST_F(CoreRooms, RemoteJoinSequenceAndTableRows) {
   Send(a, "ICON cat.gif");
   Send(a, "JOIN #A");
   EXPECT_EQ(Take(a), (Lines{":a!x@x JOIN :#A", ":ZKWChatServer214 353 a = #A :a",
-                            ":ZKWChatServer214 366 a #A :End of /NAMES list", ":ZKWChatServer214 LISTICON a cat.gif"}));
+                            ":ZKWChatServer214 366 a #A :End of /NAMES list",
+                            ":ZKWChatServer214 LISTICON a cat.gif"}));
   const ConnId b = Register("b", "10.0.0.3");
   Send(b, "JOIN %#a");
   EXPECT_EQ(Take(a), (Lines{":b!x@x JOIN :#a", ":ZKWChatServer214 LISTICON b "}));
   EXPECT_EQ(Take(b), (Lines{":b!x@x JOIN :#a", ":ZKWChatServer214 353 b = #a :a b",
-                            ":ZKWChatServer214 366 b #a :End of /NAMES list", ":ZKWChatServer214 LISTICON a cat.gif",
-                            ":ZKWChatServer214 LISTICON b "}));
+                            ":ZKWChatServer214 366 b #a :End of /NAMES list",
+                            ":ZKWChatServer214 LISTICON a cat.gif", ":ZKWChatServer214 LISTICON b "}));
   ASSERT_EQ(core.Rooms().size(), 1u);
   EXPECT_EQ(core.Rooms()[0].name, "#a");  // spelled as the latest joiner wrote it
   EXPECT_EQ(LenCell(core.Rooms()[0].len), "    2");
@@ -33,8 +34,8 @@ TEST_F(CoreRooms, LocalJoinerBecomesHostAndIsListedWithAt) {
                                 ":ZKWChatServer214 353 taro = #A :hanako @taro",
                                 ":ZKWChatServer214 366 taro #A :End of /NAMES list",
                                 ":ZKWChatServer214 LISTICON hanako ", ":ZKWChatServer214 LISTICON taro "}));
-  EXPECT_EQ(Take(remote), (Lines{":taro!x@x JOIN :#A", ":taro!x@x MODE #A +o taro",
-                                 ":ZKWChatServer214 LISTICON taro "}));
+  EXPECT_EQ(Take(remote),
+            (Lines{":taro!x@x JOIN :#A", ":taro!x@x MODE #A +o taro", ":ZKWChatServer214 LISTICON taro "}));
   EXPECT_EQ(core.Users()[1].mode, "o");
   // A client bound to another loopback address is not on the server's own address.
   const ConnId other = Register("jiro", "127.0.0.2", "127.0.0.1");
@@ -127,7 +128,8 @@ TEST_F(CoreRooms, TopicIsStoredSilentlyAndShownOnTheNextJoin) {
   EXPECT_EQ(core.Rooms().size(), 1u);
   const ConnId late = Register("late", "10.0.0.3");
   Send(late, "JOIN #A");
-  EXPECT_EQ(Take(plain), (Lines{":late!x@x JOIN :#A", ":late!x@x TOPIC #A :a b c", ":ZKWChatServer214 LISTICON late "}));
+  EXPECT_EQ(Take(plain),
+            (Lines{":late!x@x JOIN :#A", ":late!x@x TOPIC #A :a b c", ":ZKWChatServer214 LISTICON late "}));
   EXPECT_EQ(Take(late)[3], ":late!x@x TOPIC #A :a b c");
   Send(host, "TOPIC #A");
   EXPECT_EQ(core.Rooms()[0].topic, "");

@@ -39,9 +39,10 @@ TEST_F(LimitsTest, PeerThatNeverReadsIsDroppedWhileOthersKeepChatting) {
   ASSERT_TRUE(stuck.SendLine("JOIN #flood"));
   ASSERT_TRUE(stuck.Sync());
   ASSERT_TRUE(flooder.SendLine("JOIN #flood"));
-  ASSERT_TRUE(flooder.ExpectLines({":flooder!x@x JOIN :#flood", ":ZKWChatServer214 353 flooder = #flood :stuck flooder",
-                                   ":ZKWChatServer214 366 flooder #flood :End of /NAMES list",
-                                   ":ZKWChatServer214 LISTICON stuck ", ":ZKWChatServer214 LISTICON flooder "}));
+  ASSERT_TRUE(flooder.ExpectLines(
+      {":flooder!x@x JOIN :#flood", ":ZKWChatServer214 353 flooder = #flood :stuck flooder",
+       ":ZKWChatServer214 366 flooder #flood :End of /NAMES list", ":ZKWChatServer214 LISTICON stuck ",
+       ":ZKWChatServer214 LISTICON flooder "}));
   ASSERT_TRUE(alice.SendLine("JOIN #talk"));
   ASSERT_TRUE(alice.Sync());
   ASSERT_TRUE(bob.SendLine("JOIN #talk"));
@@ -86,7 +87,8 @@ TEST_F(LimitsTest, EndlessLineDisconnectsItsSenderWithoutGrowingMemory) {
   EXPECT_TRUE(watcher.Expect(":endless! QUIT #a"));
   EXPECT_TRUE(endless.WaitClosed());
   const long after = ResidentKiB();
-  EXPECT_LT(after - before, 4 * 1024) << "resident memory grew from " << before << " KiB to " << after << " KiB";
+  EXPECT_LT(after - before, 4 * 1024)
+      << "resident memory grew from " << before << " KiB to " << after << " KiB";
   EXPECT_TRUE(watcher.ExpectQuiet());
 }
 

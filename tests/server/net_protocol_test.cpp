@@ -48,9 +48,10 @@ TEST_F(ProtocolTest, LinesSplitAcrossWritesAndSeveralLinesInOneWrite) {
   ASSERT_TRUE(taro.SendRaw("NI"));
   ASSERT_TRUE(taro.SendRaw("CK ta"));
   ASSERT_TRUE(taro.SendRaw("ro\r\nIRCX\nPING\r\n"));
-  EXPECT_TRUE(taro.ExpectLines({kServer + " 001 taro :Welcome to the Internet Relay Network taro",
-                                kServer + " 376 taro :End of /MOTD command", kServer + " 800 * 1 0 NTML,ANON 512 *",
-                                ":127.0.0.1 PONG 127.0.0.1 :127.0.0.1"}));
+  EXPECT_TRUE(
+      taro.ExpectLines({kServer + " 001 taro :Welcome to the Internet Relay Network taro",
+                        kServer + " 376 taro :End of /MOTD command", kServer + " 800 * 1 0 NTML,ANON 512 *",
+                        ":127.0.0.1 PONG 127.0.0.1 :127.0.0.1"}));
 }
 
 TEST_F(ProtocolTest, JapaneseNickTravelsAsIso2022Jp) {
@@ -59,7 +60,8 @@ TEST_F(ProtocolTest, JapaneseNickTravelsAsIso2022Jp) {
   ASSERT_TRUE(taro.SendLine(Sj("NICK 太郎")));
   // 太 is JIS 0x4240 ("B@"), 郎 is 0x4F3A ("O:"); every line ends in Roman mode before CR LF.
   const std::string nick = "\x1b$BB@O:\x1b(J";
-  EXPECT_EQ(taro.ReadRawLine(), kServer + " 001 " + nick + " :Welcome to the Internet Relay Network " + nick + "\r\n");
+  EXPECT_EQ(taro.ReadRawLine(),
+            kServer + " 001 " + nick + " :Welcome to the Internet Relay Network " + nick + "\r\n");
   EXPECT_TRUE(taro.Expect(kServer + " 376 " + Sj("太郎") + " :End of /MOTD command"));
 }
 
@@ -136,9 +138,10 @@ TEST_F(RoomTest, QueriesListUsersAndRooms) {
   EXPECT_TRUE(taro.ExpectQuiet());
   ASSERT_TRUE(hanako.SendLine("WHO"));
   EXPECT_TRUE(hanako.ExpectLines({
-      kServer + " 352 " + nickHanako + " " + room + " " + nickTaro + " 127.0.0.1 * " + nickTaro + " H@ :0 " + nickTaro,
-      kServer + " 352 " + nickHanako + " " + room + " " + nickHanako + " 127.0.0.2 * " + nickHanako + " H@ :0 " +
-          nickHanako,
+      kServer + " 352 " + nickHanako + " " + room + " " + nickTaro + " 127.0.0.1 * " + nickTaro + " H@ :0 " +
+          nickTaro,
+      kServer + " 352 " + nickHanako + " " + room + " " + nickHanako + " 127.0.0.2 * " + nickHanako +
+          " H@ :0 " + nickHanako,
       kServer + " 315 " + nickHanako + " :End of /WHO list",
   }));
   ASSERT_TRUE(hanako.SendLine("LIST"));

@@ -34,13 +34,13 @@ class RelayTest : public ::testing::Test {
   // Offers a file from `sender` to `receiver` and connects both relay sides: the receiver's
   // side from `receiverSide` first, then the sender's side once the server told the sender.
   void OpenTransfer(TestClient& sender, const std::string& senderNick, const std::string& receiverNick,
-                    TestClient& receiver,
-                    TestClient& receiverSide, const std::string& receiverAddress, TestClient& senderSide,
-                    const std::string& senderAddress, std::size_t size) {
+                    TestClient& receiver, TestClient& receiverSide, const std::string& receiverAddress,
+                    TestClient& senderSide, const std::string& senderAddress, std::size_t size) {
     ASSERT_TRUE(sender.SendLine("RELAYSEND " + receiverNick + " my*file.bin " + std::to_string(size)));
     // 127.0.0.1 as the offer's 32-bit number: 127 * 2^24 + 1.
-    ASSERT_TRUE(receiver.Expect(":" + senderNick + "!x@x PRIVMSG " + receiverNick + " :\x01" + "DCC SEND my*file.bin 2130706433 " +
-                                std::to_string(server.RelayReceiverPort()) + " " + std::to_string(size) + "\x01"));
+    ASSERT_TRUE(receiver.Expect(
+        ":" + senderNick + "!x@x PRIVMSG " + receiverNick + " :\x01" + "DCC SEND my*file.bin 2130706433 " +
+        std::to_string(server.RelayReceiverPort()) + " " + std::to_string(size) + "\x01"));
     ASSERT_TRUE(receiverSide.Connect(server.RelayReceiverPort(), receiverAddress));
     ASSERT_TRUE(sender.Expect(kServer + "!x@x RELAYSEND " + std::to_string(server.RelaySenderPort())));
     ASSERT_TRUE(senderSide.Connect(server.RelaySenderPort(), senderAddress));
@@ -80,8 +80,10 @@ TEST_F(RelayTest, BinaryFileArrivesWholeAndBytesFlowBothWays) {
   const std::size_t size = FileSize(4);
   // A small receive window on the receiving side makes the server hold the sender back.
   ASSERT_TRUE(taro.SendLine("RELAYSEND hanako my*file.bin " + std::to_string(size)));
-  ASSERT_TRUE(hanako.Expect(":taro!x@x PRIVMSG hanako :\x01" "DCC SEND my*file.bin 2130706433 " +
-                            std::to_string(server.RelayReceiverPort()) + " " + std::to_string(size) + "\x01"));
+  ASSERT_TRUE(
+      hanako.Expect(":taro!x@x PRIVMSG hanako :\x01"
+                    "DCC SEND my*file.bin 2130706433 " +
+                    std::to_string(server.RelayReceiverPort()) + " " + std::to_string(size) + "\x01"));
   ASSERT_TRUE(download.Connect(server.RelayReceiverPort(), "127.0.0.2", "127.0.0.1", 4096));
   // Sent before the other side exists: kept unread until the pair is made.
   ASSERT_TRUE(download.SendRaw("early"));

@@ -13,13 +13,13 @@
 
 #include "common/Settings.h"
 #include "controls/IntEdit.h"
-#include "settings/settings_fixture.h"
 #include "settings/ProxySetDlg.h"
 #include "settings/ReNameDlg.h"
 #include "settings/RoomTopicDlg.h"
 #include "settings/SetJoinDlg.h"
 #include "settings/SetMessageDlg.h"
 #include "settings/SetRoomDlg.h"
+#include "settings/settings_fixture.h"
 
 namespace novalune::settings {
 namespace {
@@ -36,9 +36,7 @@ const char* const kPassBlank = "パスワードに空白文字を入れないで
 
 using test::FindChild;
 
-void Press(QWidget& dialog, const char* button) {
-  FindChild<QPushButton>(dialog, button)->click();
-}
+void Press(QWidget& dialog, const char* button) { FindChild<QPushButton>(dialog, button)->click(); }
 
 // Key by key where the test library can type it (ASCII), else as one insertion.
 void Type(QLineEdit* edit, const QString& text) {

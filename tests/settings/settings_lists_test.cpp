@@ -4,8 +4,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "settings/settings_fixture.h"
 #include "settings/ListWindows.h"
+#include "settings/settings_fixture.h"
 
 namespace novalune::settings {
 namespace {

@@ -4,10 +4,10 @@
 #include <QTest>
 #include <QTimer>
 
-#include "settings/settings_fixture.h"
 #include "settings/Mes1Dlg.h"
 #include "settings/Mes2Dlg.h"
 #include "settings/SettingsTexts.h"
+#include "settings/settings_fixture.h"
 
 namespace novalune::settings {
 namespace {

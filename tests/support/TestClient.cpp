@@ -1,17 +1,17 @@
 #include "support/TestClient.h"
 
 #include <arpa/inet.h>
-#include <cerrno>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <cerrno>
 
 #include <thread>
 
-#include "common/jconvert.h"
 #include "common/SjisText.h"
+#include "common/jconvert.h"
 
 namespace novalune::test {
 
@@ -65,9 +65,9 @@ bool TestClient::Connect(std::uint16_t port, const std::string& localAddress, co
   const int one = 1;  // every line goes out at once, as a test expects
   ::setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
   sockaddr_in local{};
-  const bool bound = localAddress.empty() ||
-                     (MakeAddress(localAddress, 0, local) &&
-                      ::bind(fd_, reinterpret_cast<const sockaddr*>(&local), sizeof local) == 0);
+  const bool bound =
+      localAddress.empty() || (MakeAddress(localAddress, 0, local) &&
+                               ::bind(fd_, reinterpret_cast<const sockaddr*>(&local), sizeof local) == 0);
   if (!bound || ::connect(fd_, reinterpret_cast<const sockaddr*>(&remote), sizeof remote) != 0) {
     Disconnect();
     return false;
@@ -145,8 +145,8 @@ std::optional<std::string> TestClient::ReadLine(Duration wait) {
   const std::optional<std::string> line = ReadLine(wait);
   if (!line) return ::testing::AssertionFailure() << "no line came; expected \"" << Shown(sjisLine) << "\"";
   if (*line != sjisLine) {
-    return ::testing::AssertionFailure() << "got \"" << Shown(*line) << "\"\n expected \"" << Shown(sjisLine)
-                                         << "\"";
+    return ::testing::AssertionFailure()
+           << "got \"" << Shown(*line) << "\"\n expected \"" << Shown(sjisLine) << "\"";
   }
   return ::testing::AssertionSuccess();
 }

@@ -43,8 +43,8 @@ class TestClient {
   // Connects to `host`:`port`, bound to `localAddress` when one is given (for example
   // "127.0.0.2", which the server sees as a remote user). `receiveBuffer` > 0 sets a
   // small socket receive buffer before connecting (a peer that reads slowly).
-  bool Connect(std::uint16_t port, const std::string& localAddress = "", const std::string& host = "127.0.0.1",
-               int receiveBuffer = 0);
+  bool Connect(std::uint16_t port, const std::string& localAddress = "",
+               const std::string& host = "127.0.0.1", int receiveBuffer = 0);
   void Disconnect();
   bool Connected() const { return fd_ >= 0; }
   int Fd() const { return fd_; }

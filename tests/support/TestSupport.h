@@ -19,9 +19,7 @@
 namespace novalune::test {
 
 // Shift-JIS of a UTF-8 literal, as the program holds text.
-inline std::string Sjis(std::string_view utf8) {
-  return Utf8ToSjis(utf8);
-}
+inline std::string Sjis(std::string_view utf8) { return Utf8ToSjis(utf8); }
 
 // Made on first use and never destroyed: widgets that tests keep in statics
 // must not outlive it.

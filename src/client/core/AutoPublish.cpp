@@ -36,7 +36,8 @@ int ParsePublishTime(std::string_view text) {
   const std::string_view half = text.substr(0, 2);
   int hour = 0;
   int minute = 0;
-  if ((half != "AM" && half != "PM") || !TwoDigits(text.substr(3, 2), hour) || !TwoDigits(text.substr(6, 2), minute)) {
+  if ((half != "AM" && half != "PM") || !TwoDigits(text.substr(3, 2), hour) ||
+      !TwoDigits(text.substr(6, 2), minute)) {
     return 0;
   }
   if (hour < 1 || hour > 12 || minute > 59) return 0;
@@ -45,7 +46,8 @@ int ParsePublishTime(std::string_view text) {
   return hour * 3600 + minute * 60;
 }
 
-void AutoPublish::Load(bool atStartAndExit, bool inWindow, std::string_view startText, std::string_view endText) {
+void AutoPublish::Load(bool atStartAndExit, bool inWindow, std::string_view startText,
+                       std::string_view endText) {
   atStartAndExit_ = atStartAndExit;
   inWindow_ = inWindow;
   start_ = ParsePublishTime(startText);

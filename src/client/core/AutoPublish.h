@@ -31,7 +31,9 @@ class AutoPublish {
   bool TimerWanted() const { return inWindow_; }
   // Publish on the first showing, withdraw at exit.
   bool AtStartAndExit() const { return atStartAndExit_; }
-  AutoTimerActions Tick(int now) const { return AutoTimerStep(now, start_, end_, inWindow_, onDone_, offDone_); }
+  AutoTimerActions Tick(int now) const {
+    return AutoTimerStep(now, start_, end_, inWindow_, onDone_, offDone_);
+  }
   // AutoOnProc and AutoOffProc record their turn here.
   void Published() { onDone_ = true; }
   void Withdrawn() { offDone_ = true; }

@@ -5,8 +5,8 @@
 #include "client/core/ClientCore.h"
 #include "client/core/ClientMessages.h"
 #include "client/core/ClientUtil.h"
-#include "common/jconvert.h"
 #include "common/SjisText.h"
+#include "common/jconvert.h"
 
 namespace novalune::client {
 
@@ -151,9 +151,7 @@ void ClientCore::ClientSocketRead(std::string_view bytes) {
   view_.UpDateMenuItems();
 }
 
-void ClientCore::ClientSocketError() {
-  view_.DspMessage(kStyleSystem, SysText(text::kSocketError));
-}
+void ClientCore::ClientSocketError() { view_.DspMessage(kStyleSystem, SysText(text::kSocketError)); }
 
 void ClientCore::SendQuit() { CommandSend(line::Quit(joinRoom_)); }
 

@@ -52,13 +52,13 @@ struct EventSounds {
 };
 
 struct MenuState {
-  bool join = false;        // MenuJoin, JoinBtn
-  bool cut = false;         // MenuCut, CutBtn
-  bool roomIn = false;      // also room list and user list
-  bool roomOut = false;     // connected and RoomName set
-  bool roomTopic = false;   // connected and a room joined
-  bool talk = false;        // AwayBtn, TalkBtn, PrivateBtn, BeepBtn
-  bool hostKick = false;    // pop-up MenuHost, MenuKick
+  bool join = false;       // MenuJoin, JoinBtn
+  bool cut = false;        // MenuCut, CutBtn
+  bool roomIn = false;     // also room list and user list
+  bool roomOut = false;    // connected and RoomName set
+  bool roomTopic = false;  // connected and a room joined
+  bool talk = false;       // AwayBtn, TalkBtn, PrivateBtn, BeepBtn
+  bool hostKick = false;   // pop-up MenuHost, MenuKick
 };
 
 // Bytes one peer may leave without a line end before the link is dropped.

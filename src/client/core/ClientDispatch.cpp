@@ -60,7 +60,8 @@ ClientCore::Handler ClientCore::FindHandler(std::string_view line) const {
         if (prefixed && head[1] == entry.word) return entry.handler;
         break;
       case Form::kReply:
-        if (number != 0 && number == ParseInt32Def(entry.word)) return AddressedToMe(line) ? entry.handler : nullptr;
+        if (number != 0 && number == ParseInt32Def(entry.word))
+          return AddressedToMe(line) ? entry.handler : nullptr;
         break;
     }
   }

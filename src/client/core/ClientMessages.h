@@ -77,16 +77,20 @@ std::string SysFill(std::type_identity_t<Format<sizeof...(Args)>> format, const 
 // Protocol lines the client writes; CommandSend adds CR LF.
 namespace line {
 
-using std::string_view;
 using detail::Cat;
+using std::string_view;
 
-inline std::string User(string_view user, string_view realName) { return Cat({"USER ", user, " * * :", realName}); }
+inline std::string User(string_view user, string_view realName) {
+  return Cat({"USER ", user, " * * :", realName});
+}
 inline std::string Nick(string_view nick) { return Cat({"NICK ", nick}); }
 inline std::string Icon(string_view icon) { return Cat({"ICON ", icon}); }
 inline std::string ChgIcon(string_view nick) { return Cat({"CHGICON ", nick}); }
 inline std::string ListIcon(string_view room) { return Cat({"LISTICON ", room}); }
 inline std::string Pong(string_view server) { return Cat({"PONG ", server}); }
-inline std::string Privmsg(string_view target, string_view text) { return Cat({"PRIVMSG ", target, " :", text}); }
+inline std::string Privmsg(string_view target, string_view text) {
+  return Cat({"PRIVMSG ", target, " :", text});
+}
 inline std::string Join(string_view room) { return Cat({"JOIN ", room}); }
 inline std::string JoinPass(string_view room, string_view pass) { return Cat({"JOIN ", room, " ", pass}); }
 inline std::string Part(string_view room) { return Cat({"PART ", room}); }
@@ -100,8 +104,15 @@ inline constexpr string_view kWho = "WHO";
 inline constexpr string_view kView = "VIEW";  // host link, no line end
 
 // The 0x01-framed payloads of a PRIVMSG.
-inline std::string CtcpAway(string_view message) { return Cat({"\x01" "AWAY ", message, "\x01"}); }
-inline constexpr string_view kCtcpBack = "\x01" "AWAY\x01";
+inline std::string CtcpAway(string_view message) {
+  return Cat(
+      {"\x01"
+       "AWAY ",
+       message, "\x01"});
+}
+inline constexpr string_view kCtcpBack =
+    "\x01"
+    "AWAY\x01";
 inline std::string CtcpSound(string_view file) { return Cat({"\x01SOUND ", file, "\x01"}); }
 // The away request with the built-in text, when the user has set none.
 inline std::string CtcpDefaultAway() { return Cat({"\x01", SysText(text::kDefaultAway), "\x01"}); }
@@ -111,17 +122,21 @@ inline std::string CtcpDefaultAway() { return Cat({"\x01", SysText(text::kDefaul
 // System texts with slots, shown in the display, boxes and caption (Shift-JIS).
 namespace shown {
 
-using std::string_view;
 using detail::SysFill;
+using std::string_view;
 
-inline std::string CaptionClosed(string_view nick) { return text::kCaptionBase + SysFill(text::kCaptionClosed, nick); }
+inline std::string CaptionClosed(string_view nick) {
+  return text::kCaptionBase + SysFill(text::kCaptionClosed, nick);
+}
 inline std::string CaptionConnected(string_view nick) {
   return text::kCaptionBase + SysFill(text::kCaptionConnected, nick);
 }
 inline std::string CaptionJoined(string_view nick, string_view room) {
   return text::kCaptionBase + SysFill(text::kCaptionJoined, nick, room);
 }
-inline std::string CaptionLeft(string_view nick) { return text::kCaptionBase + SysFill(text::kCaptionLeft, nick); }
+inline std::string CaptionLeft(string_view nick) {
+  return text::kCaptionBase + SysFill(text::kCaptionLeft, nick);
+}
 
 inline std::string Joined(string_view nick) { return SysFill(text::kJoined, nick); }
 inline std::string Parted(string_view nick) { return SysFill(text::kParted, nick); }
@@ -154,8 +169,12 @@ inline std::string KickQuestion(string_view nick) { return SysFill(text::kKickQu
 inline std::string HostStart(string_view first, string_view address) {
   return SysFill(text::kHostStart, first, address);
 }
-inline std::string HostEnd(string_view first, string_view address) { return SysFill(text::kHostEnd, first, address); }
-inline std::string HostJoin(string_view nick, string_view room) { return SysFill(text::kHostJoin, nick, room); }
+inline std::string HostEnd(string_view first, string_view address) {
+  return SysFill(text::kHostEnd, first, address);
+}
+inline std::string HostJoin(string_view nick, string_view room) {
+  return SysFill(text::kHostJoin, nick, room);
+}
 
 }  // namespace shown
 

@@ -12,9 +12,15 @@ namespace {
 
 constexpr std::string_view kSilent = "<Chr>";
 constexpr std::string_view kSoundWord = "\x01SOUND";
-constexpr std::string_view kAwayWord = "\x01" "AWAY";
-constexpr std::string_view kAwayAlone = "\x01" "AWAY\x01";
-constexpr std::string_view kDccWord = "\x01" "DCC";
+constexpr std::string_view kAwayWord =
+    "\x01"
+    "AWAY";
+constexpr std::string_view kAwayAlone =
+    "\x01"
+    "AWAY\x01";
+constexpr std::string_view kDccWord =
+    "\x01"
+    "DCC";
 
 }  // namespace
 

@@ -4,8 +4,8 @@
 #include "client/core/ClientCore.h"
 #include "client/core/ClientMessages.h"
 #include "client/core/ClientUtil.h"
-#include "common/jconvert.h"
 #include "common/SjisText.h"
+#include "common/jconvert.h"
 
 namespace novalune::client {
 

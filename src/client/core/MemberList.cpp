@@ -8,7 +8,9 @@ namespace novalune::client {
 
 namespace {
 
-bool Contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
+bool Contains(std::string_view text, std::string_view part) {
+  return text.find(part) != std::string_view::npos;
+}
 
 void AddLetter(std::string& mode, char letter) {
   if (mode.find(letter) == std::string::npos) mode += letter;

@@ -165,7 +165,8 @@ std::vector<LogParagraph> TChatDisplay::LogParagraphs() const {
     paragraph.font = SettingFromCharFormat(block.charFormat());
     for (auto it = block.begin(); !it.atEnd(); ++it) {
       const QTextFragment fragment = it.fragment();
-      if (fragment.isValid()) AddRun(paragraph, SettingFromCharFormat(fragment.charFormat()), RunText(fragment.text()));
+      if (fragment.isValid())
+        AddRun(paragraph, SettingFromCharFormat(fragment.charFormat()), RunText(fragment.text()));
     }
     paragraphs.push_back(std::move(paragraph));
   }

@@ -30,10 +30,14 @@ DisplayCommands::DisplayCommands(TChatDisplay& display, TLogViewForm& viewer, Di
     hooks_.chooseFile = [this](const FileDialogSetup& setup) { return RunFileDialog(Parent(), setup); };
   }
   if (!hooks_.openFile) {
-    hooks_.openFile = [](const QString& path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
+    hooks_.openFile = [](const QString& path) {
+      return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    };
   }
   if (!hooks_.notice) {
-    hooks_.notice = [this](const std::string& text) { QMessageBox::information(Parent(), QString(), FromSjis(text)); };
+    hooks_.notice = [this](const std::string& text) {
+      QMessageBox::information(Parent(), QString(), FromSjis(text));
+    };
   }
   if (!hooks_.chooseFont) {
     hooks_.chooseFont = [this](const FontSetting& font) { return ChooseFontSetting(Parent(), font); };

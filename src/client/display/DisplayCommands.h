@@ -46,9 +46,9 @@
 #include <string>
 
 #include "client/display/ChatDisplay.h"
-#include "client/display/SetDspModeDlg.h"
 #include "client/display/LogFiles.h"
 #include "client/display/LogViewForm.h"
+#include "client/display/SetDspModeDlg.h"
 
 namespace novalune::display {
 

@@ -18,17 +18,13 @@ constexpr int kLinkColor = 0xFF0000;  // blue, 0x00BBGGRR
 
 }  // namespace
 
-QColor ColorFromSetting(int color) {
-  return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
-}
+QColor ColorFromSetting(int color) { return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF); }
 
 int SettingFromColor(const QColor& color) {
   return color.red() | (color.green() << 8) | (color.blue() << 16);
 }
 
-int ShownPointSize(int points) {
-  return std::clamp(points, 1, 1638);
-}
+int ShownPointSize(int points) { return std::clamp(points, 1, 1638); }
 
 QFont FontFromSetting(const FontSetting& font) {
   QFont qfont;
@@ -102,9 +98,7 @@ void ApplyFontSetting(QWidget& widget, const FontSetting& font) {
   widget.setPalette(palette);
 }
 
-int FontPixelHeight(const FontSetting& font) {
-  return QFontMetrics(FontFromSetting(font)).height();
-}
+int FontPixelHeight(const FontSetting& font) { return QFontMetrics(FontFromSetting(font)).height(); }
 
 void ApplyBackColor(QWidget& widget, int color) {
   QPalette palette = widget.palette();

@@ -32,11 +32,13 @@ std::string ReplaceEscapes(std::string_view text) {
   return out;
 }
 
-constexpr std::array<std::string_view, 11> kSchemes = {"http:",   "https:",   "ftp:",   "file:",
-                                                       "mailto:", "gopher:",  "nntp:",  "prospero:",
-                                                       "telnet:", "news:",    "wais:"};
+constexpr std::array<std::string_view, 11> kSchemes = {
+    "http:", "https:",    "ftp:",    "file:", "mailto:", "gopher:",
+    "nntp:", "prospero:", "telnet:", "news:", "wais:"};
 
-bool IsAsciiAlnum(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool IsAsciiAlnum(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
 
 char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -54,7 +56,8 @@ bool IsPrintableAscii(unsigned char c) { return c >= 33 && c <= 126; }
 bool IsAddressStop(char c) { return c == '<' || c == '>' || c == '"' || c == '`'; }
 
 bool IsTrailingPunctuation(char c) {
-  return c == '.' || c == ',' || c == ';' || c == ':' || c == '!' || c == '?' || c == '\'' || c == ']' || c == '}';
+  return c == '.' || c == ',' || c == ';' || c == ':' || c == '!' || c == '?' || c == '\'' || c == ']' ||
+         c == '}';
 }
 
 // Drops trailing punctuation, and closing parentheses that have no opening one
@@ -143,7 +146,8 @@ void FindInRun(std::string_view run, std::size_t offset, std::vector<Span>& foun
       const std::string_view local = run.substr(begin, i - begin);
       const std::string_view domain = run.substr(i + 1, end - i - 1);
       if (!local.empty() && local.back() != '.' && IsMailDomain(domain)) {
-        found.push_back({offset + begin, offset + end, "mailto:" + std::string(run.substr(begin, end - begin))});
+        found.push_back(
+            {offset + begin, offset + end, "mailto:" + std::string(run.substr(begin, end - begin))});
         floor = i = end;
         continue;
       }
@@ -198,7 +202,8 @@ std::vector<TextPiece> SplitAddresses(std::string_view text) {
 
 std::string LogFileStem(int year, int month, int day, int hour, int minute) {
   char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%02d%02d%02d_%02d%02d", ((year % 100) + 100) % 100, month, day, hour, minute);
+  std::snprintf(buffer, sizeof buffer, "%02d%02d%02d_%02d%02d", ((year % 100) + 100) % 100, month, day, hour,
+                minute);
   return buffer;
 }
 

@@ -97,9 +97,7 @@ void TFontDlg::ColorBtnClick() {
   if (chosen.isValid()) SetColor(SettingFromColor(chosen));
 }
 
-void TFontDlg::UpdateSample() {
-  ApplyFontSetting(*Sample, Setting());
-}
+void TFontDlg::UpdateSample() { ApplyFontSetting(*Sample, Setting()); }
 
 std::optional<FontSetting> ChooseFontSetting(QWidget* parent, const FontSetting& font) {
   TFontDlg dialog(font, parent);

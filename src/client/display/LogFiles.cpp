@@ -4,8 +4,8 @@
 #include <QFileDialog>
 #include <QRegularExpression>
 
-#include "client/display/DisplayTexts.h"
 #include "client/display/DisplayText.h"
+#include "client/display/DisplayTexts.h"
 #include "common/Settings.h"
 #include "common/SettingsFile.h"
 

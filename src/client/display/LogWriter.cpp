@@ -118,8 +118,8 @@ std::string FontTable(const RtfTables& tables) {
 std::string ColorTable(const RtfTables& tables) {
   std::string out = "{\\colortbl ;";
   for (int color : tables.colors) {
-    out += "\\red" + std::to_string(color & 0xFF) + "\\green" + std::to_string((color >> 8) & 0xFF) + "\\blue" +
-           std::to_string((color >> 16) & 0xFF) + ';';
+    out += "\\red" + std::to_string(color & 0xFF) + "\\green" + std::to_string((color >> 8) & 0xFF) +
+           "\\blue" + std::to_string((color >> 16) & 0xFF) + ';';
   }
   out += "}\r\n";
   return out;

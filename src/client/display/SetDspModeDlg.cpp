@@ -43,13 +43,9 @@ const std::array<qtsupport::SettingField<DspModeValues>, 10> kDspModeFields{{
 
 using qtsupport::Ui;
 
-QString LocalPath(const std::string& sjis) {
-  return FromSjis(sjis);
-}
+QString LocalPath(const std::string& sjis) { return FromSjis(sjis); }
 
-QPushButton* Button(const char* caption, QWidget* parent) {
-  return new QPushButton(Ui(caption), parent);
-}
+QPushButton* Button(const char* caption, QWidget* parent) { return new QPushButton(Ui(caption), parent); }
 
 // One row "音で知らせる [参照] [再生]".
 QHBoxLayout* SoundRow(QCheckBox* check, QPushButton* browse, QPushButton* play) {
@@ -69,9 +65,7 @@ DspModeValues ReadDspModeValues() {
   return values;
 }
 
-void WriteDspModeValues(const DspModeValues& values) {
-  qtsupport::SaveSettingFields(values, kDspModeFields);
-}
+void WriteDspModeValues(const DspModeValues& values) { qtsupport::SaveSettingFields(values, kDspModeFields); }
 
 TSetDspModeDlg::TSetDspModeDlg(QWidget* parent, PlayHandler play, FileChooser chooser)
     : QDialog(parent), play_(std::move(play)), chooser_(std::move(chooser)) {
@@ -190,15 +184,9 @@ void TSetDspModeDlg::accept() {
   QDialog::accept();
 }
 
-void TSetDspModeDlg::AutoFileBtnClick() {
-  BrowseSound(autoFile_, true);
-}
-void TSetDspModeDlg::InFileBtnClick() {
-  BrowseSound(inFile_, false);
-}
-void TSetDspModeDlg::OutFileBtnClick() {
-  BrowseSound(outFile_, false);
-}
+void TSetDspModeDlg::AutoFileBtnClick() { BrowseSound(autoFile_, true); }
+void TSetDspModeDlg::InFileBtnClick() { BrowseSound(inFile_, false); }
+void TSetDspModeDlg::OutFileBtnClick() { BrowseSound(outFile_, false); }
 
 void TSetDspModeDlg::PlayClick(const std::string& path) {
   if (path.empty() || !play_) return;

@@ -15,7 +15,8 @@ namespace novalune::client {
 std::vector<std::string> InterfaceAddresses() {
   std::vector<std::string> addresses;
   for (const QHostAddress& address : QNetworkInterface::allAddresses()) {
-    if (address.protocol() == QAbstractSocket::IPv4Protocol) addresses.push_back(address.toString().toStdString());
+    if (address.protocol() == QAbstractSocket::IPv4Protocol)
+      addresses.push_back(address.toString().toStdString());
   }
   return addresses;
 }

@@ -73,7 +73,8 @@ void QtClientNet::OnServerReadyRead() {
   Delivery delivery(*this);
   if (!server_) return;
   const QByteArray bytes = server_->readAll();
-  if (events_) events_->ClientSocketRead(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+  if (events_)
+    events_->ClientSocketRead(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
 void QtClientNet::OnServerDisconnected() {
@@ -121,7 +122,8 @@ void QtClientNet::OnHostReadyRead() {
   Delivery delivery(*this);
   if (!host_) return;
   const QByteArray bytes = host_->readAll();
-  if (events_) events_->HostClientRead(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+  if (events_)
+    events_->HostClientRead(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
 void QtClientNet::OnHostDisconnected() {

@@ -94,9 +94,7 @@ void TZKWChatForm::AttachEngine(client::ClientCore& core) {
   StartUp();
 }
 
-TZKWChatForm::~TZKWChatForm() {
-  QCoreApplication::instance()->removeEventFilter(this);
-}
+TZKWChatForm::~TZKWChatForm() { QCoreApplication::instance()->removeEventFilter(this); }
 
 void TZKWChatForm::BuildParts() {
   BuildToolBar1();

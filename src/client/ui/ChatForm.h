@@ -17,8 +17,8 @@
 #include "client/core/ClientCore.h"
 #include "client/core/ClientNet.h"
 #include "client/display/DisplayCommands.h"
-#include "client/display/SetDspModeDlg.h"
 #include "client/display/MemoForm.h"
+#include "client/display/SetDspModeDlg.h"
 #include "common/Settings.h"
 #include "settings/ConnectionSettings.h"
 
@@ -207,8 +207,8 @@ class TZKWChatForm : public QMainWindow, public client::ClientView {
 
   // Tool bar buttons and menu entries (the ones UpDateMenuItems and the
   // view options touch, and the ones tests press).
-  QAction *JoinBtn, *CutBtn, *RoomInBtn, *RoomOutBtn, *RoomListBtn, *UserListBtn, *AwayBtn, *IconBtn, *OpSvBtn,
-      *ServerViewBtn, *LogViewBtn;
+  QAction *JoinBtn, *CutBtn, *RoomInBtn, *RoomOutBtn, *RoomListBtn, *UserListBtn, *AwayBtn, *IconBtn,
+      *OpSvBtn, *ServerViewBtn, *LogViewBtn;
   QToolButton *TalkBtn, *PrivateBtn, *BeepBtn, *BeepFileBtn, *WavListBtn, *MemoBtn;
   QAction *MenuJoin, *MenuCut, *MenuRoomIn, *MenuRoomOut, *MenuRoomLook, *MenuRoomTopic, *MenuMemberLook;
   QAction *MenuShowToolBar, *MenuIconList, *MenuShowStatusBar, *MenuShowOnTop, *MenuShowIcon;

@@ -102,34 +102,26 @@ void TZKWChatForm::SystemWrite() {
   SaveWindowPlacement(PlacementOf(normalGeometry()));
 }
 
-bool TZKWChatForm::GetViewToolBar() const {
-  return MenuShowToolBar->isChecked();
-}
+bool TZKWChatForm::GetViewToolBar() const { return MenuShowToolBar->isChecked(); }
 void TZKWChatForm::SetViewToolBar(bool on) {
   MenuShowToolBar->setChecked(on);
   ToolBar1->setVisible(on);
 }
 
-bool TZKWChatForm::GetViewIconList() const {
-  return MenuIconList->isChecked();
-}
+bool TZKWChatForm::GetViewIconList() const { return MenuIconList->isChecked(); }
 void TZKWChatForm::SetViewIconList(bool on) {
   MenuIconList->setChecked(on);
   IconBar->setVisible(on);
   if (on) LoadIconButtons();
 }
 
-bool TZKWChatForm::GetViewStatusBar() const {
-  return MenuShowStatusBar->isChecked();
-}
+bool TZKWChatForm::GetViewStatusBar() const { return MenuShowStatusBar->isChecked(); }
 void TZKWChatForm::SetViewStatusBar(bool on) {
   MenuShowStatusBar->setChecked(on);
   StatusBar->setVisible(on);
 }
 
-bool TZKWChatForm::GetViewOnTop() const {
-  return MenuShowOnTop->isChecked();
-}
+bool TZKWChatForm::GetViewOnTop() const { return MenuShowOnTop->isChecked(); }
 void TZKWChatForm::SetViewOnTop(bool on) {
   MenuShowOnTop->setChecked(on);
   settings::SetDialogsStayOnTop(on);
@@ -140,9 +132,7 @@ void TZKWChatForm::SetViewOnTop(bool on) {
   }
 }
 
-bool TZKWChatForm::GetShowIcon() const {
-  return MenuShowIcon->isChecked();
-}
+bool TZKWChatForm::GetShowIcon() const { return MenuShowIcon->isChecked(); }
 void TZKWChatForm::SetShowIcon(bool on) {
   MenuShowIcon->setChecked(on);
   core_->SetShowIcon(on);
@@ -190,9 +180,7 @@ void TZKWChatForm::ActiveTimerStart() {
   ActiveTimer->start();
 }
 
-void TZKWChatForm::ActiveTimerStop() {
-  ActiveTimer->stop();
-}
+void TZKWChatForm::ActiveTimerStop() { ActiveTimer->stop(); }
 
 void TZKWChatForm::ActiveTimerTimer() {
   --idleCountdown_;
@@ -209,12 +197,8 @@ void TZKWChatForm::AutoTimerTimer() {
   if (actions.withdraw) AutoOffProc();
 }
 
-void TZKWChatForm::AutoOnProc() {
-  publication_.Published();
-}
-void TZKWChatForm::AutoOffProc() {
-  publication_.Withdrawn();
-}
+void TZKWChatForm::AutoOnProc() { publication_.Published(); }
+void TZKWChatForm::AutoOffProc() { publication_.Withdrawn(); }
 
 void TZKWChatForm::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
@@ -236,9 +220,7 @@ void TZKWChatForm::RestoreApplication() {
   activateWindow();
 }
 
-std::vector<QWidget*> TZKWChatForm::Companions() const {
-  return {LogView, MemoWin, RoomList, UserList};
-}
+std::vector<QWidget*> TZKWChatForm::Companions() const { return {LogView, MemoWin, RoomList, UserList}; }
 
 // The program minimises as a whole: the companions, some of them top-most,
 // would otherwise stay on the screen without their main window.

@@ -34,22 +34,16 @@ using qtsupport::Ui;
 
 }  // namespace
 
-void TZKWChatForm::DspMessage(int style, const std::string& text) {
-  Memo->DspMessage(style, text);
-}
+void TZKWChatForm::DspMessage(int style, const std::string& text) { Memo->DspMessage(style, text); }
 
 int TZKWChatForm::ShowClientMessage(const std::string& text, int kind) {
   if (setup_.messageBox) return setup_.messageBox(text, kind);
   return settings::ShowClientMessage(this, text, kind);
 }
 
-void TZKWChatForm::SetCaption(const std::string& caption) {
-  setWindowTitle(qtsupport::FromSjis(caption));
-}
+void TZKWChatForm::SetCaption(const std::string& caption) { setWindowTitle(qtsupport::FromSjis(caption)); }
 
-void TZKWChatForm::SetJoinRoomText(const std::string& room) {
-  EditRoom->setText(qtsupport::FromSjis(room));
-}
+void TZKWChatForm::SetJoinRoomText(const std::string& room) { EditRoom->setText(qtsupport::FromSjis(room)); }
 
 void TZKWChatForm::UpDateMenuItems() {
   const client::MenuState state = core_->GetMenuState();
@@ -67,9 +61,7 @@ void TZKWChatForm::UpDateMenuItems() {
   RoomOutBtn->setEnabled(state.roomOut);
 }
 
-std::string TZKWChatForm::GetMyAddress() {
-  return EditMyIP->text().toStdString();
-}
+std::string TZKWChatForm::GetMyAddress() { return EditMyIP->text().toStdString(); }
 
 bool TZKWChatForm::AskNewNick(std::string& nick) {
   settings::TReNameDlg dialog(settings::ClientNotice(this), this);
@@ -124,30 +116,20 @@ client::LocalTime TZKWChatForm::Now() {
   return {now.date().year(), now.date().month(), now.date().day(), now.time().hour(), now.time().minute()};
 }
 
-void TZKWChatForm::ClearRoomRows() {
-  RoomList->ClearRoomRows();
-}
-void TZKWChatForm::ShowRoomList() {
-  RoomList->ShowList();
-}
+void TZKWChatForm::ClearRoomRows() { RoomList->ClearRoomRows(); }
+void TZKWChatForm::ShowRoomList() { RoomList->ShowList(); }
 void TZKWChatForm::AddRoomRow(const std::string& room, int users, const std::string& topic) {
   RoomList->AddRoomRow(room, users, topic);
 }
-void TZKWChatForm::ClearUserRows() {
-  UserList->ClearUserRows();
-}
-void TZKWChatForm::ShowUserList() {
-  UserList->ShowList();
-}
+void TZKWChatForm::ClearUserRows() { UserList->ClearUserRows(); }
+void TZKWChatForm::ShowUserList() { UserList->ShowList(); }
 void TZKWChatForm::AddUserRow(const std::string& name, const std::string& personal,
                               const std::string& fullName, const std::string& room) {
   UserList->AddUserRow(name, personal, fullName, room);
 }
 
 // File transfer is not part of this program yet: offers are not taken up.
-bool TZKWChatForm::IsReceivingFile() {
-  return false;
-}
+bool TZKWChatForm::IsReceivingFile() { return false; }
 void TZKWChatForm::ReceiveFileOffer(const client::FileOffer&) {}
 void TZKWChatForm::StartRelaySend(const std::string&, bool, std::int32_t) {}
 
@@ -161,15 +143,11 @@ void TZKWChatForm::SetIconList() {
   if (GetViewIconList()) LoadIconButtons();
 }
 
-std::vector<std::string> TZKWChatForm::ReadIconList() {
-  return client::ReadIconList();
-}
+std::vector<std::string> TZKWChatForm::ReadIconList() { return client::ReadIconList(); }
 
 void TZKWChatForm::NovaluneMessage() {}
 
-bool TZKWChatForm::LocalServerRunning() {
-  return setup_.localServerRunning && setup_.localServerRunning();
-}
+bool TZKWChatForm::LocalServerRunning() { return setup_.localServerRunning && setup_.localServerRunning(); }
 
 void TZKWChatForm::StartServerCopy() {
   if (ownServerStarted_) return;
@@ -181,36 +159,18 @@ void TZKWChatForm::StartServerCopy() {
 }
 
 // The member tree follows the engine's list.
-void TZKWChatForm::MemberInserted(std::size_t) {
-  ListView->RowsChanged();
-}
-void TZKWChatForm::MemberRemoving(std::size_t) {
-  ListView->RowsChanged();
-}
-void TZKWChatForm::MemberRenamed(std::size_t row) {
-  ListView->RowChanged(row);
-}
-void TZKWChatForm::MemberChanged(std::size_t row) {
-  ListView->RowChanged(row);
-}
-void TZKWChatForm::MemberIconChanged(std::size_t row) {
-  ListView->RowChanged(row);
-}
-void TZKWChatForm::SelectionChanged() {
-  ListView->viewport()->update();
-}
-void TZKWChatForm::IconModeChanged() {
-  ListView->RowsChanged();
-}
-void TZKWChatForm::BlinkChanged() {
-  ListView->BlinkRepaint();
-}
+void TZKWChatForm::MemberInserted(std::size_t) { ListView->RowsChanged(); }
+void TZKWChatForm::MemberRemoving(std::size_t) { ListView->RowsChanged(); }
+void TZKWChatForm::MemberRenamed(std::size_t row) { ListView->RowChanged(row); }
+void TZKWChatForm::MemberChanged(std::size_t row) { ListView->RowChanged(row); }
+void TZKWChatForm::MemberIconChanged(std::size_t row) { ListView->RowChanged(row); }
+void TZKWChatForm::SelectionChanged() { ListView->viewport()->update(); }
+void TZKWChatForm::IconModeChanged() { ListView->RowsChanged(); }
+void TZKWChatForm::BlinkChanged() { ListView->BlinkRepaint(); }
 
 // Without private windows the whisper is shown in the conversation display
 // and showing the "window" means it has been seen.
-void TZKWChatForm::ShowPrivateBox(std::size_t row) {
-  core_->Members().MarkRead(row);
-}
+void TZKWChatForm::ShowPrivateBox(std::size_t row) { core_->Members().MarkRead(row); }
 
 void TZKWChatForm::PrivateMessage(std::size_t row, int style, const std::string& text) {
   Memo->DspMessage(client::kStyleComment, core_->Members().Row(row).nick);
@@ -253,9 +213,7 @@ void TZKWChatForm::MenuCutClick() {
   Command([this] { core_->MenuCut(); });
 }
 
-void TZKWChatForm::MenuExitClick() {
-  close();
-}
+void TZKWChatForm::MenuExitClick() { close(); }
 
 void TZKWChatForm::MenuRoomInClick() {
   settings::TSetRoomDlg dialog(settings::ClientNotice(this), this);

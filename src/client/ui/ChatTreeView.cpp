@@ -175,9 +175,7 @@ void TChatTreeView::mousePressEvent(QMouseEvent* event) {
   if (popup_) popup_->popup(event->globalPosition().toPoint());
 }
 
-void TChatTreeView::mouseDoubleClickEvent(QMouseEvent* event) {
-  event->accept();
-}
+void TChatTreeView::mouseDoubleClickEvent(QMouseEvent* event) { event->accept(); }
 
 void TChatTreeView::mouseMoveEvent(QMouseEvent* event) {
   if (const auto row = RowAt(event->position().toPoint())) members_.ShowPendingPrivateBox(*row);

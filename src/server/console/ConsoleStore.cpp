@@ -19,7 +19,9 @@ void SaveRefList(const std::vector<std::string>& entries) { SaveListFile(files::
 
 bool ReadPassHost() { return ReadSettingFlag(keys::server::kSection, keys::server::kPassHost); }
 
-void WritePassHost(bool hostOnly) { WriteSettingFlag(keys::server::kSection, keys::server::kPassHost, hostOnly); }
+void WritePassHost(bool hostOnly) {
+  WriteSettingFlag(keys::server::kSection, keys::server::kPassHost, hostOnly);
+}
 
 void LoadConsoleState(ServerCore& core) {
   // Unreadable settings are no reason to stop serving.

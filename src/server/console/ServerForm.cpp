@@ -378,9 +378,7 @@ void TServerForm::ShowWindow() {
 
 // ---------------------------------------------------------------- adapter notifications
 
-void TServerForm::ShowConsole() {
-  QTimer::singleShot(0, this, &TServerForm::ShowWindow);
-}
+void TServerForm::ShowConsole() { QTimer::singleShot(0, this, &TServerForm::ShowWindow); }
 
 void TServerForm::HostLinkClosed(bool noUsers, std::size_t linksLeft) {
   QTimer::singleShot(0, this, [this, noUsers, linksLeft] { RunHostLinkClosed(noUsers, linksLeft); });

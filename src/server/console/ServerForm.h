@@ -2,8 +2,8 @@
 // the operator actions, the tray icon and the server's reactions to the host link.
 #pragma once
 
-#include <QMainWindow>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QStringList>
 
 #include <cstddef>

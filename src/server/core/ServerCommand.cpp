@@ -19,26 +19,16 @@ struct CommandEntry {
 
 // Most frequent first: the lookup is a short linear scan.
 constexpr std::array<CommandEntry, 20> kCommands{{
-    {"PRIVMSG", &Impl::ServerCommand_PRIVMSG},
-    {"DATA", &Impl::ServerCommand_DATA},
-    {"PING", &Impl::ServerCommand_PING},
-    {"JOIN", &Impl::ServerCommand_JOIN},
-    {"PART", &Impl::ServerCommand_PART},
-    {"NICK", &Impl::ServerCommand_NICK},
-    {"USER", &Impl::ServerCommand_USER},
-    {"ICON", &Impl::ServerCommand_ICON},
-    {"QUIT", &Impl::ServerCommand_QUIT},
-    {"TOPIC", &Impl::ServerCommand_TOPIC},
-    {"MODE", &Impl::ServerCommand_MODE},
-    {"KICK", &Impl::ServerCommand_KICK},
-    {"JOINIP", &Impl::ServerCommand_JOINIP},
-    {"WHO", &Impl::ServerCommand_WHO},
-    {"LIST", &Impl::ServerCommand_LIST},
-    {"LISTX", &Impl::ServerCommand_LISTX},
-    {"LUSERS", &Impl::ServerCommand_LUSERS},
-    {"LISTICON", &Impl::ServerCommand_LISTICON},
-    {"CHGICON", &Impl::ServerCommand_CHGICON},
-    {"RELAYSEND", &Impl::ServerCommand_RELAYSEND},
+    {"PRIVMSG", &Impl::ServerCommand_PRIVMSG}, {"DATA", &Impl::ServerCommand_DATA},
+    {"PING", &Impl::ServerCommand_PING},       {"JOIN", &Impl::ServerCommand_JOIN},
+    {"PART", &Impl::ServerCommand_PART},       {"NICK", &Impl::ServerCommand_NICK},
+    {"USER", &Impl::ServerCommand_USER},       {"ICON", &Impl::ServerCommand_ICON},
+    {"QUIT", &Impl::ServerCommand_QUIT},       {"TOPIC", &Impl::ServerCommand_TOPIC},
+    {"MODE", &Impl::ServerCommand_MODE},       {"KICK", &Impl::ServerCommand_KICK},
+    {"JOINIP", &Impl::ServerCommand_JOINIP},   {"WHO", &Impl::ServerCommand_WHO},
+    {"LIST", &Impl::ServerCommand_LIST},       {"LISTX", &Impl::ServerCommand_LISTX},
+    {"LUSERS", &Impl::ServerCommand_LUSERS},   {"LISTICON", &Impl::ServerCommand_LISTICON},
+    {"CHGICON", &Impl::ServerCommand_CHGICON}, {"RELAYSEND", &Impl::ServerCommand_RELAYSEND},
 }};
 
 }  // namespace

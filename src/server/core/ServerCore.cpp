@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "common/jconvert.h"
 #include "common/SjisText.h"
+#include "common/jconvert.h"
 #include "server/core/ServerImpl.h"
 #include "server/core/ServerMessages.h"
 

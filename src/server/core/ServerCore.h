@@ -68,9 +68,9 @@ struct RoomRow {
   std::string topic;
 };
 
-std::string IdCell(std::uint32_t id);  // "%*d" width 5
-std::string LenCell(int len);          // width 5
-std::string CountCell(int count);      // width 3
+std::string IdCell(std::uint32_t id);             // "%*d" width 5
+std::string LenCell(int len);                     // width 5
+std::string CountCell(int count);                 // width 3
 std::string BufferCell(std::string_view buffer);  // the raw partial line, decoded for display
 
 class ServerCore {

@@ -44,8 +44,12 @@ inline constexpr string_view S = kServerName;
 inline void Welcome(std::string& o, string_view nick) {
   Line(o, ":", S, " 001 ", nick, " :Welcome to the Internet Relay Network ", nick);
 }
-inline void EndOfMotd(std::string& o, string_view nick) { Line(o, ":", S, " 376 ", nick, " :End of /MOTD command"); }
-inline void NickInUse(std::string& o, string_view nick) { Line(o, ":", S, " 433 ", nick, " :Nicname is olready in use"); }
+inline void EndOfMotd(std::string& o, string_view nick) {
+  Line(o, ":", S, " 376 ", nick, " :End of /MOTD command");
+}
+inline void NickInUse(std::string& o, string_view nick) {
+  Line(o, ":", S, " 433 ", nick, " :Nicname is olready in use");
+}
 inline void NickChange(std::string& o, string_view oldNick, string_view newNick) {
   Line(o, ":", oldNick, "!x@x NICK :", newNick);
 }
@@ -57,9 +61,14 @@ inline void IrcxProbe(std::string& o) { Line(o, ":", S, " 800 * 0 0 NTML,ANON 51
 inline void Quit(std::string& o, string_view nick, string_view room) { Line(o, ":", nick, "! QUIT ", room); }
 
 // Rooms.
-inline void Part(std::string& o, string_view nick, string_view room) { Line(o, ":", nick, "!x@x PART ", room); }
-inline void Join(std::string& o, string_view nick, string_view room) { Line(o, ":", nick, "!x@x JOIN :", room); }
-inline void Mode(std::string& o, string_view source, string_view room, string_view flags, string_view target) {
+inline void Part(std::string& o, string_view nick, string_view room) {
+  Line(o, ":", nick, "!x@x PART ", room);
+}
+inline void Join(std::string& o, string_view nick, string_view room) {
+  Line(o, ":", nick, "!x@x JOIN :", room);
+}
+inline void Mode(std::string& o, string_view source, string_view room, string_view flags,
+                 string_view target) {
   Line(o, ":", source, "!x@x MODE ", room, " ", flags, " ", target);
 }
 // `names` is the list with its leading ":".
@@ -72,13 +81,19 @@ inline void EndOfNames(std::string& o, string_view nick, string_view room) {
 inline void Topic(std::string& o, string_view nick, string_view room, string_view topic) {
   Line(o, ":", nick, "!x@x TOPIC ", room, " :", topic);
 }
-inline void ListIcon(std::string& o, string_view nick, string_view icon) { Line(o, ":", S, " LISTICON ", nick, " ", icon); }
-inline void ChannelMode(std::string& o, string_view nick, string_view room) { Line(o, ":", S, " 324 ", nick, " ", room, " :"); }
+inline void ListIcon(std::string& o, string_view nick, string_view icon) {
+  Line(o, ":", S, " LISTICON ", nick, " ", icon);
+}
+inline void ChannelMode(std::string& o, string_view nick, string_view room) {
+  Line(o, ":", S, " 324 ", nick, " ", room, " :");
+}
 inline void PasswordChanged(std::string& o, string_view nick, string_view room, string_view pass) {
-  Line(o, ":", nick, "!x@x PRIVMSG ", room, " :", SysText("部屋のパスワードを"), pass, SysText("に設定しました"));
+  Line(o, ":", nick, "!x@x PRIVMSG ", room, " :", SysText("部屋のパスワードを"), pass,
+       SysText("に設定しました"));
 }
 inline void PasswordOfRoom(std::string& o, string_view room, string_view pass) {
-  Line(o, ":", kPasswordNick, "!x@x PRIVMSG ", room, " :", SysText("この部屋のパスワードは"), pass, SysText("です"));
+  Line(o, ":", kPasswordNick, "!x@x PRIVMSG ", room, " :", SysText("この部屋のパスワードは"), pass,
+       SysText("です"));
 }
 inline void JoinIp(std::string& o, string_view asker, string_view nick, string_view ip) {
   Line(o, ":", asker, "!x@x JOINIP ", nick, " ", ip);
@@ -89,17 +104,25 @@ inline void WhoReply(std::string& o, string_view asker, string_view room, string
                      string_view host, string_view nick, string_view fullName) {
   Line(o, ":", S, " 352 ", asker, " ", room, " ", user, " ", ip, " ", host, " ", nick, " H@ :0 ", fullName);
 }
-inline void EndOfWho(std::string& o, string_view nick) { Line(o, ":", S, " 315 ", nick, " :End of /WHO list"); }
-inline void ListStart(std::string& o, string_view nick) { Line(o, ":", S, " 321 ", nick, " Channel :Users  Name"); }
+inline void EndOfWho(std::string& o, string_view nick) {
+  Line(o, ":", S, " 315 ", nick, " :End of /WHO list");
+}
+inline void ListStart(std::string& o, string_view nick) {
+  Line(o, ":", S, " 321 ", nick, " Channel :Users  Name");
+}
 inline void ListRoom(std::string& o, string_view nick, string_view room, int len, string_view topic) {
   Line(o, ":", S, " 322 ", nick, " ", room, " ", len, " :", topic);
 }
 inline void ListEnd(std::string& o, string_view nick) { Line(o, ":", S, " 323 ", nick, " :End of /LIST"); }
-inline void ListXStart(std::string& o, string_view nick) { Line(o, ":", S, " 811 ", nick, " :Start of ListX"); }
+inline void ListXStart(std::string& o, string_view nick) {
+  Line(o, ":", S, " 811 ", nick, " :Start of ListX");
+}
 inline void ListXRoom(std::string& o, string_view nick, string_view room, int len, string_view topic) {
   Line(o, ":", S, " 812 ", nick, " ", room, " +tn ", len, " 0 :", topic);
 }
-inline void ListXEnd(std::string& o, string_view nick) { Line(o, ":", S, " 816 ", nick, " :Truncation of /LISTX"); }
+inline void ListXEnd(std::string& o, string_view nick) {
+  Line(o, ":", S, " 816 ", nick, " :Truncation of /LISTX");
+}
 inline void Lusers(std::string& o, string_view nick, std::size_t users) {
   Line(o, ":", S, " 251 ", nick, " :There are ", users, " users and 0 invisible on 1 servers");
   Line(o, ":", S, " 252 ", nick, " 0 :operator(s) online");
@@ -116,10 +139,10 @@ inline void Data(std::string& o, string_view nick, string_view room, string_view
   Line(o, ":", nick, "!x@x DATA ", room, " ", data);
 }
 // `address` is the decimal form of the server's address, or empty.
-inline void RelayOffer(std::string& o, string_view nick, string_view receiver, string_view file, string_view address,
-                       std::uint16_t port, string_view rest) {
-  Line(o, ":", nick, "!x@x PRIVMSG ", receiver, " :", "\x01", "DCC SEND ", file, " ", address, " ", port, " ", rest,
-       "\x01");
+inline void RelayOffer(std::string& o, string_view nick, string_view receiver, string_view file,
+                       string_view address, std::uint16_t port, string_view rest) {
+  Line(o, ":", nick, "!x@x PRIVMSG ", receiver, " :", "\x01", "DCC SEND ", file, " ", address, " ", port, " ",
+       rest, "\x01");
 }
 inline void RelayGo(std::string& o, std::uint16_t port) { Line(o, ":", S, "!x@x RELAYSEND ", port); }
 
@@ -132,7 +155,9 @@ inline void OperatorMessage(std::string& o, string_view room, string_view text) 
 // START and END is always empty.
 inline void HostStart(std::string& o, string_view ip) { Line(o, "START  ", ip); }
 inline void HostEnd(std::string& o, string_view ip) { Line(o, "END  ", ip); }
-inline void HostJoin(std::string& o, string_view room, string_view nick) { Line(o, "JOIN ", room, " ", nick); }
+inline void HostJoin(std::string& o, string_view room, string_view nick) {
+  Line(o, "JOIN ", room, " ", nick);
+}
 inline constexpr string_view kHostView = "VIEW";
 
 }  // namespace novalune::server::msg

@@ -125,7 +125,8 @@ void Impl::RelayAccept(RelaySide side, ConnId conn, std::string_view peerIp) {
     RelayTransfer* byAddress = nullptr;
     for (RelayTransfer& t : transfers) {
       if (!t.receiverConn || t.senderConn || t.senderDone) continue;
-      if (t.senderIp == peerIp && (!byAddress || t.receiverAcceptSeq < byAddress->receiverAcceptSeq)) byAddress = &t;
+      if (t.senderIp == peerIp && (!byAddress || t.receiverAcceptSeq < byAddress->receiverAcceptSeq))
+        byAddress = &t;
       if (!chosen || t.receiverAcceptSeq < chosen->receiverAcceptSeq) chosen = &t;
     }
     if (byAddress) chosen = byAddress;

@@ -259,15 +259,18 @@ std::string CheckRooms(const Impl& s) {
     if (room.len < 1) return "room row with Len below 1";
     const MemberList* list = s.MembersOfKey(key);
     const int count = list ? static_cast<int>(list->size()) : 0;
-    if (count != room.len && !s.staleRooms.contains(key)) return "Len differs from the members of " + room.name;
+    if (count != room.len && !s.staleRooms.contains(key))
+      return "Len differs from the members of " + room.name;
   }
   return {};
 }
 
 std::string CheckRelay(const Impl& s) {
   for (const RelayTransfer& t : s.transfers) {
-    if (t.senderConn && !s.relayConns.contains(*t.senderConn)) return "transfer holds a closed sender connection";
-    if (t.receiverConn && !s.relayConns.contains(*t.receiverConn)) return "transfer holds a closed receiver connection";
+    if (t.senderConn && !s.relayConns.contains(*t.senderConn))
+      return "transfer holds a closed sender connection";
+    if (t.receiverConn && !s.relayConns.contains(*t.receiverConn))
+      return "transfer holds a closed receiver connection";
   }
   if (s.transfers.size() > kMaxRelayTransfers) return "too many transfers";
   return {};

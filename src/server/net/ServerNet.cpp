@@ -4,11 +4,11 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/epoll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <cerrno>
 
 namespace novalune::server {
 
@@ -264,8 +264,7 @@ void ServerNet::Admit(ListenerIndex index, int fd) {
       CallEngine([&](ServerCore& core) { core.RelayAccepted(side, id, peer); });
       break;
     }
-    default:
-      ::close(fd);
+    default: ::close(fd);
   }
 }
 
@@ -423,18 +422,10 @@ void ServerNet::Unpair(Connection& c) {
 void ServerNet::NotifyClosed(ConnId id, Kind kind) {
   CallEngine([&](ServerCore& core) {
     switch (kind) {
-      case Kind::User:
-        core.UserClosed(id);
-        break;
-      case Kind::Host:
-        core.HostClosed(id);
-        break;
-      case Kind::RelaySender:
-        core.RelayClosed(RelaySide::Sender, id);
-        break;
-      case Kind::RelayReceiver:
-        core.RelayClosed(RelaySide::Receiver, id);
-        break;
+      case Kind::User: core.UserClosed(id); break;
+      case Kind::Host: core.HostClosed(id); break;
+      case Kind::RelaySender: core.RelayClosed(RelaySide::Sender, id); break;
+      case Kind::RelayReceiver: core.RelayClosed(RelaySide::Receiver, id); break;
     }
   });
 }
@@ -495,8 +486,7 @@ std::uint32_t ServerNet::WantedEvents(const Connection& c) const {
   if (c.dropping) return 0;
   switch (c.kind) {
     case Kind::User:
-    case Kind::Host:
-      return events | EPOLLIN;
+    case Kind::Host: return events | EPOLLIN;
     case Kind::RelaySender:
     case Kind::RelayReceiver:
       // Until paired, bytes stay unread; a paused source waits for its destination to drain.
@@ -533,9 +523,7 @@ void ServerNet::Send(ConnId conn, std::string_view bytes) {
   ScheduleSettle();
 }
 
-void ServerNet::Close(ConnId conn) {
-  Release(conn);
-}
+void ServerNet::Close(ConnId conn) { Release(conn); }
 
 void ServerNet::SetRelayListening(RelaySide side, bool active) {
   const ListenerIndex index = side == RelaySide::Sender ? kRelaySender : kRelayReceiver;
@@ -563,7 +551,8 @@ void ServerNet::PairRelay(ConnId senderSide, ConnId receiverSide) {
 }
 
 void ServerNet::ShowConsole() {
-  QMetaObject::invokeMethod(this, [this] { emit ConsoleRequested(); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      this, [this] { emit ConsoleRequested(); }, Qt::QueuedConnection);
 }
 
 void ServerNet::HostLinkClosed(bool noUsers, std::size_t linksLeft) {
