@@ -17,8 +17,8 @@
 #include <string_view>
 #include <vector>
 
-#include "common/jconvert.h"
 #include "common/SjisText.h"
+#include "common/jconvert.h"
 
 namespace {
 

@@ -24,9 +24,7 @@ void Check(bool ok, const char* what) {
   if (!ok) Fail(what);
 }
 
-bool IsHankaku(unsigned char c) {
-  return c >= 0xA1 && c <= 0xDF;
-}
+bool IsHankaku(unsigned char c) { return c >= 0xA1 && c <= 0xDF; }
 
 // Valid Shift-JIS made from the input: ASCII without ESC, half-width katakana
 // when `hankaku`, and double-byte characters with a valid lead and trail.

@@ -30,9 +30,7 @@ constexpr std::uint8_t kHandakuten = 0xDF;
 // Shown for a byte that is not half-width katakana: the full-width question mark.
 constexpr BytePair kNotHankaku = {0x21, 0x29};
 
-constexpr bool IsHankaku(std::uint8_t c) {
-  return c >= 0xA1 && c <= 0xDF;
-}
+constexpr bool IsHankaku(std::uint8_t c) { return c >= 0xA1 && c <= 0xDF; }
 
 constexpr bool IsSymbolRow(std::uint8_t h) {
   return h <= 0xA5 || h == 0xB0 || h == kDakuten || h == kHandakuten;
@@ -115,13 +113,9 @@ inline std::uint8_t HankakuSecond(std::uint8_t h, std::uint8_t next, std::size_t
 // blank after a stray byte is never taken as its trail.
 enum class HighByte { kHankaku, kPair, kInvalid, kCutOff };
 
-constexpr bool IsLead(std::uint8_t c) {
-  return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
+constexpr bool IsLead(std::uint8_t c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
-constexpr bool IsTrail(std::uint8_t c) {
-  return c >= 0x40 && c <= 0xFC && c != 0x7F;
-}
+constexpr bool IsTrail(std::uint8_t c) { return c >= 0x40 && c <= 0xFC && c != 0x7F; }
 
 inline HighByte ClassifyHigh(const unsigned char* in, std::size_t i, std::size_t n) {
   const std::uint8_t c = in[i];
@@ -200,9 +194,7 @@ constexpr std::size_t kShortInput = 2048;
 constexpr std::size_t kShortEncode = 1024;
 // The encoder's output is at most 4.5 times its input: a half-width letter
 // between ASCII bytes, 2 bytes, becomes 9.
-constexpr std::size_t EncodedBound(std::size_t size) {
-  return size * 9 / 2 + 8;
-}
+constexpr std::size_t EncodedBound(std::size_t size) { return size * 9 / 2 + 8; }
 
 // End of the run of 7-bit bytes starting at `i`, eight bytes at a time.
 std::size_t RomanRunEnd(const unsigned char* in, std::size_t i, std::size_t n) {
@@ -229,28 +221,20 @@ constexpr std::size_t kPadding = kMaskBits;
 // Output written past the decoded bytes: runs are stored two blocks at a time.
 constexpr std::size_t kOverhang = 2 * kBlock;
 
-constexpr std::size_t MaskWords(std::size_t size) {
-  return size / kMaskBits + 1;
-}
+constexpr std::size_t MaskWords(std::size_t size) { return size / kMaskBits + 1; }
 
-constexpr bool IsJisByte(std::uint8_t c) {
-  return c >= 0x21 && c <= 0x7E;
-}
+constexpr bool IsJisByte(std::uint8_t c) { return c >= 0x21 && c <= 0x7E; }
 
 // First bytes above 0x7E come from the lead bytes 0xF0..0xFC (user-defined and
 // extended characters); the encoder writes them, so the decoder takes them back.
-constexpr bool IsJisFirst(std::uint8_t c) {
-  return c >= 0x21 && c <= 0x98;
-}
+constexpr bool IsJisFirst(std::uint8_t c) { return c >= 0x21 && c <= 0x98; }
 
 #if defined(__SSE2__)
 inline __m128i LoadBlock(const unsigned char* at) {
   return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
 }
 
-inline void StoreBlock(char* at, __m128i v) {
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(at), v);
-}
+inline void StoreBlock(char* at, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(at), v); }
 
 // Eight JIS pairs of bytes 0x21..0x7E to Shift-JIS, byte-wise in each 16-bit
 // lane (first byte low): s1 = (j1 + 1) / 2 + 0x70, or + 0xB0 above 0x5E;
@@ -262,8 +246,8 @@ inline __m128i JisPairsToSjis(__m128i v) {
   const __m128i highAdd = _mm_and_si128(high, _mm_set1_epi16(0x0140));
   const __m128i odd = _mm_srai_epi16(_mm_slli_epi16(v, 15), 15);
   const __m128i kept = _mm_and_si128(highAdd, _mm_or_si128(odd, _mm_set1_epi16(0x00FF)));
-  const __m128i add = _mm_sub_epi8(_mm_add_epi8(_mm_set1_epi16(0x7E70), kept),
-                                   _mm_and_si128(odd, _mm_set1_epi16(0x5F00)));
+  const __m128i add =
+      _mm_sub_epi8(_mm_add_epi8(_mm_set1_epi16(0x7E70), kept), _mm_and_si128(odd, _mm_set1_epi16(0x5F00)));
   return _mm_add_epi8(base, add);
 }
 #endif

@@ -10,9 +10,7 @@
 
 namespace novalune {
 
-inline bool ReferenceIsJisByte(int c) {
-  return c >= 0x21 && c <= 0x7E;
-}
+inline bool ReferenceIsJisByte(int c) { return c >= 0x21 && c <= 0x7E; }
 
 inline std::string ReferenceJisToSjis(std::string_view s) {
   std::string out;

@@ -72,12 +72,8 @@ std::string Bytes(std::initializer_list<int> values) {
   return s;
 }
 
-bool IsValidLead(int b) {
-  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-}
-bool IsValidTrail(int b) {
-  return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
-}
+bool IsValidLead(int b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+bool IsValidTrail(int b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
 
 // --- Encoding -------------------------------------------------------------
 
