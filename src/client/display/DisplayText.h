@@ -7,10 +7,13 @@
 #include <string_view>
 #include <vector>
 
+#include "client/core/ClientUtil.h"
+
 namespace novalune::display {
 
-// DLE "r" DLE "n": a line break inside one protocol line.
-inline constexpr std::string_view kLineBreakEscape = "\x10r\x10n";
+// The engine's escape for a line break inside one protocol line, which the
+// display turns back into lines.
+using client::kLineBreakEscape;
 
 // The paragraphs DspMessage appends for `text`. Without the escape the text is
 // one paragraph, unchanged. With it, every escape (and every CR LF) ends a
