@@ -6,7 +6,8 @@ novalune_add_test(client_core_test
   client/client_privmsg_test.cpp
   client/client_commands_test.cpp
   client/client_hostlink_test.cpp
-  client/client_settings_test.cpp)
+  client/client_settings_test.cpp
+  client/client_history_test.cpp)
 target_link_libraries(client_core_test PRIVATE novalune_client_core)
 
 # Against the real server on loopback.

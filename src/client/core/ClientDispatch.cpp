@@ -3,18 +3,10 @@
 #include "client/core/ClientMessages.h"
 #include "client/core/ClientTexts.h"
 #include "client/core/ClientUtil.h"
+#include "client/core/HistoryList.h"
 #include "common/SjisText.h"
 
 namespace novalune::client {
-
-namespace {
-
-std::string TwoDigits(int value) {
-  std::string out = std::to_string(value);
-  return out.size() < 2 ? "0" + out : out;
-}
-
-}  // namespace
 
 // Who handles each line the server sends. PING comes without a prefix; a
 // numeric reply counts only when addressed to this nick, however its number
@@ -74,13 +66,7 @@ bool ClientCore::AddressedToMe(std::string_view reply) const {
   return fields[2] == myNick_;
 }
 
-std::string ClientCore::TimeStamp() {
-  const LocalTime t = view_.Now();
-  std::string year = std::to_string(t.year);
-  if (year.size() < 4) year = std::string(4 - year.size(), '0') + year;
-  return year + "/" + TwoDigits(t.month) + "/" + TwoDigits(t.day) + " " + TwoDigits(t.hour) + ":" +
-         TwoDigits(t.minute);
-}
+std::string ClientCore::TimeStamp() { return FormatTimeStamp(view_.Now()); }
 
 void ClientCore::SendToJoinRoom(std::string_view text) { CommandSend(line::Privmsg(joinRoom_, text)); }
 

@@ -26,11 +26,11 @@ inline std::string Cat(std::initializer_list<std::string_view> pieces) {
 }
 
 consteval std::size_t Slots(std::string_view format) {
-  std::size_t slots = 0;
+  std::size_t holes = 0;
   for (std::size_t i = 0; i + 1 < format.size(); ++i) {
-    if (format[i] == '%' && format[i + 1] == 's') ++slots, ++i;
+    if (format[i] == '%' && format[i + 1] == 's') ++holes, ++i;
   }
-  return slots;
+  return holes;
 }
 
 // A text of ClientTexts.h with exactly `kArgs` "%s" slots; any other count
@@ -154,6 +154,10 @@ inline std::string HistoryOut(string_view stamp, string_view nick) {
 }
 inline std::string HistoryQuit(string_view stamp, string_view nick) {
   return detail::Cat({stamp, SysText(text::kHistoryQuit), nick, "]"});
+}
+// Entry of the URL list: "<url>   [nick   <time>]".
+inline std::string UrlEntry(string_view url, string_view nick, string_view stamp) {
+  return detail::Cat({url, "   [", nick, "   ", stamp, "]"});
 }
 
 inline std::string SoundLine(string_view sender, string_view sound) {
