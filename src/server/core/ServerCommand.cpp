@@ -18,7 +18,7 @@ struct CommandEntry {
 };
 
 // Most frequent first: the lookup is a short linear scan.
-constexpr std::array<CommandEntry, 20> kCommands{{
+constexpr std::array<CommandEntry, 22> kCommands{{
     {"PRIVMSG", &Impl::ServerCommand_PRIVMSG}, {"DATA", &Impl::ServerCommand_DATA},
     {"PING", &Impl::ServerCommand_PING},       {"JOIN", &Impl::ServerCommand_JOIN},
     {"PART", &Impl::ServerCommand_PART},       {"NICK", &Impl::ServerCommand_NICK},
@@ -29,6 +29,7 @@ constexpr std::array<CommandEntry, 20> kCommands{{
     {"LIST", &Impl::ServerCommand_LIST},       {"LISTX", &Impl::ServerCommand_LISTX},
     {"LUSERS", &Impl::ServerCommand_LUSERS},   {"LISTICON", &Impl::ServerCommand_LISTICON},
     {"CHGICON", &Impl::ServerCommand_CHGICON}, {"RELAYSEND", &Impl::ServerCommand_RELAYSEND},
+    {"CAP", &Impl::ServerCommand_CAP},         {"NAMES", &Impl::ServerCommand_NAMES},
 }};
 
 }  // namespace

@@ -72,7 +72,7 @@ void ServerCore::OperatorMakeHost(std::size_t userRow) {
   s.tablesDirty = true;
   const std::string room = row.room;
   const std::string nick = row.nick;
-  s.SendModeToRoom(room, "+o", nick);
+  s.SendModeToRoom(room, "+o", nick, {});
   s.FlushTableChanges();
 }
 
@@ -84,7 +84,7 @@ void ServerCore::OperatorWithdrawHost(std::size_t userRow) {
   s.tablesDirty = true;
   const std::string room = row.room;
   const std::string nick = row.nick;
-  s.SendModeToRoom(room, "-o", nick);
+  s.SendModeToRoom(room, "-o", nick, {});
   s.FlushTableChanges();
 }
 
@@ -104,7 +104,7 @@ void ServerCore::OperatorMessageUser(std::size_t userRow, std::string_view text)
   if (userRow >= s.users.size() || text.empty()) return;
   s.line.clear();
   msg::OperatorMessage(s.line, s.users[userRow].room, text);
-  s.SendLine(s.links[userRow].conn);
+  s.SendLineTo(s.users[userRow].id);
 }
 
 void ServerCore::OperatorMessageRoom(std::size_t roomRow, std::string_view text) {

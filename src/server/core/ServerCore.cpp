@@ -20,21 +20,40 @@ void Impl::Encode() {
   AppendSjisToJis(line, wire);
 }
 
-void Impl::SendLine(ConnId conn) {
-  Encode();
-  out.Send(conn, wire);
+// Bytes that are no Shift-JIS character become '?', so a standard client
+// never receives broken UTF-8.
+const std::string& Impl::Utf8Wire(Encoded& done) {
+  if (!done.utf8) utf8 = SjisToUtf8(line);
+  done.utf8 = true;
+  return utf8;
 }
 
-void Impl::SendLineToRoomKey(const std::string& key, UserId except) {
+void Impl::SendLineTo(UserId id) {
+  const UserLink& link = Link(id);
+  Encoded done;
+  out.Send(link.conn, WireFor(link.standard, done));
+}
+
+namespace {
+
+bool Reaches(Audience who, bool standard) {
+  return who == Audience::All || (who == Audience::Standard) == standard;
+}
+
+}  // namespace
+
+void Impl::SendLineToRoomKey(const std::string& key, UserId except, Audience who) {
   const MemberList* members = MembersOfKey(key);
   if (!members) return;
-  Encode();
+  Encoded done;
   for (const Member& m : *members) {
-    if (m.id != except) out.Send(m.conn, wire);
+    if (m.id != except && Reaches(who, m.standard)) out.Send(m.conn, WireFor(m.standard, done));
   }
 }
 
-void Impl::SendLineToRoom(std::string_view room, UserId except) { SendLineToRoomKey(Fold(room), except); }
+void Impl::SendLineToRoom(std::string_view room, UserId except, Audience who) {
+  SendLineToRoomKey(Fold(room), except, who);
+}
 
 void Impl::SendHostLine() {
   for (ConnId conn : hostLinks) out.Send(conn, line);
@@ -93,8 +112,12 @@ void Impl::Receive(ConnId conn, std::string_view bytes) {
 }
 
 void Impl::DispatchReceived(const Sender& sender, std::string_view rawLine) {
-  decoded.clear();
-  AppendJisToSjis(rawLine, decoded);
+  if (Link(sender.id).standard) {
+    decoded = Utf8ToSjis(rawLine);
+  } else {
+    decoded.clear();
+    AppendJisToSjis(rawLine, decoded);
+  }
   Dispatch(sender, decoded);
 }
 
@@ -112,7 +135,7 @@ void Impl::KeepPartialLine(UserId id, std::string_view rest) {
   }
 }
 
-void Impl::DropUser(UserId id, bool closeConnection) {
+void Impl::DropUser(UserId id, bool closeConnection, Audience quitTo) {
   if (!Exists(id)) return;
   const ConnId conn = Link(id).conn;
   const std::string nick = Row(id).nick;
@@ -121,7 +144,7 @@ void Impl::DropUser(UserId id, bool closeConnection) {
   const std::string ip = Row(id).ip;
   line.clear();
   msg::Quit(line, nick, room);
-  SendLineToRoomKey(roomKey, id);
+  SendLineToRoomKey(roomKey, id, quitTo);
   RemoveUser(id);
   RecountAfterDisconnect(roomKey);
   ForgetUserInTransfers(id);

@@ -30,12 +30,16 @@ struct UserLink {
   std::string roomKey;    // the Room column folded for comparison
   std::string localIp;    // the server's address on this connection
   bool local = false;     // peer address equals the server's own address
+  // Sent CAP before registering: a standard IRC client. It speaks UTF-8 and
+  // gets the plain IRC form of the few replies where ours differ.
+  bool standard = false;
 };
 
 // One user of a room, in row order; the connection is cached for fan-out.
 struct Member {
   std::uint64_t seq;
   UserId id;
+  bool standard;  // copied from the link: fan-out picks the encoding without a lookup
   ConnId conn;
 };
 using MemberList = std::vector<Member>;
@@ -63,6 +67,16 @@ struct RelayConn {
 struct Sender {
   UserId id;
   ConnId conn;
+};
+
+// Which connections of a room a line is for.
+enum class Audience { All, Novalune, Standard };
+
+// Which encodings of the current line exist, so a fan-out converts it at most
+// once per encoding however many receivers share one.
+struct Encoded {
+  bool jis = false;
+  bool utf8 = false;
 };
 
 struct ServerCore::Impl {
@@ -108,6 +122,7 @@ struct ServerCore::Impl {
   // and the adapter never calls back into the engine from a send.
   std::string line;     // the Shift-JIS line being built
   std::string wire;     // its encoding
+  std::string utf8;     // its form for standard connections
   std::string inbuf;    // a partial line completed by the current read (raw bytes)
   std::string decoded;  // one received line decoded to Shift-JIS
   std::string names;
@@ -127,6 +142,7 @@ struct ServerCore::Impl {
   bool Exists(UserId id) const { return id < rowOfId.size() && rowOfId[id] >= 0; }
   void SetUserRoom(UserId id, std::string_view room);
   void SetUserNick(UserId id, std::string_view nick);
+  void SetUserStandard(UserId id);
   const MemberList* MembersOfKey(const std::string& key) const;
   const MemberList* MembersOf(std::string_view room) const;
   int CountRoomUsers(std::string_view room) const;
@@ -144,18 +160,27 @@ struct ServerCore::Impl {
 
   // ---- sending (ServerCore.cpp)
   void Encode();
-  void SendLine(ConnId conn);  // encodes `line` and sends it
-  void SendEncoded(ConnId conn) { out.Send(conn, wire); }
-  // Encodes `line` once and sends it to every user of the room but `except`.
-  void SendLineToRoomKey(const std::string& key, UserId except = 0);
-  void SendLineToRoom(std::string_view room, UserId except = 0);
+  // `line` as the wire of that kind of connection wants it, encoded on first use.
+  // Inline: it runs once per receiver of every line.
+  const std::string& WireFor(bool standard, Encoded& done) {
+    if (standard) return Utf8Wire(done);
+    if (!done.jis) Encode();
+    done.jis = true;
+    return wire;
+  }
+  const std::string& Utf8Wire(Encoded& done);
+  void SendLineTo(UserId id);  // encodes `line` for that user's connection and sends it
+  // Sends `line` to every user of the room but `except`, encoded once per kind.
+  void SendLineToRoomKey(const std::string& key, UserId except = 0, Audience who = Audience::All);
+  void SendLineToRoom(std::string_view room, UserId except = 0, Audience who = Audience::All);
   void SendHostLine();  // `line` to every host-link connection, not encoded
 
   // ---- connections (ServerCore.cpp)
   void Accept(ConnId conn, std::string_view peerIp, std::string_view localIp);
   void Receive(ConnId conn, std::string_view bytes);
   void KeepPartialLine(UserId id, std::string_view rest);
-  void DropUser(UserId id, bool closeConnection);
+  // `quitTo`: who of the room hears the QUIT (a kick has told standard clients already).
+  void DropUser(UserId id, bool closeConnection, Audience quitTo = Audience::All);
   void Dispatch(const Sender& sender, std::string_view line);
   void DispatchReceived(const Sender& sender, std::string_view rawLine);
   void IdleTick();
@@ -185,9 +210,16 @@ struct ServerCore::Impl {
   void ServerCommand_PRIVMSG(const Sender& s, std::string_view args);
   void ServerCommand_DATA(const Sender& s, std::string_view args);
   void ServerCommand_RELAYSEND(const Sender& s, std::string_view args);
+  void ServerCommand_CAP(const Sender& s, std::string_view args);
+  void ServerCommand_NAMES(const Sender& s, std::string_view args);
 
-  // Host mode lines: every user of the room gets its own nick as the source.
-  void SendModeToRoom(std::string_view room, std::string_view flags, std::string_view target);
+  // Host mode lines: each of our users gets its own nick as the source, standard
+  // clients the setter's (an empty setter is the operator: the server name).
+  void SendModeToRoom(std::string_view room, std::string_view flags, std::string_view target,
+                      std::string_view setter);
+  // The names list of 353 into `names`.
+  void BuildNames(const MemberList& members);
+  void AnswerTopicQuery(const Sender& s, std::string_view room);
 
   // ---- relay (ServerRelay.cpp)
   void RecordTransfer(UserId senderId, UserId receiverId);

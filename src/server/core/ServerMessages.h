@@ -100,9 +100,11 @@ inline void JoinIp(std::string& o, string_view asker, string_view nick, string_v
 }
 
 // Queries.
+inline constexpr string_view kWhoFlags = "H@";  // ours: the same for every user
 inline void WhoReply(std::string& o, string_view asker, string_view room, string_view user, string_view ip,
-                     string_view host, string_view nick, string_view fullName) {
-  Line(o, ":", S, " 352 ", asker, " ", room, " ", user, " ", ip, " ", host, " ", nick, " H@ :0 ", fullName);
+                     string_view host, string_view nick, string_view flags, string_view fullName) {
+  Line(o, ":", S, " 352 ", asker, " ", room, " ", user, " ", ip, " ", host, " ", nick, " ", flags, " :0 ",
+       fullName);
 }
 inline void EndOfWho(std::string& o, string_view nick) {
   Line(o, ":", S, " 315 ", nick, " :End of /WHO list");
@@ -145,6 +147,32 @@ inline void RelayOffer(std::string& o, string_view nick, string_view receiver, s
        rest, "\x01");
 }
 inline void RelayGo(std::string& o, std::uint16_t port) { Line(o, ":", S, "!x@x RELAYSEND ", port); }
+
+// Standard IRC clients only: capability negotiation and the plain IRC form
+// of replies whose form for our own client differs.
+inline void CapList(std::string& o, string_view nick, string_view subcommand) {
+  Line(o, ":", S, " CAP ", nick, " ", subcommand, " :");
+}
+inline void CapNak(std::string& o, string_view nick, string_view caps) {
+  Line(o, ":", S, " CAP ", nick, " NAK :", caps);
+}
+inline void PlainPong(std::string& o, string_view token) { Line(o, ":", S, " PONG ", S, " :", token); }
+inline void EndOfWhoMask(std::string& o, string_view nick, string_view mask) {
+  Line(o, ":", S, " 315 ", nick, " ", mask, " :End of /WHO list");
+}
+inline void NoTopic(std::string& o, string_view nick, string_view room) {
+  Line(o, ":", S, " 331 ", nick, " ", room, " :No topic is set");
+}
+inline void TopicIs(std::string& o, string_view nick, string_view room, string_view topic) {
+  Line(o, ":", S, " 332 ", nick, " ", room, " :", topic);
+}
+inline void ServerMode(std::string& o, string_view room, string_view flags, string_view target) {
+  Line(o, ":", S, " MODE ", room, " ", flags, " ", target);
+}
+inline void Kick(std::string& o, string_view kicker, string_view room, string_view victim,
+                 string_view reason) {
+  Line(o, ":", kicker, "!x@x KICK ", room, " ", victim, " :", reason);
+}
 
 // Operator messages.
 inline void OperatorMessage(std::string& o, string_view room, string_view text) {

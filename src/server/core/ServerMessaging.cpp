@@ -18,16 +18,16 @@ void Impl::ServerCommand_PRIVMSG(const Sender& s, std::string_view args) {
   const MemberList* members = MembersOf(target);
   bool reached = false;
   if (members) {
+    Encoded done;
     for (const Member& m : *members) {
       if (m.id == s.id) continue;
-      if (!reached) Encode();
       reached = true;
-      out.Send(m.conn, wire);
+      out.Send(m.conn, WireFor(m.standard, done));
     }
   }
   if (reached) return;
   // Nobody else in a room of that name: the first other user of that nick.
-  if (const auto who = FindNick(target, s.id)) SendLine(Link(*who).conn);
+  if (const auto who = FindNick(target, s.id)) SendLineTo(*who);
 }
 
 void Impl::ServerCommand_DATA(const Sender& s, std::string_view args) {

@@ -61,7 +61,7 @@ void Impl::ServerCommand_RELAYSEND(const Sender& s, std::string_view args) {
   line.clear();
   msg::RelayOffer(line, Row(s.id).nick, param[0], param[1], OfferAddress(Link(*receiver).localIp),
                   ports.relayReceiver, param[2]);
-  SendLine(Link(*receiver).conn);
+  SendLineTo(*receiver);
   relaySenderId = s.id;
   RecordTransfer(s.id, *receiver);
 }
@@ -117,7 +117,7 @@ void Impl::RelayAccept(RelaySide side, ConnId conn, std::string_view peerIp) {
       if (chosen->senderId != 0 && Exists(chosen->senderId)) {
         line.clear();
         msg::RelayGo(line, ports.relaySender);
-        SendLine(Link(chosen->senderId).conn);
+        SendLineTo(chosen->senderId);
       }
     }
   } else {

@@ -13,14 +13,18 @@ std::string_view WithoutLeading(std::string_view text, char c) {
   return text;
 }
 
+// Standard clients list several rooms at once ("#a,#b"); a user is in one room, the first.
+std::string_view FirstOfList(std::string_view list) { return list.substr(0, list.find(',')); }
+
 }  // namespace
 
 void Impl::ServerCommand_JOIN(const Sender& s, std::string_view args) {
   if (Row(s.id).nick.empty()) return;
   CmdView param;
   CommandCut(args, param);
-  const std::string_view room = WithoutLeading(param[0], '%');
-  const std::string_view password = param[1];
+  const bool standard = Link(s.id).standard;
+  const std::string_view room = WithoutLeading(standard ? FirstOfList(param[0]) : param[0], '%');
+  const std::string_view password = standard ? FirstOfList(param[1]) : param[1];
   const std::string roomKey = Fold(room);
   const bool alreadyIn = Link(s.id).roomKey == roomKey;
   const std::string roomPass = GetRoomPass(room);
@@ -47,7 +51,7 @@ void Impl::ServerCommand_JOIN(const Sender& s, std::string_view args) {
     SetRoomPass(room, password);
     line.clear();
     msg::PasswordOfRoom(line, room, password);
-    SendLine(s.conn);
+    SendLineTo(s.id);
   }
   const std::string nick = Row(s.id).nick;
   line.clear();
@@ -63,6 +67,32 @@ void Impl::ServerCommand_JOIN(const Sender& s, std::string_view args) {
     SendLineToRoomKey(roomKey);
   }
   const MemberList& members = *MembersOfKey(roomKey);
+  BuildNames(members);
+  line.clear();
+  msg::Names(line, nick, room, names);
+  msg::EndOfNames(line, nick, room);
+  SendLineTo(s.id);
+  Row(s.id).count = 0;
+  // Standard clients would take the topic line of a join for a change by the
+  // joiner: the joiner gets the topic as a reply, the others nothing.
+  const std::string topic = GetRoomTopic(room);
+  if (!topic.empty()) {
+    line.clear();
+    msg::Topic(line, nick, room, topic);
+    SendLineToRoomKey(roomKey, 0, Audience::Novalune);
+    if (standard) AnswerTopicQuery(s, room);
+  }
+  // Icons are ours alone: standard clients would show every line of them.
+  line.clear();
+  msg::ListIcon(line, nick, Row(s.id).icon);
+  SendLineToRoomKey(roomKey, s.id, Audience::Novalune);
+  if (standard) return;
+  line.clear();
+  for (const Member& m : members) msg::ListIcon(line, Row(m.id).nick, Row(m.id).icon);
+  SendLineTo(s.id);
+}
+
+void Impl::BuildNames(const MemberList& members) {
   names.assign(1, ':');
   for (const Member& m : members) {
     const UserRow& row = Row(m.id);
@@ -70,23 +100,6 @@ void Impl::ServerCommand_JOIN(const Sender& s, std::string_view args) {
     if (IsHost(row)) names += '@';
     names += row.nick;
   }
-  line.clear();
-  msg::Names(line, nick, room, names);
-  msg::EndOfNames(line, nick, room);
-  SendLine(s.conn);
-  Row(s.id).count = 0;
-  const std::string topic = GetRoomTopic(room);
-  if (!topic.empty()) {
-    line.clear();
-    msg::Topic(line, nick, room, topic);
-    SendLineToRoomKey(roomKey);
-  }
-  line.clear();
-  msg::ListIcon(line, nick, Row(s.id).icon);
-  SendLineToRoomKey(roomKey, s.id);
-  line.clear();
-  for (const Member& m : members) msg::ListIcon(line, Row(m.id).nick, Row(m.id).icon);
-  SendLine(s.conn);
 }
 
 void Impl::ServerCommand_PART(const Sender& s, std::string_view args) {
@@ -103,20 +116,56 @@ void Impl::ServerCommand_PART(const Sender& s, std::string_view args) {
   if (!realKey.empty() && realKey != Fold(room)) staleRooms.insert(realKey);
 }
 
+// A standard client asks with the room alone and clears with an empty ":";
+// ours clears with the room alone.
 void Impl::ServerCommand_TOPIC(const Sender& s, std::string_view args) {
   CmdView param;
   CommandCutNo(args, param, 2);
-  if (IsHost(Row(s.id))) SetRoomTopic(param[0], WithoutLeading(param[1], ':'));
+  const std::string_view room = param[0];
+  if (Link(s.id).standard && param[1].empty()) {
+    AnswerTopicQuery(s, room);
+    return;
+  }
+  if (!IsHost(Row(s.id))) return;
+  const std::string_view topic = WithoutLeading(param[1], ':');
+  SetRoomTopic(room, topic);
+  // Ours see the topic at the next join; standard clients see changes as they happen.
+  line.clear();
+  msg::Topic(line, Row(s.id).nick, room, topic);
+  SendLineToRoom(room, 0, Audience::Standard);
 }
 
-void Impl::SendModeToRoom(std::string_view room, std::string_view flags, std::string_view target) {
+void Impl::AnswerTopicQuery(const Sender& s, std::string_view room) {
+  const std::string topic = GetRoomTopic(room);
+  line.clear();
+  if (topic.empty()) {
+    msg::NoTopic(line, Row(s.id).nick, room);
+  } else {
+    msg::TopicIs(line, Row(s.id).nick, room, topic);
+  }
+  SendLineTo(s.id);
+}
+
+void Impl::SendModeToRoom(std::string_view room, std::string_view flags, std::string_view target,
+                          std::string_view setter) {
   const MemberList* members = MembersOf(room);
   if (!members) return;
+  bool anyStandard = false;
   for (const Member& m : *members) {
+    anyStandard |= m.standard;
+    if (m.standard) continue;
     line.clear();
     msg::Mode(line, Row(m.id).nick, room, flags, target);
-    SendLine(m.conn);
+    SendLineTo(m.id);
   }
+  if (!anyStandard) return;
+  line.clear();
+  if (setter.empty()) {
+    msg::ServerMode(line, room, flags, target);
+  } else {
+    msg::Mode(line, setter, room, flags, target);
+  }
+  SendLineToRoom(room, 0, Audience::Standard);
 }
 
 void Impl::ServerCommand_MODE(const Sender& s, std::string_view args) {
@@ -128,18 +177,18 @@ void Impl::ServerCommand_MODE(const Sender& s, std::string_view args) {
   if (room == "ISIRCX") {
     line.clear();
     msg::IrcxProbe(line);
-    SendLine(s.conn);
+    SendLineTo(s.id);
   }
   if (target.empty()) {
     if (FindRoom(room)) {
       line.clear();
       msg::ChannelMode(line, Row(s.id).nick, room);
-      SendLine(s.conn);
+      SendLineTo(s.id);
     }
     return;
   }
   if (!IsHost(Row(s.id))) return;
-  SendModeToRoom(room, flags, target);
+  SendModeToRoom(room, flags, target, Row(s.id).nick);
   const auto who = FindNick(target, 0);
   if (!who) return;
   std::string& mode = Row(*who).mode;
@@ -158,7 +207,18 @@ void Impl::ServerCommand_KICK(const Sender& s, std::string_view args) {
   CommandCut(args, param);
   const std::string roomKey = Fold(param[0]);
   const auto who = FindNick(param[1], 0);
-  if (who && Link(*who).roomKey == roomKey) DropUser(*who, true);
+  if (!who || Link(*who).roomKey != roomKey) return;
+  // Ours learn of a kick from the QUIT; standard clients, the victim included,
+  // are told of the kick itself, with the reason (or the kicker), and no QUIT.
+  CmdView withReason;
+  CommandCutNo(args, withReason, 3);
+  std::string_view reason = withReason[1].empty() ? std::string_view() : WithoutLeading(withReason[2], ':');
+  const std::string& kicker = Row(s.id).nick;
+  if (reason.empty()) reason = kicker;
+  line.clear();
+  msg::Kick(line, kicker, param[0], Row(*who).nick, reason);
+  SendLineToRoomKey(roomKey, 0, Audience::Standard);
+  DropUser(*who, true, Audience::Novalune);
 }
 
 void Impl::ServerCommand_JOINIP(const Sender& s, std::string_view args) {
@@ -177,7 +237,7 @@ void Impl::ServerCommand_JOINIP(const Sender& s, std::string_view args) {
   } else if (const auto who = FindNick(target, 0)) {
     msg::JoinIp(line, asker, Row(*who).nick, Row(*who).ip);
   }
-  if (!line.empty()) SendLine(s.conn);
+  if (!line.empty()) SendLineTo(s.id);
 }
 
 }  // namespace novalune::server

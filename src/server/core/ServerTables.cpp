@@ -52,7 +52,7 @@ UserId Impl::AddUser(ConnId conn, std::string_view peerIp, std::string_view loca
   link.local = peerIp == localIp;
   links.push_back(std::move(link));
   userOfConn[conn] = id;
-  membersOfRoom[""].push_back({links.back().seq, id, conn});
+  membersOfRoom[""].push_back({links.back().seq, id, false, conn});
   tablesDirty = true;
   return id;
 }
@@ -85,7 +85,8 @@ void Impl::SetUserRoom(UserId id, std::string_view room) {
     old->second.erase(at);
     if (old->second.empty()) membersOfRoom.erase(old);
     MemberList& now = membersOfRoom[key];
-    now.insert(std::lower_bound(now.begin(), now.end(), link.seq, BySeq), Member{link.seq, id, link.conn});
+    now.insert(std::lower_bound(now.begin(), now.end(), link.seq, BySeq),
+               Member{link.seq, id, link.standard, link.conn});
     link.roomKey = std::move(key);
   }
   row.room = room;
@@ -98,6 +99,13 @@ void Impl::SetUserNick(UserId id, std::string_view nick) {
   row.nick = nick;
   if (!row.nick.empty()) userOfNick[Fold(row.nick)] = id;
   tablesDirty = true;
+}
+
+void Impl::SetUserStandard(UserId id) {
+  UserLink& link = Link(id);
+  link.standard = true;
+  MemberList& list = membersOfRoom[link.roomKey];
+  std::lower_bound(list.begin(), list.end(), link.seq, BySeq)->standard = true;
 }
 
 const MemberList* Impl::MembersOfKey(const std::string& key) const {
@@ -243,7 +251,8 @@ std::string CheckRooms(const Impl& s) {
       const Member& m = list[k];
       if (!s.Exists(m.id)) return "member list holds a departed user";
       const UserLink& link = s.links[s.RowOf(m.id)];
-      if (link.roomKey != key || link.seq != m.seq || link.conn != m.conn) return "member entry stale";
+      if (link.roomKey != key || link.seq != m.seq || link.conn != m.conn || link.standard != m.standard)
+        return "member entry stale";
       if (k > 0 && list[k - 1].seq >= m.seq) return "member list out of row order";
     }
     if (!key.empty() && s.rowOfRoom.find(key) == s.rowOfRoom.end()) return "occupied room without a row";
