@@ -39,6 +39,9 @@ inline constexpr std::string_view kInBeep = "InBeep";      // flag
 inline constexpr std::string_view kOutBeep = "OutBeep";    // flag
 inline constexpr std::string_view kInFile = "InFile";      // string, full path
 inline constexpr std::string_view kOutFile = "OutFile";    // string, full path
+// Set when whispers must not reach the desktop's notifications; a missing
+// key keeps them on.
+inline constexpr std::string_view kNoWhisperNotice = "NoWhisperNotice";  // flag
 
 // Main window state (SystemRead / SystemWrite).
 inline constexpr std::string_view kBeepFile = "BeepFile";            // string, file name only

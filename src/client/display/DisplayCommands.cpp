@@ -9,6 +9,7 @@
 #include "client/display/DisplayFormat.h"
 #include "client/display/DisplayTexts.h"
 #include "client/display/FontDlg.h"
+#include "common/Settings.h"
 #include "common/SjisText.h"
 
 namespace novalune::display {
@@ -87,6 +88,20 @@ bool DisplayCommands::ExitLogQuestion(bool autoSave) {
   if (!autoSave) return true;
   if (!hooks_.askYesNo(SysText(text::kSaveQuestion))) return true;
   return MenuSaveClick();
+}
+
+bool DisplayCommands::WMPrivateSave(const std::string& partner, const std::vector<LogParagraph>& text,
+                                    bool autoSave) {
+  if (!autoSave) return false;
+  std::string question = SysText(text::kPrivateSaveQuestion);
+  question.replace(question.find("%s"), 2, partner);
+  if (!hooks_.askYesNo(question)) return false;
+  const std::string defaultExt = ReadSettingString(keys::system::kSection, keys::system::kDefaultExt);
+  const QString prefix = FromSjis(partner) + QLatin1Char('_');
+  const std::optional<QString> chosen = hooks_.chooseFile(PrivateSaveSetup(hooks_.now(), prefix, defaultExt));
+  if (!chosen) return false;
+  SaveLogFile(*chosen, text);
+  return true;
 }
 
 void DisplayCommands::MenuOpenClick() {

@@ -89,6 +89,11 @@ class DisplayCommands : public QObject {
   bool MenuSaveClick();
   // True when closing goes on.
   bool ExitLogQuestion(bool autoSave);
+  // A whisper window's text when its member goes: with auto-save on, asks
+  // whether to keep it, then the save dialog ("<nick>_yymmdd_hhmm", the type
+  // from "DefaultExt"). True when a file was written.
+  bool WMPrivateSave(const std::string& partner, const std::vector<LogParagraph>& text, bool autoSave);
+  const DisplayHooks& Hooks() const { return hooks_; }
   void MenuOpenClick();
   void LogViewBtnClick();
   void WMViewLog();

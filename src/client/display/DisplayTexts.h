@@ -7,6 +7,7 @@ namespace novalune::display::text {
 inline constexpr const char* kCopy = "コピー";
 inline constexpr const char* kClearQuestion = "ログの消去をします。よろしいですか？";
 inline constexpr const char* kSaveQuestion = "ログの保存をしますか？";
+inline constexpr const char* kPrivateSaveQuestion = "%sとのささやきを保存をしますか？";
 inline constexpr const char* kSaveFilter = "リッチテキスト(*.RTF)|*.RTF|テキスト(*.TXT)|*.TXT";
 inline constexpr const char* kOpenFilter =
     "すべてのファイル(*.RTF,*.TXT)|*.RTF;*.TXT|リッチテキスト(*.RTF)|*.RTF|テキスト(*.TXT)|*.TXT";
@@ -35,6 +36,7 @@ inline constexpr const char* kBrowse = "参照";
 inline constexpr const char* kPlay = "再生";
 inline constexpr const char* kGroupExit = "終了時の処理";
 inline constexpr const char* kAutoSave = "ログ保存の確認をする";
+inline constexpr const char* kWhisperNotice = "ささやきをデスクトップに通知する";
 inline constexpr const char* kGroupIn = "ユーザーが入室した時";
 inline constexpr const char* kGroupOut = "ユーザーが退室した時";
 inline constexpr const char* kSoundTitle = "音ファイル選択";

@@ -88,6 +88,13 @@ FileDialogSetup LogSaveSetup(const QDateTime& now) {
   return setup;
 }
 
+FileDialogSetup PrivateSaveSetup(const QDateTime& now, const QString& prefix, const std::string& defaultExt) {
+  FileDialogSetup setup = LogSaveSetup(now);
+  setup.proposedName.prepend(prefix);
+  setup.selectedFilter = defaultExt == "TXT" ? 1 : 0;
+  return setup;
+}
+
 FileDialogSetup LogOpenSetup() {
   FileDialogSetup setup;
   setup.title = QString::fromUtf8(text::kOpenTitle);
@@ -97,9 +104,9 @@ FileDialogSetup LogOpenSetup() {
   return setup;
 }
 
-void SaveLogFile(const QString& path, const std::vector<LogParagraph>& paragraphs) {
+void SaveLogFile(const QString& path, const std::vector<LogParagraph>& paragraphs, bool recordChoice) {
   const bool rich = IsRtfLogName(path.toStdString());
-  WriteSettingString(keys::system::kSection, keys::system::kDefaultExt, rich ? "RTF" : "TXT");
+  if (recordChoice) WriteSettingString(keys::system::kSection, keys::system::kDefaultExt, rich ? "RTF" : "TXT");
   const std::string bytes = rich ? WriteRtfLog(paragraphs) : WriteTextLog(paragraphs);
   WriteFileAtomically(QFile::encodeName(path).toStdString(), bytes);
 }

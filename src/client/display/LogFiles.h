@@ -40,12 +40,15 @@ QStringList QtFilters(const QString& windowsFilter);
 // The save dialog: rich text first, text preselected when "DefaultExt" is
 // exactly "TXT", the name "yymmdd_hhmm" of `now`, in the program folder.
 FileDialogSetup LogSaveSetup(const QDateTime& now);
+// The save dialog of a whisper: the name "<prefix>yymmdd_hhmm", text
+// preselected when `defaultExt` is exactly "TXT".
+FileDialogSetup PrivateSaveSetup(const QDateTime& now, const QString& prefix, const std::string& defaultExt);
 // The open dialog: all logs, rich text, text; in the program folder.
 FileDialogSetup LogOpenSetup();
 
 // Writes the log to `path`: rich text when the name ends in .RTF (any case),
-// plain text otherwise, and records the choice in "DefaultExt". Throws
-// std::system_error when the file cannot be written.
-void SaveLogFile(const QString& path, const std::vector<LogParagraph>& paragraphs);
+// plain text otherwise, and records the choice in "DefaultExt" when
+// `recordChoice`. Throws std::system_error when the file cannot be written.
+void SaveLogFile(const QString& path, const std::vector<LogParagraph>& paragraphs, bool recordChoice = true);
 
 }  // namespace novalune::display

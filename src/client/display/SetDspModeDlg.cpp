@@ -28,7 +28,7 @@ namespace sys = keys::system;
 
 constexpr int kAutoTimeDigits = 5;
 
-const std::array<qtsupport::SettingField<DspModeValues>, 10> kDspModeFields{{
+const std::array<qtsupport::SettingField<DspModeValues>, 11> kDspModeFields{{
     {sys::kSection, sys::kAutoMin, &DspModeValues::autoMin},
     {sys::kSection, sys::kAutoTime, &DspModeValues::autoTime},
     {sys::kSection, sys::kAutoShow, &DspModeValues::autoShow},
@@ -39,6 +39,7 @@ const std::array<qtsupport::SettingField<DspModeValues>, 10> kDspModeFields{{
     {sys::kSection, sys::kOutBeep, &DspModeValues::outBeep},
     {sys::kSection, sys::kInFile, &DspModeValues::inFile},
     {sys::kSection, sys::kOutFile, &DspModeValues::outFile},
+    {sys::kSection, sys::kNoWhisperNotice, &DspModeValues::noWhisperNotice},
 }};
 
 using qtsupport::Ui;
@@ -88,6 +89,7 @@ TSetDspModeDlg::TSetDspModeDlg(QWidget* parent, PlayHandler play, FileChooser ch
   AutoShowCheck->setChecked(values.autoShow);
   AutoBeepCheck->setChecked(values.autoBeep);
   AutoSaveCheck->setChecked(values.autoSave);
+  WhisperNoticeCheck->setChecked(!values.noWhisperNotice);
   InBeepCheck->setChecked(values.inBeep);
   OutBeepCheck->setChecked(values.outBeep);
   autoFile_ = values.autoFile;
@@ -124,10 +126,14 @@ QWidget* TSetDspModeDlg::DisplayPage() {
   AutoSaveCheck = new QCheckBox(Ui(text::kAutoSave), exit);
   (new QVBoxLayout(exit))->addWidget(AutoSaveCheck);
 
+  // Beyond the original options: whispers on the desktop while the program is in the background.
+  WhisperNoticeCheck = new QCheckBox(Ui(text::kWhisperNotice), page);
+
   auto* layout = new QVBoxLayout(page);
   layout->addWidget(quiet);
   layout->addWidget(start);
   layout->addWidget(exit);
+  layout->addWidget(WhisperNoticeCheck);
   layout->addStretch();
   return page;
 }
@@ -176,6 +182,7 @@ DspModeValues TSetDspModeDlg::Values() const {
   values.outBeep = OutBeepCheck->isChecked();
   values.inFile = inFile_;
   values.outFile = outFile_;
+  values.noWhisperNotice = !WhisperNoticeCheck->isChecked();
   return values;
 }
 

@@ -1,4 +1,4 @@
-// The display options dialog "表示オプション" and its ten settings.
+// The display options dialog "表示オプション" and its settings.
 #pragma once
 
 #include <QDialog>
@@ -26,11 +26,12 @@ struct DspModeValues {
   bool outBeep = false;
   std::string inFile;
   std::string outFile;
+  bool noWhisperNotice = false;
 
   bool operator==(const DspModeValues&) const = default;
 };
 
-// "AutoMin" .. "OutFile" of section "System".
+// "AutoMin" .. "OutFile" and "NoWhisperNotice" of section "System".
 DspModeValues ReadDspModeValues();
 void WriteDspModeValues(const DspModeValues& values);
 
@@ -41,13 +42,13 @@ class TSetDspModeDlg : public QDialog {
   // Plays a sound file (Shift-JIS path) that exists, the way the sound button does.
   using PlayHandler = std::function<void(const std::string& path)>;
 
-  // Reads the ten keys. `chooser` shows the sound file dialog (the program's
+  // Reads the keys. `chooser` shows the sound file dialog (the program's
   // own when empty).
   explicit TSetDspModeDlg(QWidget* parent = nullptr, PlayHandler play = {}, FileChooser chooser = {});
 
   // The values the controls show now.
   DspModeValues Values() const;
-  // OK: writes the ten keys, then closes with Accepted.
+  // OK: writes the keys, then closes with Accepted.
   void accept() override;
 
   QTabWidget* Pages = nullptr;
@@ -58,6 +59,7 @@ class TSetDspModeDlg : public QDialog {
   QPushButton* AutoFileBtn = nullptr;
   QPushButton* AutoPlayBtn = nullptr;
   QCheckBox* AutoSaveCheck = nullptr;
+  QCheckBox* WhisperNoticeCheck = nullptr;
   QCheckBox* InBeepCheck = nullptr;
   QPushButton* InFileBtn = nullptr;
   QPushButton* InPlayBtn = nullptr;

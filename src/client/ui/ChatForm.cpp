@@ -30,6 +30,7 @@
 #include "client/ui/ChatFormTexts.h"
 #include "client/ui/ChatTreeView.h"
 #include "client/ui/OwnServerWait.h"
+#include "client/ui/PrivateBoxForm.h"
 #include "common/SjisText.h"
 #include "qtsupport/WidgetText.h"
 #include "settings/ClientDialogs.h"
@@ -306,8 +307,8 @@ void TZKWChatForm::BuildPopupMenu() {
   connect(MenuKick, &QAction::triggered, this, [this] { Command([this] { core_->MenuKickClick(); }); });
   connect(MenuUJoin, &QAction::triggered, this, [this] { Command([this] { core_->MenuUJoinClick(); }); });
   connect(PopupMenu, &QMenu::aboutToShow, this, [this] { PopupMenuPopup(); });
-  // Private windows and file transfer are not part of this program yet.
-  N8->setEnabled(false);
+  connect(N8, &QAction::triggered, this, [this] { Command([this] { core_->PrivateBtnClick(); }); });
+  // File transfer is not part of this program yet.
   MenuSend->setEnabled(false);
   MenuSendRelay->setEnabled(false);
   ListView->SetPopupMenu(PopupMenu);

@@ -43,6 +43,8 @@ namespace novalune::ui {
 
 class OwnServerWait;
 class TChatTreeView;
+class TPrivateBoxForm;
+class WhisperNotice;
 
 // What the program start hands to the window; tests replace the parts that
 // would reach the desktop.
@@ -55,6 +57,11 @@ struct ChatFormSetup {
   std::function<bool()> localServerRunning{};
   // Starts "<program> /SONLY" without waiting.
   std::function<void()> startServerCopy{};
+  // Tells the desktop of a whisper that arrived while no window of the
+  // program was active; `show` brings up the whisper window. The default
+  // is the desktop's notification service.
+  std::function<void(const std::string& nick, const std::string& firstLine, std::function<void()> show)>
+      notifyWhisper{};
   // ShowClientMessage; the default is the program's message box.
   std::function<int(const std::string& text, int kind)> messageBox{};
   // The log question, file dialogs, font and colour dialogs of the display.
@@ -125,8 +132,15 @@ class TZKWChatForm : public QMainWindow, public client::ClientView {
   void SelectionChanged() override;
   void IconModeChanged() override;
   void BlinkChanged() override;
+  void MyNickChanged() override;
+  void TemplateChanged(client::TemplateField field) override;
   void ShowPrivateBox(std::size_t row) override;
   void PrivateMessage(std::size_t row, int style, const std::string& text) override;
+
+  // The whisper window of a member row (nullptr outside the list).
+  TPrivateBoxForm* PrivateBox(std::size_t row) const;
+  // The record a whisper window leaves when its member goes.
+  void WMPrivateSave(const std::string& partner, const std::vector<display::LogParagraph>& text);
 
   // Settings of the window, on first showing and on closing.
   void SystemRead();
@@ -227,6 +241,11 @@ class TZKWChatForm : public QMainWindow, public client::ClientView {
   void BuildMenus();
   void BuildPopupMenu();
   void BuildCompanions();
+  std::unique_ptr<TPrivateBoxForm> NewPrivateBox(std::size_t row);
+  std::optional<std::size_t> PrivateRow(const std::string& partner) const;
+  // At closing, the whisper windows that would ask to be saved when their members go.
+  void SavePrivateBoxes();
+  void NotifyWhisper(std::size_t row, const std::string& text);
   void StartUp();
   void FormShow();
   bool FormClose();
@@ -253,6 +272,9 @@ class TZKWChatForm : public QMainWindow, public client::ClientView {
   settings::HttpAccessGate httpGate_;
   display::DspModeValues options_{};
   std::unique_ptr<QSoundEffect> player_;
+  // One whisper window per member row, in the rows' order.
+  std::vector<std::unique_ptr<TPrivateBoxForm>> privateBoxes_;
+  WhisperNotice* whisperNotice_ = nullptr;
   bool firstShowDone_ = false;
   bool minimized_ = false;
   int idleCountdown_ = 0;

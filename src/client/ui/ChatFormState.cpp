@@ -23,6 +23,7 @@
 #include "client/ui/ChatForm.h"
 #include "client/ui/ChatTreeView.h"
 #include "client/ui/OwnServerWait.h"
+#include "client/ui/PrivateBoxForm.h"
 #include "qtsupport/WidgetText.h"
 #include "settings/ListWindows.h"
 #include "settings/TopMostDialog.h"
@@ -313,6 +314,7 @@ bool TZKWChatForm::FormClose() {
   // 4. The log question; a cancelled save dialog keeps the window open, and
   // so does a log that cannot be written: the user may save it elsewhere.
   if (!ExitLogSaved()) return false;
+  SavePrivateBoxes();
   // 5.
   SystemWrite();
   // 6. QUIT must reach the server before the socket goes; a connection still
@@ -325,6 +327,7 @@ bool TZKWChatForm::FormClose() {
                              static_cast<QWidget*>(RoomList), static_cast<QWidget*>(UserList)}) {
     companion->hide();
   }
+  for (const auto& box : privateBoxes_) box->hide();
   return true;
 }
 

@@ -80,4 +80,8 @@ inline constexpr const char* kMenuUJoin = "この人のサーバーへ接続";
 inline constexpr const char* kAboutCaption = "ﾊﾞｰｼﾞｮﾝ情報";
 inline constexpr const char* kAboutText = "NOVALUNE\nVersion 1.13";
 
+// Whisper windows.
+inline constexpr const char* kPrivateCaption = "%sとのささやきBox";
+inline constexpr const char* kPrivateSaveBtn = "保存";
+
 }  // namespace novalune::ui::text

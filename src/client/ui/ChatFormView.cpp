@@ -159,24 +159,12 @@ void TZKWChatForm::StartServerCopy() {
 }
 
 // The member tree follows the engine's list.
-void TZKWChatForm::MemberInserted(std::size_t) { ListView->RowsChanged(); }
-void TZKWChatForm::MemberRemoving(std::size_t) { ListView->RowsChanged(); }
-void TZKWChatForm::MemberRenamed(std::size_t row) { ListView->RowChanged(row); }
 void TZKWChatForm::MemberChanged(std::size_t row) { ListView->RowChanged(row); }
 void TZKWChatForm::MemberIconChanged(std::size_t row) { ListView->RowChanged(row); }
 void TZKWChatForm::SelectionChanged() { ListView->viewport()->update(); }
 void TZKWChatForm::IconModeChanged() { ListView->RowsChanged(); }
 void TZKWChatForm::BlinkChanged() { ListView->BlinkRepaint(); }
 
-// Without private windows the whisper is shown in the conversation display
-// and showing the "window" means it has been seen.
-void TZKWChatForm::ShowPrivateBox(std::size_t row) { core_->Members().MarkRead(row); }
-
-void TZKWChatForm::PrivateMessage(std::size_t row, int style, const std::string& text) {
-  Memo->DspMessage(client::kStyleComment, core_->Members().Row(row).nick);
-  Memo->DspMessage(style, " " + text);
-  ListView->RowChanged(row);
-}
 
 // Commands.
 void TZKWChatForm::MenuJoinClick() {
