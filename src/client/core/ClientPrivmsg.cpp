@@ -101,7 +101,8 @@ void ClientCore::FileOfferReceived(const std::string& sender, const CmdView& wor
   offer.address = DottedAddress(*address);
   offer.port = ParseInt32Def(words[4]);
   offer.fileName = words[2];
-  offer.size = ParseInt64Def(RemoveFirst(words[5], '\x01'));
+  offer.sizeWord = RemoveFirst(words[5], '\x01');
+  offer.size = ParseInt64Def(offer.sizeWord);
   view_.ReceiveFileOffer(offer);
 }
 

@@ -28,6 +28,7 @@ struct FileOffer {
   std::int32_t port = 0;
   std::string fileName;  // as sent: blanks written as '*'
   std::int64_t size = 0;
+  std::string sizeWord;  // the size as sent, so a junk size can be refused
 };
 
 class ClientView : public MemberListObserver {
