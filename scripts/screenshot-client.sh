@@ -1,7 +1,7 @@
 #!/bin/sh
 # Takes PNG screenshots of the client under Xvfb: the main window connected
 # to a real server with Japanese talk, members with their marks and one away,
-# the connect dialog "Chatの接続", and the server console. The program runs
+# a whisper window, the connect dialog "Chatの接続", and the server console. The program runs
 # on the fixed ports ("/SONLY" first, then client copies); users are played
 # by a Python script, and xdotool answers the start question and opens the menu.
 # Usage: scripts/screenshot-client.sh [program] [output-folder]
@@ -115,6 +115,16 @@ try:
     time.sleep(0.5)
     xdotool("key", "Down", "Down", "Down", "Down", "Down", "Return")
     shot(main, "client-icons.png")
+
+    # A whisper opens hanako's window on taro's side; taro answers in it.
+    send(hanako, "PRIVMSG taro :内緒の話です。後で電話してもいいですか？")
+    sync(hanako)
+    whisper = window("hanakoとのささやきBox")
+    xdotool("windowmove", whisper, "700", "200")
+    xdotool("windowfocus", "--sync", whisper)
+    xdotool("type", "--delay", "30", "OK")
+    xdotool("key", "Return")
+    shot(whisper, "client-whisper.png")
 
     # The connect dialog from a second, unconnected client's menu "ファイル › 接続".
     started.append(subprocess.Popen([program, "/CONLY"]))

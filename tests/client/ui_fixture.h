@@ -95,6 +95,8 @@ class FormTest : public ::testing::Test {
       messages.push_back(text);
       return kind == 2 ? messageAnswer : 1;
     };
+    if (!setup.notifyWhisper)
+      setup.notifyWhisper = [](const std::string&, const std::string&, const std::function<void()>&) {};
     setup.displayHooks.askYesNo = [this](const std::string& question) {
       questions.push_back(question);
       if (onQuestion) onQuestion();

@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include "client/ui/PrivateBoxForm.h"
 #include "support/ServerThread.h"
 #include "support/TestClient.h"
 #include "ui_fixture.h"
@@ -182,6 +183,7 @@ std::unique_ptr<ClientParts> SecondWindow(const ServerThread& server, const std:
   setup.ports = {server.UserPort(), server.HostPort()};
   setup.localAddress = "127.0.0.2";
   setup.messageBox = [](const std::string&, int) { return 1; };
+  setup.notifyWhisper = [](const std::string&, const std::string&, const std::function<void()>&) {};
   auto parts = std::make_unique<ClientParts>(std::move(setup), Network::kReal);
   TZKWChatForm* w = parts->form.get();
   w->show();
@@ -234,6 +236,36 @@ TEST_F(WindowAgainstServer, TwoWindowsTalkInJapaneseAndFollowEachOther) {
   EXPECT_TRUE(QTest::qWaitFor([&] { return !seenByTaro.FindFirst(hanakoNick).has_value(); }, 5000));
   EXPECT_EQ(seenByHanako.Count(), 0u) << "leaving empties the own list";
   EXPECT_FALSE(other.MenuRoomOut->isEnabled());
+}
+
+// Each side types in the other's whisper window; the third member of the
+// room gets nothing of it.
+TEST_F(WindowAgainstServer, TwoWindowsWhisperInJapaneseAndTheThirdMemberSeesNothing) {
+  TZKWChatForm& taro = Connected();
+  auto hanakoWindow = SecondWindow(*server, Sjis("花子"));
+  TZKWChatForm& other = *hanakoWindow->form;
+  const std::string hanakoNick = Sjis("花子");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return other.Core().Members().FindFirst("taro").has_value(); }, 5000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return taro.Core().Members().FindFirst(hanakoNick).has_value(); }, 5000));
+  ASSERT_TRUE(hanako.Sync().has_value());
+
+  auto lastText = [](const TPrivateBoxForm& box) {
+    const auto paragraphs = box.Content();
+    return paragraphs.empty() ? std::string() : Text(paragraphs.back());
+  };
+  TPrivateBoxForm* toHanako = taro.PrivateBox(*taro.Core().Members().FindFirst(hanakoNick));
+  toHanako->Edit->setText(QString::fromUtf8("秘密の話です"));
+  QTest::keyClick(toHanako->Edit, Qt::Key_Return);
+  TPrivateBoxForm* toTaro = other.PrivateBox(*other.Core().Members().FindFirst("taro"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return lastText(*toTaro) == " " + Sjis("秘密の話です"); }, 5000));
+  EXPECT_TRUE(toTaro->isVisible());
+
+  toTaro->Edit->setText(QString::fromUtf8("了解、～です"));
+  QTest::keyClick(toTaro->Edit, Qt::Key_Return);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return lastText(*toHanako) == " " + Sjis("了解、～です"); }, 5000));
+  EXPECT_EQ(Text(toHanako->Content().at(toHanako->Content().size() - 2)), hanakoNick);
+
+  ExpectMarkerNext(taro);
 }
 
 TEST_F(WindowAgainstServer, ClosingSendsQuitBeforeTheLogQuestionAndACancelledSaveKeepsTheWindow) {

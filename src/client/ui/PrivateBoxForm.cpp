@@ -12,8 +12,8 @@
 #include <exception>
 
 #include "client/core/ClientMessages.h"
-#include "client/core/ClientView.h"
 #include "client/core/ClientUtil.h"
+#include "client/core/ClientView.h"
 #include "client/display/ChatDisplay.h"
 #include "client/display/DisplayFormat.h"
 #include "client/ui/ChatFormTexts.h"
@@ -72,9 +72,9 @@ TPrivateBoxForm::TPrivateBoxForm(PrivateBoxHooks hooks, QWidget* parent)
 
 void TPrivateBoxForm::SetTemplates(const client::PrivateTemplates& templates) {
   using client::TemplateField;
-  for (TemplateField field : {TemplateField::ListColor, TemplateField::AutoSave, TemplateField::BeepFile,
-                              TemplateField::Font1, TemplateField::Font2, TemplateField::Font3,
-                              TemplateField::Font4}) {
+  for (TemplateField field :
+       {TemplateField::ListColor, TemplateField::AutoSave, TemplateField::BeepFile, TemplateField::Font1,
+        TemplateField::Font2, TemplateField::Font3, TemplateField::Font4}) {
     ApplyTemplate(field, templates);
   }
   defaultExt_ = templates.defaultExt;
@@ -126,8 +126,8 @@ void TPrivateBoxForm::ApplyEditFont() {
   const FontSetting& font = Memo->GetFontSetting(4);
   display::ApplyFontSetting(*Edit, font);
   const int height = display::FontPixelHeight(font) + 6;
-  for (QWidget* part : {static_cast<QWidget*>(BeepBtn), static_cast<QWidget*>(Edit),
-                        static_cast<QWidget*>(SaveBtn)}) {
+  for (QWidget* part :
+       {static_cast<QWidget*>(BeepBtn), static_cast<QWidget*>(Edit), static_cast<QWidget*>(SaveBtn)}) {
     part->setFixedHeight(height);
   }
 }

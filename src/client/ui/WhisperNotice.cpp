@@ -37,7 +37,8 @@ bool WhisperNotice::ShowOnBus(const QString& nick, const QString& firstLine, std
   QDBusConnection bus = QDBusConnection::sessionBus();
   if (!busWatched_) {
     bus.connect(kService, kPath, kInterface, "ActionInvoked", this, SLOT(ActionInvoked(uint, QString)));
-    bus.connect(kService, kPath, kInterface, "NotificationClosed", this, SLOT(NotificationClosed(uint, uint)));
+    bus.connect(kService, kPath, kInterface, "NotificationClosed", this,
+                SLOT(NotificationClosed(uint, uint)));
     busWatched_ = true;
   }
   QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, "Notify");
