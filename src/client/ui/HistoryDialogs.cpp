@@ -67,6 +67,7 @@ THistoryDlg::THistoryDlg(const char* caption, const client::HistoryStore& store,
   ListBox->setObjectName("ListBox");
   ListBox->setSelectionMode(QAbstractItemView::ExtendedSelection);
   Len->setObjectName("Len");
+  Len->setMaximumWidth(80);
   auto* lenLabel = new QLabel(Ui(text::kLenLabel), this);
   lenLabel->setObjectName("LenLabel");
   lenLabel->setBuddy(Len);
