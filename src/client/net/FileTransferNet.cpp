@@ -198,6 +198,9 @@ void FileReceiveChannel::Finish(bool complete, const QString& reason) {
       const auto ack = engine_.Ack();
       socket_.write(ack.data(), static_cast<qint64>(ack.size()));
     }
+    // Handed to the system now: the owner may delete this channel at once,
+    // and a socket deleted with unsent bytes drops them.
+    socket_.flush();
     socket_.disconnectFromHost();
   } else {
     socket_.abort();
