@@ -20,3 +20,7 @@ target_link_libraries(net_program_test PRIVATE novalune_test_client GTest::gtest
 target_compile_definitions(net_program_test PRIVATE NOVALUNE_PROGRAM="$<TARGET_FILE:novalune>")
 add_dependencies(net_program_test novalune)
 gtest_discover_tests(net_program_test DISCOVERY_TIMEOUT 60 PROPERTIES RESOURCE_LOCK fixedports)
+
+# WeeChat and irssi against the real program, when they are installed (skipped otherwise).
+add_test(NAME irc_clients_check COMMAND ${CMAKE_SOURCE_DIR}/scripts/irc-clients-check.sh $<TARGET_FILE:novalune>)
+set_tests_properties(irc_clients_check PROPERTIES RESOURCE_LOCK fixedports SKIP_RETURN_CODE 77 TIMEOUT 180)
