@@ -11,6 +11,7 @@
 
 #include "client/display/ChatDisplay.h"
 #include "client/display_rtf_reader.h"
+#include "client/ui/HistoryDialogs.h"
 #include "client/ui/PrivateBoxForm.h"
 #include "ui_fixture.h"
 
@@ -196,6 +197,29 @@ TEST_F(PrivateWindows, AWhisperInTheBackgroundReachesTheDesktopUnlessSwitchedOff
   Joined();
   Feed(":" + Sjis("花子") + "!x@x PRIVMSG taro :again");
   EXPECT_TRUE(notices.empty());
+}
+
+// The window's lists: addresses from the room and from whispers, arrivals
+// and departures, kept across a restart.
+TEST_F(PrivateWindows, AddressesAndArrivalsReachTheListsAndSurviveARestart) {
+  WriteSettingInt(sys::kSectionUpper, sys::kUrlLen, 10);
+  WriteSettingInt(sys::kSectionUpper, sys::kUserHistoryLen, 10);
+  TZKWChatForm& w = Joined();
+  Feed(":jiro!x@x PRIVMSG #lobby :" + Sjis("見て http://example.jp/a 面白い"));
+  Feed(":jiro!x@x PRIVMSG taro :" + Sjis("こっそり ftp://files.example.jp/b"));
+  Feed(":jiro!x@x PART #lobby");
+  const auto urls = w.URLList->List().Visible();
+  ASSERT_EQ(urls.size(), 2u);
+  EXPECT_EQ(urls[0].substr(0, urls[0].find("   [")), "ftp://files.example.jp/b");
+  EXPECT_EQ(urls[1].substr(0, urls[1].find("   [")), "http://example.jp/a");
+  const auto history = w.UserHistory->List().Visible();
+  ASSERT_EQ(history.size(), 3u) << "花子 and jiro came, jiro left";
+  EXPECT_NE(history[0].find(Sjis(" 退室 [jiro]")), std::string::npos);
+
+  ASSERT_TRUE(w.close());
+  TZKWChatForm& again = MakeForm({}, Network::kFake);
+  EXPECT_EQ(again.URLList->List().Visible(), urls);
+  EXPECT_EQ(again.UserHistory->List().Visible(), history);
 }
 
 }  // namespace

@@ -29,6 +29,7 @@
 #include "client/net/OwnAddress.h"
 #include "client/ui/ChatFormTexts.h"
 #include "client/ui/ChatTreeView.h"
+#include "client/ui/HistoryDialogs.h"
 #include "client/ui/OwnServerWait.h"
 #include "client/ui/PrivateBoxForm.h"
 #include "common/SjisText.h"
@@ -279,8 +280,8 @@ void TZKWChatForm::BuildMenus() {
   QMenu* member = menuBar()->addMenu(Ui(text::kMenuMember));
   MenuMemberLook = entry(member, text::kMenuMemberLook, [this] { MenuMemberLookClick(); });
   QMenu* history = menuBar()->addMenu(Ui(text::kMenuList));
-  entry(history, text::kMenuListURL, nullptr);
-  entry(history, text::kMenuUserHistory, nullptr);
+  entry(history, text::kMenuListURL, [this] { URLList->exec(); });
+  entry(history, text::kMenuUserHistory, [this] { UserHistory->exec(); });
   QMenu* help = menuBar()->addMenu(Ui(text::kMenuHelp));
   entry(help, text::kMenuContents, nullptr);  // no help file ships with the program
   entry(help, text::kMenuHelplAbout, [this] { MenuHelplAboutClick(); });
@@ -334,6 +335,8 @@ void TZKWChatForm::BuildCompanions() {
     hooks.notice = [this](const std::string& text) { ShowClientMessage(text, client::kNotice); };
   displayCommands_ = std::make_unique<display::DisplayCommands>(*Memo, *LogView, hooks);
 
+  URLList = new TURLListDlg([this](const std::string& url) { MemoURLClick(url); }, this);
+  UserHistory = new TUserHistoryDlg(this);
   RoomList = new settings::TRoomListDlg(this);
   UserList = new settings::TUserListDlg(this);
   connect(RoomList, &settings::TRoomListDlg::JoinRequested, this,

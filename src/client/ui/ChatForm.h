@@ -44,6 +44,8 @@ namespace novalune::ui {
 class OwnServerWait;
 class TChatTreeView;
 class TPrivateBoxForm;
+class TURLListDlg;
+class TUserHistoryDlg;
 class WhisperNotice;
 
 // What the program start hands to the window; tests replace the parts that
@@ -215,6 +217,8 @@ class TZKWChatForm : public QMainWindow, public client::ClientView {
   display::TMemoForm* MemoWin = nullptr;
   settings::TRoomListDlg* RoomList = nullptr;
   settings::TUserListDlg* UserList = nullptr;
+  TURLListDlg* URLList = nullptr;
+  TUserHistoryDlg* UserHistory = nullptr;
   QMenu* PopupMenu = nullptr;
   QTimer* ActiveTimer = nullptr;
   QTimer* AutoTimer = nullptr;

@@ -22,6 +22,7 @@
 #include "client/display/MemoForm.h"
 #include "client/ui/ChatForm.h"
 #include "client/ui/ChatTreeView.h"
+#include "client/ui/HistoryDialogs.h"
 #include "client/ui/OwnServerWait.h"
 #include "client/ui/PrivateBoxForm.h"
 #include "qtsupport/WidgetText.h"
@@ -86,6 +87,8 @@ void TZKWChatForm::SystemRead() {
 }
 
 void TZKWChatForm::SystemWrite() {
+  URLList->SaveURLList();
+  UserHistory->SaveHistory();
   WriteSettingString(sys::kSection, sys::kBeepFile, core_->BeepFile());
   for (int kind = 1; kind <= 4; ++kind) {
     WriteFontSetting(Memo->GetFontSetting(kind),

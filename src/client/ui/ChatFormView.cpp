@@ -22,6 +22,7 @@
 #include "client/ui/ChatForm.h"
 #include "client/ui/ChatFormTexts.h"
 #include "client/ui/ChatTreeView.h"
+#include "client/ui/HistoryDialogs.h"
 #include "client/ui/OwnServerWait.h"
 #include "qtsupport/WidgetText.h"
 #include "settings/ClientDialogs.h"
@@ -107,9 +108,10 @@ void TZKWChatForm::PlaySoundFile(const std::string& path) {
   player_->play();
 }
 
-// The URL list and the user history are not part of this program yet.
-void TZKWChatForm::URLListAdd(const std::string&, const std::string&) {}
-void TZKWChatForm::AddHistoryEntry(const std::string&) {}
+void TZKWChatForm::URLListAdd(const std::string& nick, const std::string& text) {
+  URLList->URLListAdd(nick, text, Now());
+}
+void TZKWChatForm::AddHistoryEntry(const std::string& entry) { UserHistory->AddHistoryEntry(entry); }
 
 client::LocalTime TZKWChatForm::Now() {
   const QDateTime now = QDateTime::currentDateTime();
@@ -164,7 +166,6 @@ void TZKWChatForm::MemberIconChanged(std::size_t row) { ListView->RowChanged(row
 void TZKWChatForm::SelectionChanged() { ListView->viewport()->update(); }
 void TZKWChatForm::IconModeChanged() { ListView->RowsChanged(); }
 void TZKWChatForm::BlinkChanged() { ListView->BlinkRepaint(); }
-
 
 // Commands.
 void TZKWChatForm::MenuJoinClick() {
