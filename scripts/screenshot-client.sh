@@ -1,7 +1,7 @@
 #!/bin/sh
 # Takes PNG screenshots of the client under Xvfb: the main window connected
 # to a real server with Japanese talk, members with their marks and one away,
-# a whisper window, the connect dialog "Chatの接続", and the server console. The program runs
+# a whisper window, the URL list, the user history, the connect dialog "Chatの接続", and the server console. The program runs
 # on the fixed ports ("/SONLY" first, then client copies); users are played
 # by a Python script, and xdotool answers the start question and opens the menu.
 # Usage: scripts/screenshot-client.sh [program] [output-folder]
@@ -29,7 +29,7 @@ python3 - "$home/NOVALUNE.INI" <<'PY'
 import sys
 fonts = [("MemoFont1", 0x008000, 0), ("MemoFont2", 0x800000, 1), ("MemoFont3", 0x000000, 0), ("MemoFont4", 0x0000C0, 0)]
 lines = ["[System]", "Nick=taro", "RoomName=#雑談", "ServerIP=127.0.0.1", "ViewToolBar=1", "ViewStatusBar=1",
-         "BackColor=16777215", "ListViewWidth=150"]
+         "BackColor=16777215", "ListViewWidth=150", "URLLEN=50", "USERHISTORYLEN=50"]
 for section, color, bold in fonts:
     lines += ["[%s]" % section, "Name=Noto Sans CJK JP", "Size=11", "Color=%d" % color, "Bold=%d" % bold]
 lines += ["[ZKWChatForm]", "PlaceNormalPos.Left=0", "PlaceNormalPos.Top=0", "PlaceNormalPos.Right=1280",
@@ -121,10 +121,19 @@ try:
     sync(hanako)
     whisper = window("hanakoとのささやきBox")
     xdotool("windowmove", whisper, "700", "200")
-    xdotool("windowfocus", "--sync", whisper)
-    xdotool("type", "--delay", "30", "OK")
+    xdotool("mousemove", "--window", whisper, "180", "222", "click", "1")
+    xdotool("type", "--delay", "30", "OK, see http://example.org/")
     xdotool("key", "Return")
     shot(whisper, "client-whisper.png")
+
+    # "履歴 › URL" and "履歴 › ユーザー".
+    for downs, caption, name in ((1, "URLリスト", "client-urllist.png"),
+                                 (2, "ユーザー入退室リスト", "client-userhistory.png")):
+        xdotool("mousemove", "--window", main, "271", "10", "click", "1")
+        time.sleep(0.5)
+        xdotool("key", *(["Down"] * downs), "Return")
+        shot(window(caption), name)
+        xdotool("key", "Escape")
 
     # The connect dialog from a second, unconnected client's menu "ファイル › 接続".
     started.append(subprocess.Popen([program, "/CONLY"]))
