@@ -111,7 +111,7 @@ try:
     xdotool("key", "Return")
     shot(main, "client-main.png")
     # The same in icon mode: "表示 › アイコンで表示".
-    xdotool("mousemove", "--window", main, "83", "10", "click", "1")
+    xdotool("mousemove", "--window", main, "108", "10", "click", "1")
     time.sleep(0.5)
     xdotool("key", "Down", "Down", "Down", "Down", "Down", "Return")
     shot(main, "client-icons.png")
@@ -129,7 +129,7 @@ try:
     # "履歴 › URL" and "履歴 › ユーザー".
     for downs, caption, name in ((1, "URLリスト", "client-urllist.png"),
                                  (2, "ユーザー入退室リスト", "client-userhistory.png")):
-        xdotool("mousemove", "--window", main, "271", "10", "click", "1")
+        xdotool("mousemove", "--window", main, "368", "10", "click", "1")
         time.sleep(0.5)
         xdotool("key", *(["Down"] * downs), "Return")
         shot(window(caption), name)
@@ -139,7 +139,7 @@ try:
     started.append(subprocess.Popen([program, "/CONLY"]))
     time.sleep(2.0)
     second = window("未接続")
-    xdotool("mousemove", "--window", second, "25", "10", "click", "1")
+    xdotool("mousemove", "--window", second, "40", "10", "click", "1")
     time.sleep(0.5)
     xdotool("key", "Down", "Return")
     shot(window("Chatの接続"), "client-connect.png")

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenuBar>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTest>
@@ -306,6 +307,26 @@ TEST_F(MainWindowView, ClosingWritesQuitThenFlushesTheNetworkLayer) {
   EXPECT_EQ(net.writtenAtFlush[0], "QUIT \r\n");
   EXPECT_EQ(net.closesAtFlush, closes) << "still connected while flushing";
   EXPECT_EQ(net.closes, closes + 1) << "the connection goes after the flush";
+}
+
+// Keyboard users reach every menu and the usual commands.
+TEST_F(MainWindowView, MenusHaveMnemonicsAndTheUsualShortcutsTakeTheNormalPath) {
+  TZKWChatForm& w = MakeForm({}, Network::kFake);
+  w.show();
+  QString keys;
+  for (QAction* menu : w.menuBar()->actions()) {
+    const QKeySequence mnemonic = QKeySequence::mnemonic(menu->text());
+    ASSERT_EQ(mnemonic.count(), 1) << menu->text().toStdString();
+    keys += QKeySequence(mnemonic[0].key()).toString();
+  }
+  EXPECT_EQ(keys, QStringLiteral("FVSRMLH"));
+  EXPECT_TRUE(w.menuBar()->actions().front()->text().startsWith(QString::fromUtf8("ファイル(")));
+  w.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+  QTest::keyClick(&w, Qt::Key_L, Qt::ControlModifier);
+  EXPECT_EQ(questions, std::vector<std::string>{Sjis("ログの消去をします。よろしいですか？")});
+  QTest::keyClick(&w, Qt::Key_Q, Qt::ControlModifier);
+  EXPECT_FALSE(w.isVisible()) << "Ctrl+Q closes through the closing order";
 }
 
 }  // namespace

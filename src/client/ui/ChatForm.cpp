@@ -47,16 +47,51 @@ constexpr int kListViewWidth = 140;
 constexpr int kWavListWidth = 110;
 constexpr int kMinPaneWidth = 50;
 
-QAction* ToolAction(QToolBar* bar, const char* hint, const char* name) {
-  QAction* action = bar->addAction(Ui(hint));
+struct ToolPicture {
+  const char* theme;
+  QStyle::StandardPixmap fallback;
+};
+
+// The tool buttons' pictures: freedesktop icon names, then the style's.
+constexpr ToolPicture kJoinPicture{"network-connect", QStyle::SP_DriveNetIcon};
+constexpr ToolPicture kCutPicture{"network-disconnect", QStyle::SP_BrowserStop};
+constexpr ToolPicture kRoomInPicture{"go-next", QStyle::SP_ArrowForward};
+constexpr ToolPicture kRoomOutPicture{"go-previous", QStyle::SP_ArrowBack};
+constexpr ToolPicture kRoomListPicture{"view-list-details", QStyle::SP_FileDialogListView};
+constexpr ToolPicture kUserListPicture{"system-users", QStyle::SP_FileDialogDetailedView};
+constexpr ToolPicture kAwayPicture{"user-away", QStyle::SP_MediaPause};
+constexpr ToolPicture kIconPicture{"preferences-desktop-personal", QStyle::SP_DesktopIcon};
+constexpr ToolPicture kOpSvPicture{"network-server", QStyle::SP_ComputerIcon};
+constexpr ToolPicture kServerViewPicture{"computer", QStyle::SP_ComputerIcon};
+constexpr ToolPicture kLogViewPicture{"document-open-recent", QStyle::SP_FileDialogContentsView};
+constexpr ToolPicture kTalkPicture{"mail-send", QStyle::SP_ArrowRight};
+constexpr ToolPicture kPrivatePicture{"mail-reply-sender", QStyle::SP_MessageBoxInformation};
+constexpr ToolPicture kBeepPicture{"audio-volume-high", QStyle::SP_MediaVolume};
+constexpr ToolPicture kBeepFilePicture{"document-open", QStyle::SP_DialogOpenButton};
+constexpr ToolPicture kWavListPicture{"view-list-details", QStyle::SP_FileDialogDetailedView};
+constexpr ToolPicture kMemoPicture{"accessories-text-editor", QStyle::SP_FileDialogContentsView};
+
+// A main menu's caption with its keyboard mnemonic, the Japanese way: "ファイル(&F)".
+QString MenuTitle(const char* caption, char key) {
+  return Ui(caption) + QStringLiteral("(&") + QLatin1Char(key) + QLatin1Char(')');
+}
+
+// The desktop's icon of that name, or the style's own picture where the
+// icon theme has none.
+QIcon ThemeIcon(const QWidget* widget, const char* name, QStyle::StandardPixmap fallback) {
+  return QIcon::fromTheme(QString::fromLatin1(name), widget->style()->standardIcon(fallback));
+}
+
+QAction* ToolAction(QToolBar* bar, const ToolPicture& picture, const char* hint, const char* name) {
+  QAction* action = bar->addAction(ThemeIcon(bar, picture.theme, picture.fallback), Ui(hint));
   action->setToolTip(Ui(hint));
   action->setObjectName(QString::fromLatin1(name));
   return action;
 }
 
-QToolButton* LowerButton(QWidget* parent, QStyle::StandardPixmap icon, const char* hint, const char* name) {
+QToolButton* LowerButton(QWidget* parent, const ToolPicture& picture, const char* hint, const char* name) {
   auto* button = new QToolButton(parent);
-  button->setIcon(parent->style()->standardIcon(icon));
+  button->setIcon(ThemeIcon(parent, picture.theme, picture.fallback));
   button->setToolTip(Ui(hint));
   button->setObjectName(QString::fromLatin1(name));
   button->setAutoRaise(true);
@@ -145,22 +180,22 @@ void TZKWChatForm::BuildToolBar1() {
   ToolBar1 = addToolBar(QStringLiteral("ToolBar1"));
   ToolBar1->setObjectName("ToolBar1");
   ToolBar1->setMovable(false);
-  ToolBar1->setToolButtonStyle(Qt::ToolButtonTextOnly);
-  ToolBar1->setStyleSheet(QStringLiteral("QToolButton { padding: 1px 3px; }"));
-  JoinBtn = ToolAction(ToolBar1, text::kJoinBtn, "JoinBtn");
-  CutBtn = ToolAction(ToolBar1, text::kCutBtn, "CutBtn");
+  // Pictures with the text as tool tip: the bar fits a window of any usual width.
+  ToolBar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
+  JoinBtn = ToolAction(ToolBar1, kJoinPicture, text::kJoinBtn, "JoinBtn");
+  CutBtn = ToolAction(ToolBar1, kCutPicture, text::kCutBtn, "CutBtn");
   ToolBar1->addSeparator();
-  RoomInBtn = ToolAction(ToolBar1, text::kRoomInBtn, "RoomInBtn");
-  RoomOutBtn = ToolAction(ToolBar1, text::kRoomOutBtn, "RoomOutBtn");
-  RoomListBtn = ToolAction(ToolBar1, text::kRoomListBtn, "RoomListBtn");
-  UserListBtn = ToolAction(ToolBar1, text::kUserListBtn, "UserListBtn");
+  RoomInBtn = ToolAction(ToolBar1, kRoomInPicture, text::kRoomInBtn, "RoomInBtn");
+  RoomOutBtn = ToolAction(ToolBar1, kRoomOutPicture, text::kRoomOutBtn, "RoomOutBtn");
+  RoomListBtn = ToolAction(ToolBar1, kRoomListPicture, text::kRoomListBtn, "RoomListBtn");
+  UserListBtn = ToolAction(ToolBar1, kUserListPicture, text::kUserListBtn, "UserListBtn");
   ToolBar1->addSeparator();
-  AwayBtn = ToolAction(ToolBar1, text::kAwayBtn, "AwayBtn");
+  AwayBtn = ToolAction(ToolBar1, kAwayPicture, text::kAwayBtn, "AwayBtn");
   AwayBtn->setCheckable(true);
-  IconBtn = ToolAction(ToolBar1, text::kIconBtn, "IconBtn");
-  OpSvBtn = ToolAction(ToolBar1, text::kOpSvBtn, "OpSvBtn");
-  ServerViewBtn = ToolAction(ToolBar1, text::kServerViewBtn, "ServerViewBtn");
-  LogViewBtn = ToolAction(ToolBar1, text::kLogViewBtn, "LogViewBtn");
+  IconBtn = ToolAction(ToolBar1, kIconPicture, text::kIconBtn, "IconBtn");
+  OpSvBtn = ToolAction(ToolBar1, kOpSvPicture, text::kOpSvBtn, "OpSvBtn");
+  ServerViewBtn = ToolAction(ToolBar1, kServerViewPicture, text::kServerViewBtn, "ServerViewBtn");
+  LogViewBtn = ToolAction(ToolBar1, kLogViewPicture, text::kLogViewBtn, "LogViewBtn");
   ToolBar1->addSeparator();
   EditRoom = ReadOnlyField(ToolBar1, text::kEditRoom, "EditRoom", 100);
   ToolBar1->addWidget(EditRoom);
@@ -188,15 +223,15 @@ void TZKWChatForm::BuildToolBar2() {
   auto* row = new QHBoxLayout(ToolBar2);
   row->setContentsMargins(2, 2, 2, 2);
   row->setSpacing(1);
-  TalkBtn = LowerButton(ToolBar2, QStyle::SP_ArrowRight, text::kTalkBtn, "TalkBtn");
-  PrivateBtn = LowerButton(ToolBar2, QStyle::SP_MessageBoxInformation, text::kPrivateBtn, "PrivateBtn");
-  BeepBtn = LowerButton(ToolBar2, QStyle::SP_MediaVolume, text::kBeepBtn, "BeepBtn");
-  BeepFileBtn = LowerButton(ToolBar2, QStyle::SP_DialogOpenButton, text::kBeepFileBtn, "BeepFileBtn");
-  WavListBtn = LowerButton(ToolBar2, QStyle::SP_FileDialogDetailedView, text::kWavListBtn, "WavListBtn");
+  TalkBtn = LowerButton(ToolBar2, kTalkPicture, text::kTalkBtn, "TalkBtn");
+  PrivateBtn = LowerButton(ToolBar2, kPrivatePicture, text::kPrivateBtn, "PrivateBtn");
+  BeepBtn = LowerButton(ToolBar2, kBeepPicture, text::kBeepBtn, "BeepBtn");
+  BeepFileBtn = LowerButton(ToolBar2, kBeepFilePicture, text::kBeepFileBtn, "BeepFileBtn");
+  WavListBtn = LowerButton(ToolBar2, kWavListPicture, text::kWavListBtn, "WavListBtn");
   WavListBtn->setCheckable(true);
   Edit = new QLineEdit(ToolBar2);
   Edit->setObjectName("Edit");
-  MemoBtn = LowerButton(ToolBar2, QStyle::SP_FileDialogContentsView, text::kMemoBtn, "MemoBtn");
+  MemoBtn = LowerButton(ToolBar2, kMemoPicture, text::kMemoBtn, "MemoBtn");
   for (QWidget* part :
        {static_cast<QWidget*>(TalkBtn), static_cast<QWidget*>(PrivateBtn), static_cast<QWidget*>(BeepBtn),
         static_cast<QWidget*>(BeepFileBtn), static_cast<QWidget*>(WavListBtn)}) {
@@ -227,19 +262,26 @@ void TZKWChatForm::BuildMenus() {
     }
     return action;
   };
-  QMenu* file = menuBar()->addMenu(Ui(text::kMenuFile));
+  QMenu* file = menuBar()->addMenu(MenuTitle(text::kMenuFile, 'F'));
   MenuJoin = entry(file, text::kMenuJoin, [this] { MenuJoinClick(); });
   MenuCut = entry(file, text::kMenuCut, [this] { MenuCutClick(); });
   file->addSeparator();
   entry(file, text::kMenuDspSvr, nullptr);
   file->addSeparator();
-  entry(file, text::kMenuOpen, [this] { displayCommands_->MenuOpenClick(); });
-  entry(file, text::kMenuCls, [this] { displayCommands_->MenuClsClick(); });
-  entry(file, text::kMenuSave, [this] { displayCommands_->MenuSaveClick(); });
+  entry(file, text::kMenuOpen, [this] {
+    displayCommands_->MenuOpenClick();
+  })->setShortcut(QKeySequence::Open);
+  entry(file, text::kMenuCls, [this] {
+    displayCommands_->MenuClsClick();
+  })->setShortcut(Qt::CTRL | Qt::Key_L);
+  entry(file, text::kMenuSave, [this] {
+    displayCommands_->MenuSaveClick();
+  })->setShortcut(QKeySequence::Save);
   file->addSeparator();
-  entry(file, text::kMenuExit, [this] { MenuExitClick(); });
+  // Through the normal closing order, questions included.
+  entry(file, text::kMenuExit, [this] { MenuExitClick(); })->setShortcut(Qt::CTRL | Qt::Key_Q);
 
-  QMenu* view = menuBar()->addMenu(Ui(text::kMenuView));
+  QMenu* view = menuBar()->addMenu(MenuTitle(text::kMenuView, 'V'));
   // A checkable entry has already turned its mark over when it triggers:
   // the new mark is the opposite of the option's old state.
   auto option = [this, view](const char* caption, void (TZKWChatForm::*setter)(bool)) {
@@ -256,7 +298,7 @@ void TZKWChatForm::BuildMenus() {
   view->addSeparator();
   entry(view, text::kMenuShowOption, [this] { MenuShowOptionClick(); });
 
-  QMenu* settingsMenu = menuBar()->addMenu(Ui(text::kMenuSettings));
+  QMenu* settingsMenu = menuBar()->addMenu(MenuTitle(text::kMenuSettings, 'S'));
   QMenu* fonts = settingsMenu->addMenu(Ui(text::kMenuFont));
   for (int kind = 1; kind <= 4; ++kind) {
     entry(fonts, text::kMenuFonts[kind - 1], [this, kind] { MenuSetFontClick(kind); });
@@ -272,17 +314,17 @@ void TZKWChatForm::BuildMenus() {
   entry(settingsMenu, text::kMenuICQSet, nullptr);  // no ICQ on this platform
   entry(settingsMenu, text::kMenuProxy, [this] { MenuProxyClick(); });
 
-  QMenu* room = menuBar()->addMenu(Ui(text::kMenuRoom));
+  QMenu* room = menuBar()->addMenu(MenuTitle(text::kMenuRoom, 'R'));
   MenuRoomIn = entry(room, text::kMenuRoomIn, [this] { MenuRoomInClick(); });
   MenuRoomOut = entry(room, text::kMenuRoomOut, [this] { MenuRoomOutClick(); });
   MenuRoomLook = entry(room, text::kMenuRoomLook, [this] { MenuRoomLookClick(); });
   MenuRoomTopic = entry(room, text::kMenuRoomTopic, [this] { MenuRoomTopicClick(); });
-  QMenu* member = menuBar()->addMenu(Ui(text::kMenuMember));
+  QMenu* member = menuBar()->addMenu(MenuTitle(text::kMenuMember, 'M'));
   MenuMemberLook = entry(member, text::kMenuMemberLook, [this] { MenuMemberLookClick(); });
-  QMenu* history = menuBar()->addMenu(Ui(text::kMenuList));
+  QMenu* history = menuBar()->addMenu(MenuTitle(text::kMenuList, 'L'));
   entry(history, text::kMenuListURL, [this] { URLList->exec(); });
   entry(history, text::kMenuUserHistory, [this] { UserHistory->exec(); });
-  QMenu* help = menuBar()->addMenu(Ui(text::kMenuHelp));
+  QMenu* help = menuBar()->addMenu(MenuTitle(text::kMenuHelp, 'H'));
   entry(help, text::kMenuContents, nullptr);  // no help file ships with the program
   entry(help, text::kMenuHelplAbout, [this] { MenuHelplAboutClick(); });
 }

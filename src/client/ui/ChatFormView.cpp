@@ -1,8 +1,10 @@
 // The engine's view: what ClientCore asks of the window, the member tree's
 // model notifications, and the commands of the menus and tool bars.
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
@@ -264,7 +266,12 @@ void TZKWChatForm::MenuShowOptionClick() {
 }
 
 void TZKWChatForm::MenuHelplAboutClick() {
-  QMessageBox box(QMessageBox::NoIcon, Ui(text::kAboutCaption), Ui(text::kAboutText), QMessageBox::Ok, this);
+  const QString caption = Ui(text::kAboutCaption);
+  QMessageBox box(QMessageBox::NoIcon, caption, Ui(text::kAboutText), QMessageBox::Ok, this);
+  // Wide enough that the title bar shows the whole caption.
+  const int captionWidth =
+      QFontMetrics(QApplication::font("QMdiSubWindowTitleBar")).horizontalAdvance(caption);
+  box.setStyleSheet(QStringLiteral("QLabel { min-width: %1px; }").arg(captionWidth + 120));
   box.exec();
 }
 

@@ -1,6 +1,7 @@
 #include "client/ui/ClientMain.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <exception>
 
 #include "client/core/ClientCore.h"
@@ -36,6 +37,9 @@ class ClientApplication : public QApplication {
 
 int RunClientProgram(int argc, char** argv, const ClientProgram& program) {
   ClientApplication app(argc, argv);
+  // A desktop without an icon theme of its own (or a bare X server) still
+  // finds the tool bar pictures in Debian's default theme.
+  QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
   ChatFormSetup setup;
   // The command line comes in the desktop's encoding; the engine holds Shift-JIS.
   setup.firstArgument = qtsupport::ToSjis(QString::fromLocal8Bit(program.firstArgument));
