@@ -4,7 +4,7 @@ BUILD ?= build
 ASAN_BUILD ?= build-asan
 CMAKE_FLAGS ?= -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: deps build run test test-sanitize check bench fuzz clean
+.PHONY: deps build run test test-sanitize check bench fuzz package clean
 
 deps:
 	./scripts/install-deps.sh build desktop
@@ -23,6 +23,10 @@ test-sanitize: deps
 	cmake -S . -B $(ASAN_BUILD) $(CMAKE_FLAGS) -DNOVALUNE_SANITIZE=ON
 	cmake --build $(ASAN_BUILD)
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir $(ASAN_BUILD) --output-on-failure -j2
+
+# The Debian package: $(BUILD)/novalune_<version>_<arch>.deb, for `apt install ./novalune_*.deb`.
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 # The format and tidy checks of CI (tidy reads the build's compile commands).
 check: build

@@ -2,7 +2,7 @@
 # Installs the Debian packages a build needs, only those that are missing.
 # Usage: install-deps.sh [build|bench|fuzz|desktop|ci] ...
 set -e
-base="make cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libgl-dev libgtest-dev libgmock-dev libclang-rt-14-dev"
+base="make cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libfluidsynth-dev libgl-dev libgtest-dev libgmock-dev libclang-rt-14-dev"
 # libclang-rt-14-dev: FuzzedDataProvider.h, which the fuzz corpus replay tests compile with.
 want="$base"
 for group in "$@"; do
@@ -10,8 +10,9 @@ for group in "$@"; do
     build) ;;
     bench) want="$want libbenchmark-dev ngircd inspircd" ;;
     fuzz) want="$want clang" ;;
-    desktop) want="$want fonts-noto-cjk xvfb xauth" ;;
-    ci) want="$want clang clang-format clang-tidy" ;;
+    # The General MIDI sound font, Qt's Japanese texts, and the package build and its validators (scripts/check-package.sh).
+    desktop) want="$want fluid-soundfont-gm fonts-noto-cjk xvfb xauth qt6-translations-l10n dpkg-dev file desktop-file-utils appstream" ;;
+    ci) want="$want clang clang-format clang-tidy tinyproxy" ;;
     *) echo "unknown package group: $group" >&2; exit 2 ;;
   esac
 done

@@ -2,20 +2,32 @@
 #include <QProcess>
 #include <cstdio>
 
+#include "app/LinkHandOver.h"
+#include "app/ProgramInfo.h"
+#include "app/QtTranslations.h"
 #include "app/RunMode.h"
 #include "app/ServerMain.h"
 #include "client/ui/ClientMain.h"
 
 namespace {
 
+// Every application object of the program, server console or client, gets
+// Qt's Japanese texts as it is made.
+void InstallTranslationsAtStart() { novalune::app::InstallQtTranslations(*QCoreApplication::instance()); }
+Q_COREAPP_STARTUP_FUNCTION(InstallTranslationsAtStart)
+
 // The client window until it closes.
 int RunClient(int argc, char** argv, const novalune::app::CommandLine& commandLine) {
+  const std::string firstArgument =
+      commandLine.arguments.empty() ? std::string() : commandLine.arguments.front();
+  // A link opened on the desktop goes to the client already running there.
+  if (novalune::app::IsChatLink(firstArgument) && novalune::app::HandOverLink(firstArgument)) return 0;
   if (!novalune::app::HasDisplay()) {
     std::fprintf(stderr, "NOVALUNE: the chat client needs a desktop (no display found)\n");
     return 2;
   }
   novalune::ui::ClientProgram program;
-  if (!commandLine.arguments.empty()) program.firstArgument = commandLine.arguments.front();
+  program.firstArgument = firstArgument;
   program.localServerRunning = [] { return novalune::app::ServerMarker().Exists(); };
   program.startServerCopy = [] {
     QProcess::startDetached(QCoreApplication::applicationFilePath(), {QStringLiteral("/SONLY")});
@@ -28,6 +40,7 @@ int RunClient(int argc, char** argv, const novalune::app::CommandLine& commandLi
 int main(int argc, char** argv) {
   using namespace novalune::app;
   const CommandLine commandLine = ParseCommandLine(argc, argv);
+  if (const auto answered = AnswerInfoOptions(commandLine.arguments, stdout, stderr)) return *answered;
   ServerMarker marker;
   RunMode mode = DecideRunMode(commandLine.firstArgument, marker.Exists());
   if (mode == RunMode::ServerWithClient && !HasDisplay()) {
