@@ -50,7 +50,7 @@ std::string UserConfigDir() {
   const std::string xdg = Environment("XDG_CONFIG_HOME");
   const std::string base =
       !xdg.empty() && xdg.front() == '/' ? xdg : WithTrailingSlash(HomeDir()) + ".config";
-  const std::string dir = WithTrailingSlash(base) + "novalune/";
+  std::string dir = WithTrailingSlash(base) + "novalune/";
   std::error_code ignored;  // a folder that cannot be made shows up when its files cannot be written
   std::filesystem::create_directories(dir, ignored);
   return dir;
