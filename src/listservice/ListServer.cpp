@@ -6,6 +6,8 @@
 #include <QSaveFile>
 #include <QTcpSocket>
 #include <QTimer>
+#include <sys/socket.h>
+
 #include <cstdio>
 #include <memory>
 
@@ -68,13 +70,21 @@ void ListServer::Accept() {
     auto parser = std::make_shared<HttpRequestParser>();
     auto* timer = new QTimer(socket);
     timer->setSingleShot(true);
-    connect(timer, &QTimer::timeout, socket, [this, socket, parser] {
-      // A peer that never finishes its request, or never takes its answer.
-      if (parser->State() == ParseState::NeedMore) Finish(socket, ListService::Refusal(408));
+    connect(timer, &QTimer::timeout, socket, [this, socket, timer] {
+      // A peer that never finishes its request is told so; one that then
+      // does not take its answer either is cut off after one more period.
+      if (!socket->property(kAnsweredProperty).toBool()) {
+        Finish(socket, timer, ListService::Refusal(408));
+        return;
+      }
       socket->abort();
       socket->deleteLater();
     });
-    connect(socket, &QTcpSocket::readyRead, this, [this, socket, parser] {
+    connect(socket, &QTcpSocket::readyRead, this, [this, socket, timer, parser] {
+      if (socket->property(kAnsweredProperty).toBool()) {
+        socket->readAll();  // one request per connection: the rest is dropped
+        return;
+      }
       while (parser->State() == ParseState::NeedMore && socket->bytesAvailable() > 0) {
         const QByteArray bytes = socket->read(kReadChunk);
         parser->Feed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
@@ -82,11 +92,10 @@ void ListServer::Accept() {
       if (parser->State() == ParseState::Done) {
         const ServiceReply reply = service_.Handle(parser->Request(), options_.clock());
         if (reply.storeChanged) Save();
-        Finish(socket, reply.bytes);
+        Finish(socket, timer, reply.bytes);
       } else if (parser->State() == ParseState::Failed) {
-        Finish(socket, ListService::Refusal(parser->FailureStatus()));
+        Finish(socket, timer, ListService::Refusal(parser->FailureStatus()));
       }
-      socket->readAll();  // whatever follows one request is not read
     });
     connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
     connect(socket, &QObject::destroyed, this, [this] { --open_; });
@@ -94,11 +103,18 @@ void ListServer::Accept() {
   }
 }
 
-void ListServer::Finish(QTcpSocket* socket, const std::string& bytes) {
+void ListServer::Finish(QTcpSocket* socket, QTimer* timer, const std::string& bytes) {
   if (socket->property(kAnsweredProperty).toBool()) return;
   socket->setProperty(kAnsweredProperty, true);
   socket->write(bytes.data(), static_cast<qint64>(bytes.size()));
-  socket->disconnectFromHost();
+  // Closing while the peer still sends (a refused large body) would reset the
+  // connection and could lose the answer on its side. So the answer is
+  // followed by a half-close, and what still comes is read and dropped until
+  // the peer closes or the time limit runs out once more.
+  connect(socket, &QTcpSocket::bytesWritten, socket, [socket] {
+    if (socket->bytesToWrite() == 0) ::shutdown(static_cast<int>(socket->socketDescriptor()), SHUT_WR);
+  });
+  timer->start();
 }
 
 }  // namespace novalune::listservice

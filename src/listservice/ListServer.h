@@ -11,6 +11,7 @@
 #include "listservice/ListService.h"
 
 class QTcpSocket;
+class QTimer;
 
 namespace novalune::listservice {
 
@@ -35,7 +36,7 @@ class ListServer : public QObject {
 
  private:
   void Accept();
-  void Finish(QTcpSocket* socket, const std::string& bytes);
+  void Finish(QTcpSocket* socket, QTimer* timer, const std::string& bytes);
   void Load();
   void Save();
 
