@@ -57,6 +57,7 @@ THelpWindow::THelpWindow(QWidget* parent)
   splitter->addWidget(side);
   splitter->addWidget(HelpBrowser);
   splitter->setStretchFactor(1, 3);
+  splitter->setSizes({220, 600});
   auto* layout = new QHBoxLayout(this);
   layout->addWidget(splitter);
   resize(820, 560);
