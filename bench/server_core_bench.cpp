@@ -1,6 +1,7 @@
 // The server engine's share of fan-out: N users in R rooms, every user sends
 // blocks of PRIVMSG lines to its room; "deliveries" counts the Send calls the
 // engine makes (one per receiver and line). The adapter's cost comes on top.
+// A third shape makes every tenth user a standard IRC client (UTF-8 on the wire).
 // Also reports the engine's heap bytes per idle registered user.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
@@ -22,22 +23,25 @@ struct NullOutput : ServerOutput {
   void PairRelay(ConnId, ConnId) override {}
 };
 
-void Register(ServerCore& core, int i, const std::string& room) {
+// `standard`: registers as a standard IRC client (CAP first), spoken to in UTF-8.
+void Register(ServerCore& core, int i, const std::string& room, bool standard = false) {
   const std::string n = std::to_string(i);
   core.UserAccepted(i + 1, "10.0.0.2", "10.0.0.1");
-  core.UserReceived(i + 1, "USER u" + n + " * * :u" + n + "\r\nNICK u" + n + "\r\n" +
-                               (room.empty() ? "" : "JOIN " + room + "\r\n"));
+  core.UserReceived(i + 1, std::string(standard ? "CAP LS 302\r\n" : "") + "USER u" + n + " * * :u" + n +
+                               "\r\nNICK u" + n + "\r\n" + (room.empty() ? "" : "JOIN " + room + "\r\n"));
 }
 
+// The third argument: every how many users one is a standard client (0: none).
 void FanOut(benchmark::State& state) {
   const int users = static_cast<int>(state.range(0));
   const int rooms = static_cast<int>(state.range(1));
+  const int standardEvery = static_cast<int>(state.range(2));
   NullOutput out;
   ServerCore core(out);
   std::vector<std::string> blocks(users);
   for (int i = 0; i < users; ++i) {
     const std::string room = "#R" + std::to_string(i % rooms);
-    Register(core, i, room);
+    Register(core, i, room, standardEvery > 0 && i % standardEvery == 0);
     for (int k = 0; k < 16; ++k)
       blocks[i] +=
           "PRIVMSG " + room + " :a chat line of a usual length, number " + std::to_string(k) + "\r\n";
@@ -49,7 +53,12 @@ void FanOut(benchmark::State& state) {
   state.counters["deliveries/s"] =
       benchmark::Counter(static_cast<double>(out.sends), benchmark::Counter::kIsRate);
 }
-BENCHMARK(FanOut)->Args({200, 10})->Args({1000, 1})->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(FanOut)
+    ->Args({200, 10, 0})
+    ->Args({1000, 1, 0})
+    ->Args({200, 10, 10})
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 
 void IdleUserMemory(benchmark::State& state) {
   const int users = 5000;

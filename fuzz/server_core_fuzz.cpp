@@ -77,15 +77,14 @@ struct CheckingOutput : ServerOutput {
 };
 
 const char* const kIps[] = {"10.0.0.1", "10.0.0.2", "10.0.0.3", "127.0.0.1", "::1", "1.2.3"};
-const char* const kWords[] = {"NICK", "USER",      "ICON",   "PING",     "QUIT",    "JOIN",
-                              "PART", "TOPIC",     "MODE",   "KICK",     "JOINIP",  "WHO",
-                              "LIST", "LISTX",     "LUSERS", "LISTICON", "CHGICON", "PRIVMSG",
-                              "DATA", "RELAYSEND", "IRCX",   "nick",     "join",    "CAP",
-                              "NAMES"};
+const char* const kWords[] = {"NICK",   "USER",     "ICON",    "PING",    "QUIT", "JOIN",      "PART",
+                              "TOPIC",  "MODE",     "KICK",    "JOINIP",  "WHO",  "LIST",      "LISTX",
+                              "LUSERS", "LISTICON", "CHGICON", "PRIVMSG", "DATA", "RELAYSEND", "IRCX",
+                              "nick",   "join",     "CAP",     "NAMES"};
 // CAP before NICK makes a standard client, which sends UTF-8 (whole or broken).
-const char* const kArgs[] = {"a",  "B",  "#a",     "#A",        "%#a",      "",         "pw",    ":x y",
-                             "+o", "-o", "ISIRCX", "\x1b$B$\"", "\x82\xa0", "\xb6\xde", "c",     "LS",
-                             "REQ", "#a,#b", "\xe9\x9b\x91", "\xe3\x81"};
+const char* const kArgs[] = {"a",    "B",  "#a",  "#A",     "%#a",          "",         "pw",
+                             ":x y", "+o", "-o",  "ISIRCX", "\x1b$B$\"",    "\x82\xa0", "\xb6\xde",
+                             "c",    "LS", "REQ", "#a,#b",  "\xe9\x9b\x91", "\xe3\x81"};
 
 template <std::size_t N>
 const char* Pick(Input& in, const char* const (&list)[N]) {

@@ -43,10 +43,11 @@ class StandardClients : public CoreTest {
 TEST_F(StandardClients, CapBeforeNickMarksAStandardClientThatRegistersAsUsual) {
   const ConnId c = Connect("10.0.0.20");
   core.UserReceived(c, "CAP LS 302\r\nCAP REQ :multi-prefix sasl\r\nCAP END\r\nNICK 太郎\r\nPING :lag 1\r\n");
-  EXPECT_EQ(TakeUtf8(c), (Lines{":ZKWChatServer214 CAP * LS :", ":ZKWChatServer214 CAP * NAK :multi-prefix sasl",
-                                ":ZKWChatServer214 001 太郎 :Welcome to the Internet Relay Network 太郎",
-                                ":ZKWChatServer214 376 太郎 :End of /MOTD command",
-                                ":ZKWChatServer214 PONG ZKWChatServer214 :lag 1"}));
+  EXPECT_EQ(TakeUtf8(c),
+            (Lines{":ZKWChatServer214 CAP * LS :", ":ZKWChatServer214 CAP * NAK :multi-prefix sasl",
+                   ":ZKWChatServer214 001 太郎 :Welcome to the Internet Relay Network 太郎",
+                   ":ZKWChatServer214 376 太郎 :End of /MOTD command",
+                   ":ZKWChatServer214 PONG ZKWChatServer214 :lag 1"}));
   EXPECT_EQ(core.Users()[0].nick, J("太郎"));
   SendUtf8(c, "CAP LIST");
   EXPECT_EQ(TakeUtf8(c), (Lines{":ZKWChatServer214 CAP 太郎 LIST :"}));
@@ -65,8 +66,9 @@ TEST_F(StandardClients, JapaneseTravelsAsUtf8OnOneSideAndIso2022JpOnTheOther) {
   const ConnId ours = Joined("taro", J("#雑談"));
   SendUtf8(irssi, "JOIN #雑談");
   EXPECT_EQ(TakeRaw(ours), ":irssi!x@x JOIN :#\x1b$B;(CL\x1b(J\r\n:ZKWChatServer214 LISTICON irssi \r\n");
-  EXPECT_EQ(TakeUtf8(irssi), (Lines{":irssi!x@x JOIN :#雑談", ":ZKWChatServer214 353 irssi = #雑談 :irssi taro",
-                                    ":ZKWChatServer214 366 irssi #雑談 :End of /NAMES list"}));
+  EXPECT_EQ(TakeUtf8(irssi),
+            (Lines{":irssi!x@x JOIN :#雑談", ":ZKWChatServer214 353 irssi = #雑談 :irssi taro",
+                   ":ZKWChatServer214 366 irssi #雑談 :End of /NAMES list"}));
   EXPECT_EQ(core.Rooms().size(), 1u);
 
   // Backslash and tilde after Japanese stay themselves on the UTF-8 side.
@@ -83,7 +85,7 @@ TEST_F(StandardClients, JapaneseTravelsAsUtf8OnOneSideAndIso2022JpOnTheOther) {
   EXPECT_EQ(TakeRaw(irssi), ":taro!x@x PRIVMSG irssi :x?\r\n");
 }
 
-TEST_F(StandardClients, OneLineIsConvertedOncePerEncodingForAMixedRoom) {
+TEST_F(StandardClients, AMixedRoomGetsEachLineInBothEncodings) {
   const ConnId sender = Joined("s", "#R");
   const ConnId ours = Joined("o", "#R");
   const ConnId a = Standard("a");
@@ -120,9 +122,10 @@ TEST_F(StandardClients, TopicIsQueriedWithoutTextAndChangesAreEchoedToStandardCl
   // a standard member is not told the topic changed.
   const ConnId late = Standard("late");
   SendUtf8(late, "JOIN #A");
-  EXPECT_EQ(TakeUtf8(late), (Lines{":late!x@x JOIN :#A", ":ZKWChatServer214 353 late = #A :@host ours irc late",
-                                   ":ZKWChatServer214 366 late #A :End of /NAMES list",
-                                   ":ZKWChatServer214 332 late #A :話題"}));
+  EXPECT_EQ(
+      TakeUtf8(late),
+      (Lines{":late!x@x JOIN :#A", ":ZKWChatServer214 353 late = #A :@host ours irc late",
+             ":ZKWChatServer214 366 late #A :End of /NAMES list", ":ZKWChatServer214 332 late #A :話題"}));
   EXPECT_EQ(TakeUtf8(irc), (Lines{":late!x@x JOIN :#A"}));
   EXPECT_EQ(Take(ours), (Lines{":late!x@x JOIN :#A", ":late!x@x TOPIC #A :" + J("話題"),
                                ":ZKWChatServer214 LISTICON late "}));

@@ -22,16 +22,17 @@ void Impl::Encode() {
 
 // Bytes that are no Shift-JIS character become '?', so a standard client
 // never receives broken UTF-8.
-const std::string& Impl::Utf8Wire(Encoded& done) {
-  if (!done.utf8) utf8 = SjisToUtf8(line);
-  done.utf8 = true;
-  return utf8;
-}
+void Impl::EncodeUtf8() { utf8 = SjisToUtf8(line); }
 
 void Impl::SendLineTo(UserId id) {
   const UserLink& link = Link(id);
-  Encoded done;
-  out.Send(link.conn, WireFor(link.standard, done));
+  if (link.standard) {
+    EncodeUtf8();
+    out.Send(link.conn, utf8);
+  } else {
+    Encode();
+    out.Send(link.conn, wire);
+  }
 }
 
 namespace {
@@ -45,9 +46,10 @@ bool Reaches(Audience who, bool standard) {
 void Impl::SendLineToRoomKey(const std::string& key, UserId except, Audience who) {
   const MemberList* members = MembersOfKey(key);
   if (!members) return;
-  Encoded done;
+  Encode();
+  bool utf8Ready = false;
   for (const Member& m : *members) {
-    if (m.id != except && Reaches(who, m.standard)) out.Send(m.conn, WireFor(m.standard, done));
+    if (m.id != except && Reaches(who, m.standard)) SendToMember(m, utf8Ready);
   }
 }
 

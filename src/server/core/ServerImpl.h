@@ -72,13 +72,6 @@ struct Sender {
 // Which connections of a room a line is for.
 enum class Audience { All, Novalune, Standard };
 
-// Which encodings of the current line exist, so a fan-out converts it at most
-// once per encoding however many receivers share one.
-struct Encoded {
-  bool jis = false;
-  bool utf8 = false;
-};
-
 struct ServerCore::Impl {
   Impl(ServerOutput& output, ServerPorts relayPorts) : out(output), ports(relayPorts) {}
 
@@ -159,16 +152,20 @@ struct ServerCore::Impl {
   std::string CheckConsistency() const;
 
   // ---- sending (ServerCore.cpp)
-  void Encode();
-  // `line` as the wire of that kind of connection wants it, encoded on first use.
-  // Inline: it runs once per receiver of every line.
-  const std::string& WireFor(bool standard, Encoded& done) {
-    if (standard) return Utf8Wire(done);
-    if (!done.jis) Encode();
-    done.jis = true;
-    return wire;
+  void Encode();      // `line` into `wire`
+  void EncodeUtf8();  // `line` into `utf8`
+  // Sends `line`, already in `wire`, to one member of a fan-out; `utf8Ready`
+  // keeps the conversion for standard clients to one per line. Inline: it
+  // runs once per receiver of every line.
+  void SendToMember(const Member& m, bool& utf8Ready) {
+    if (!m.standard) {
+      out.Send(m.conn, wire);
+      return;
+    }
+    if (!utf8Ready) EncodeUtf8();
+    utf8Ready = true;
+    out.Send(m.conn, utf8);
   }
-  const std::string& Utf8Wire(Encoded& done);
   void SendLineTo(UserId id);  // encodes `line` for that user's connection and sends it
   // Sends `line` to every user of the room but `except`, encoded once per kind.
   void SendLineToRoomKey(const std::string& key, UserId except = 0, Audience who = Audience::All);

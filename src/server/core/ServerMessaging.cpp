@@ -18,11 +18,12 @@ void Impl::ServerCommand_PRIVMSG(const Sender& s, std::string_view args) {
   const MemberList* members = MembersOf(target);
   bool reached = false;
   if (members) {
-    Encoded done;
+    bool utf8Ready = false;
     for (const Member& m : *members) {
       if (m.id == s.id) continue;
+      if (!reached) Encode();
       reached = true;
-      out.Send(m.conn, WireFor(m.standard, done));
+      SendToMember(m, utf8Ready);
     }
   }
   if (reached) return;
