@@ -121,6 +121,7 @@ inline constexpr std::string_view kHttpTime = "HTTPTIME";      // integer, secon
 inline constexpr std::string_view kUseProxy = "USEPROXY";      // flag
 inline constexpr std::string_view kProxyHost = "PROXYHOST";    // string
 inline constexpr std::string_view kProxyPort = "PROXYPORT";    // integer
+inline constexpr std::string_view kMessageUrl = "MESSAGEURL";  // string, notice page; empty: none
 inline constexpr int kDefaultHttpTime = 30;
 }  // namespace icon
 

@@ -19,13 +19,14 @@ using qtsupport::SettingField;
 
 namespace {
 
-const std::array<SettingField<HttpSettings>, 6> kHttpFields{{
+const std::array<SettingField<HttpSettings>, 7> kHttpFields{{
     {icon::kSection, icon::kHttpNotOut, &HttpSettings::httpNotOut},
     {icon::kSection, icon::kMesConect, &HttpSettings::mesConect},
     {icon::kSection, icon::kHttpTime, &HttpSettings::timeSeconds},
     {icon::kSection, icon::kUseProxy, &HttpSettings::useProxy},
     {icon::kSection, icon::kProxyHost, &HttpSettings::proxyHost},
     {icon::kSection, icon::kProxyPort, &HttpSettings::proxyPort},
+    {icon::kSection, icon::kMessageUrl, &HttpSettings::messageUrl},
 }};
 
 // The topic lives in its own file, not among these keys.

@@ -19,6 +19,8 @@ struct HttpSettings {
   bool useProxy = false;
   std::string proxyHost{};
   int proxyPort = 0;
+  // The notice page of the status bar; empty (the default) fetches nothing.
+  std::string messageUrl{};
 
   // The time-out of every web request in milliseconds (held within int).
   int TimeoutMs() const;

@@ -25,7 +25,8 @@ TProxySetDlg::TProxySetDlg(NoticeFn notice, QWidget* parent)
       portEdit_(new controls::IntEdit(this)),
       httpNotOut_(new QCheckBox(Ui(text::kHttpNotOut), this)),
       mesConect_(new QCheckBox(Ui(text::kMesConect), this)),
-      httpTime_(new controls::IntEdit(this)) {
+      httpTime_(new controls::IntEdit(this)),
+      messageUrl_(new QLineEdit(this)) {
   setObjectName("ProxySetDlg");
   setWindowTitle(Ui(text::kProxySetCaption));
   useProxy_->setObjectName("UseProxy");
@@ -35,6 +36,7 @@ TProxySetDlg::TProxySetDlg(NoticeFn notice, QWidget* parent)
   mesConect_->setObjectName("MesConect");
   httpTime_->setObjectName("HttpTime");
   httpTime_->setMaximumWidth(80);
+  messageUrl_->setObjectName("MessageUrlEdit");
 
   auto* proxy = new QGroupBox(Ui(text::kProxyGroup), this);
   auto* proxyForm = new QFormLayout(proxy);
@@ -52,6 +54,10 @@ TProxySetDlg::TProxySetDlg(NoticeFn notice, QWidget* parent)
   timeRow->addWidget(new QLabel(Ui(text::kSeconds), http));
   timeRow->addStretch();
   httpLayout->addLayout(timeRow);
+  auto* messageRow = new QHBoxLayout;
+  messageRow->addWidget(new QLabel(Ui(text::kMessageUrlLabel), http));
+  messageRow->addWidget(messageUrl_, 1);
+  httpLayout->addLayout(messageRow);
 
   QPushButton* ok = nullptr;
   QPushButton* cancel = nullptr;
@@ -75,6 +81,7 @@ HttpSettings TProxySetDlg::Values() const {
   values.useProxy = useProxy_->isChecked();
   values.proxyHost = detail::ToSjis(hostEdit_->text());
   values.proxyPort = portEdit_->Value();
+  values.messageUrl = detail::ToSjis(messageUrl_->text().trimmed());
   return values;
 }
 
@@ -85,6 +92,7 @@ void TProxySetDlg::SetValues(const HttpSettings& values) {
   useProxy_->setChecked(values.useProxy);
   hostEdit_->setText(detail::FromSjis(values.proxyHost));
   portEdit_->SetValue(values.proxyPort);
+  messageUrl_->setText(detail::FromSjis(values.messageUrl));
   UseProxyClick();
   HttpNotOutClick();
 }

@@ -1,7 +1,8 @@
 // The connection-settings dialog "接続設定": proxy server and web access.
-// Created, it reads the six keys of section "ICON" (a stored time-out of 0
+// Created, it reads the seven keys of section "ICON" (a stored time-out of 0
 // shows as 30). OK writes the six keys and closes with Accepted; number fields
-// that do not hold a number count as 0.
+// that do not hold a number count as 0. "お知らせのアドレス" is the notice page
+// of the status bar, empty by default: the maker's page is not ours to name.
 //
 // For the main window (MenuProxyClick, menu "接続設定"):
 //   TProxySetDlg d(ClientNotice(this), this);
@@ -49,6 +50,7 @@ class TProxySetDlg : public TopMostDialog {
   QCheckBox* httpNotOut_;
   QCheckBox* mesConect_;
   controls::IntEdit* httpTime_;
+  QLineEdit* messageUrl_;
 };
 
 }  // namespace novalune::settings

@@ -81,6 +81,14 @@ inline constexpr const char* kHttpNotOut = "外部へは接続しない";
 inline constexpr const char* kMesConect = "接続時に問い合わせをする";
 inline constexpr const char* kHttpTimeLabel = "接続時のタイムアウト";
 inline constexpr const char* kSeconds = "秒";
+inline constexpr const char* kMessageUrlLabel = "お知らせのアドレス";
+
+// Icon settings dialog.
+inline constexpr const char* kSetIconCaption = "アイコンの設定";
+inline constexpr const char* kIconListLabel = "アイコンリスト";
+inline constexpr const char* kAddBtn = "追加";
+inline constexpr const char* kDelBtn = "削除";
+inline constexpr const char* kSetBtn = "適用";
 
 // Questions before a web access.
 inline constexpr const char* kHttpAskUrl = "HTTP接続します(URL)";

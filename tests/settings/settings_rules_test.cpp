@@ -285,7 +285,7 @@ TEST_F(StoredValuesTest, HttpSettingsFileHoldsTheKeysInTheDialogsOrder) {
   SaveHttpSettings({true, false, 45, true, "proxy.example", 8080});
   EXPECT_EQ(ReadBytes("NOVALUNE.INI"),
             "[ICON]\r\nHTTPNOTOUT=1\r\nMESCONECT=0\r\nHTTPTIME=45\r\nUSEPROXY=1\r\n"
-            "PROXYHOST=proxy.example\r\nPROXYPORT=8080\r\n");
+            "PROXYHOST=proxy.example\r\nPROXYPORT=8080\r\nMESSAGEURL=\r\n");
 }
 
 TEST(HttpSettingsTest, TimeoutStaysWithinInt) {

@@ -2,10 +2,12 @@
 
 #include <QMenu>
 #include <QMouseEvent>
+#include <QMovie>
 #include <QPainter>
 #include <QPalette>
 #include <QScrollBar>
 #include <QTimer>
+#include <set>
 
 #include "client/display/DisplayFormat.h"
 #include "client/ui/MemberPictures.h"
@@ -23,12 +25,14 @@ const QColor kYellow(255, 255, 0);
 }  // namespace
 
 TChatTreeView::TChatTreeView(client::MemberList& members, QWidget* parent)
-    : QAbstractScrollArea(parent), members_(members) {
+    : QAbstractScrollArea(parent), members_(members), pictures_(new PictureStore(this)) {
   setObjectName("ListView");
   viewport()->setMouseTracking(true);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   verticalScrollBar()->setSingleStep(20);
   connect(verticalScrollBar(), &QScrollBar::valueChanged, viewport(), qOverload<>(&QWidget::update));
+  connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &TChatTreeView::UpdateAnimations);
+  connect(pictures_, &PictureStore::frameChanged, this, &TChatTreeView::PictureFrameChanged);
   BlinkTimer = new QTimer(this);
   BlinkTimer->setInterval(kBlinkMs);
   connect(BlinkTimer, &QTimer::timeout, this, [this] { members_.BlinkTick(); });
@@ -76,10 +80,62 @@ void TChatTreeView::RowsChanged() {
   // A row may be on its way out: measure once the model has finished.
   QMetaObject::invokeMethod(this, &TChatTreeView::UpdateScrollRange, Qt::QueuedConnection);
   viewport()->update();
+  ScheduleAnimations();
 }
 
 void TChatTreeView::RowChanged(std::size_t row) {
   if (row < members_.Count()) viewport()->update(RowRect(row));
+  ScheduleAnimations();
+}
+
+// Like the scroll range, after the model has finished its change.
+void TChatTreeView::ScheduleAnimations() {
+  if (animationsPending_) return;
+  animationsPending_ = true;
+  QMetaObject::invokeMethod(this, &TChatTreeView::UpdateAnimations, Qt::QueuedConnection);
+}
+
+QPixmap TChatTreeView::PictureOf(std::size_t row) const {
+  const std::string& name = members_.Row(row).picture;
+  if (const QMovie* movie = pictures_->Movie(name)) return movie->currentPixmap();
+  return MemberPicture(name);
+}
+
+void TChatTreeView::SetAnimationAllowed(bool allowed) {
+  animationAllowed_ = allowed;
+  UpdateAnimations();
+}
+
+bool TChatTreeView::Animating(std::string_view picture) const {
+  const QMovie* movie = pictures_->Movie(picture);
+  return movie != nullptr && movie->state() == QMovie::Running;
+}
+
+void TChatTreeView::UpdateAnimations() {
+  animationsPending_ = false;
+  std::set<std::string> used;
+  std::set<std::string> onScreen;
+  const bool animate = animationAllowed_ && members_.GetIconMode() && isVisible();
+  for (std::size_t row = 0; row < members_.Count(); ++row) {
+    const std::string& name = members_.Row(row).picture;
+    used.insert(name);
+    if (animate && RowRect(row).intersects(viewport()->rect())) onScreen.insert(name);
+  }
+  pictures_->Keep(used);
+  for (const auto& [name, movie] : pictures_->All()) {
+    const bool run = onScreen.count(name) != 0;
+    if (run && movie->state() == QMovie::NotRunning) movie->start();
+    if (movie->state() != QMovie::NotRunning) movie->setPaused(!run);
+  }
+}
+
+void TChatTreeView::PictureFrameChanged(const std::string& picture) {
+  if (!members_.GetIconMode()) return;
+  for (std::size_t row = 0; row < members_.Count(); ++row) {
+    if (members_.Row(row).picture != picture) continue;
+    const QRect rect = RowRect(row);
+    viewport()->update(QRect(rect.left(), rect.top(), kPictureSize, kPictureSize));
+  }
 }
 
 void TChatTreeView::BlinkRepaint() {
@@ -100,6 +156,17 @@ void TChatTreeView::UpdateScrollRange() {
 void TChatTreeView::resizeEvent(QResizeEvent* event) {
   QAbstractScrollArea::resizeEvent(event);
   UpdateScrollRange();
+  UpdateAnimations();
+}
+
+void TChatTreeView::showEvent(QShowEvent* event) {
+  QAbstractScrollArea::showEvent(event);
+  UpdateAnimations();
+}
+
+void TChatTreeView::hideEvent(QHideEvent* event) {
+  QAbstractScrollArea::hideEvent(event);
+  UpdateAnimations();
 }
 
 void TChatTreeView::paintEvent(QPaintEvent* event) {
@@ -135,7 +202,7 @@ void TChatTreeView::DrawIconRow(QPainter& painter, std::size_t row, const QRect&
   painter.fillRect(rect, listColor_);
   painter.save();
   painter.setClipRect(QRect(rect.left(), rect.top(), kPictureSize, kPictureSize), Qt::IntersectClip);
-  painter.drawPixmap(rect.left(), rect.top(), MemberPicture(members_.Row(row).picture));
+  painter.drawPixmap(rect.left(), rect.top(), PictureOf(row));
   painter.restore();
 
   const QRect label = LabelRect(row);

@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "client/core/MemberList.h"
+#include "client/ui/MemberPictures.h"
 
 class QMenu;
 class QTimer;
@@ -45,6 +46,16 @@ class TChatTreeView : public QAbstractScrollArea {
   // BlinkTick of the model: repaint only the marks or the labels.
   void BlinkRepaint();
 
+  // Downloaded pictures that rows name; the window adds them before it
+  // hands the name to the engine.
+  PictureStore& Pictures() { return *pictures_; }
+  // What row `row` shows in icon mode.
+  QPixmap PictureOf(std::size_t row) const;
+  // The window's minimise and restore: a minimised window animates nothing.
+  void SetAnimationAllowed(bool allowed);
+  // True while the picture is animating.
+  bool Animating(std::string_view picture) const;
+
   QTimer* BlinkTimer = nullptr;
 
  signals:
@@ -57,16 +68,26 @@ class TChatTreeView : public QAbstractScrollArea {
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
 
  private:
   void UpdateScrollRange();
   void DrawSmallRow(QPainter& painter, std::size_t row, const QRect& rect);
   void DrawIconRow(QPainter& painter, std::size_t row, const QRect& rect);
   void SelectAt(QPoint position);
+  // Drops pictures no row uses, then runs exactly the animations of rows on
+  // screen in icon mode, so an idle or minimised window costs no CPU.
+  void UpdateAnimations();
+  void ScheduleAnimations();
+  void PictureFrameChanged(const std::string& picture);
 
   client::MemberList& members_;
   QMenu* popup_ = nullptr;
   QColor listColor_ = Qt::white;
+  PictureStore* pictures_;
+  bool animationAllowed_ = true;
+  bool animationsPending_ = false;
 };
 
 }  // namespace novalune::ui

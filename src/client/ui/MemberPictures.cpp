@@ -1,9 +1,11 @@
 #include "client/ui/MemberPictures.h"
 
+#include <QMovie>
 #include <QPainter>
 #include <QPainterPath>
 
 #include "client/core/MemberList.h"
+#include "qtsupport/GifMovie.h"
 
 namespace novalune::ui {
 
@@ -165,6 +167,26 @@ const QPixmap& StatusMark(std::string_view name) {
 const QPixmap& MemberPicture(std::string_view name) {
   if (name == client::kPictureAway) return All().awayUser;
   return All().defaultUser;
+}
+
+PictureStore::~PictureStore() = default;
+
+std::string PictureStore::Add(const QByteArray& gif) {
+  std::unique_ptr<QMovie> movie = qtsupport::GifMovie(gif);
+  if (!movie) return {};
+  std::string name = "GIF:" + std::to_string(next_++);
+  connect(movie.get(), &QMovie::frameChanged, this, [this, name] { emit frameChanged(name); });
+  movies_.emplace(name, std::move(movie));
+  return name;
+}
+
+QMovie* PictureStore::Movie(std::string_view name) const {
+  const auto found = movies_.find(name);
+  return found == movies_.end() ? nullptr : found->second.get();
+}
+
+void PictureStore::Keep(const std::set<std::string>& used) {
+  std::erase_if(movies_, [&used](const auto& entry) { return used.count(entry.first) == 0; });
 }
 
 }  // namespace novalune::ui
