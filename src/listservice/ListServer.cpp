@@ -1,12 +1,12 @@
 #include "listservice/ListServer.h"
 
+#include <sys/socket.h>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
 #include <QTcpSocket>
 #include <QTimer>
-#include <sys/socket.h>
 
 #include <cstdio>
 #include <memory>
@@ -28,7 +28,9 @@ ListServer::ListServer(ListServerOptions options, QObject* parent)
   connect(&server_, &QTcpServer::newConnection, this, &ListServer::Accept);
 }
 
-QString ListServer::DataFile() const { return QDir(options_.dataDir).filePath(QStringLiteral("entries.txt")); }
+QString ListServer::DataFile() const {
+  return QDir(options_.dataDir).filePath(QStringLiteral("entries.txt"));
+}
 
 bool ListServer::Start(quint16 port) {
   if (!QDir().mkpath(options_.dataDir)) return false;
@@ -47,9 +49,10 @@ void ListServer::Save() {
   // QSaveFile writes a temporary file and renames it over the old one on commit.
   QSaveFile file(DataFile());
   const std::string bytes = service_.Store().Serialize();
-  const bool saved = file.open(QIODevice::WriteOnly) &&
-                     file.write(bytes.data(), static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size()) &&
-                     file.commit();
+  const bool saved =
+      file.open(QIODevice::WriteOnly) &&
+      file.write(bytes.data(), static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size()) &&
+      file.commit();
   if (!saved) {
     std::fprintf(stderr, "cannot write %s\n", qPrintable(DataFile()));
     return;

@@ -64,7 +64,8 @@ bool ConstantTimeEquals(std::string_view a, std::string_view b) {
 }
 
 ListEntry* ListStore::Find(std::string_view name) {
-  const auto found = std::find_if(entries_.begin(), entries_.end(), [&](const ListEntry& e) { return e.name == name; });
+  const auto found =
+      std::find_if(entries_.begin(), entries_.end(), [&](const ListEntry& e) { return e.name == name; });
   return found == entries_.end() ? nullptr : &*found;
 }
 
@@ -79,9 +80,16 @@ ApplyResult ListStore::Apply(const RegistrationRecord& record, std::int64_t now)
     if (entries_.size() >= kMaxEntries) return ApplyResult::Full;
     entry = &entries_.emplace_back();
   }
-  *entry = ListEntry{now,          record.kind == RecordKind::Start, record.name,    record.password,
-                     record.ownAddress, record.homePage,             record.mail,    record.message,
-                     record.room,  record.fixedAddress};
+  *entry = ListEntry{now,
+                     record.kind == RecordKind::Start,
+                     record.name,
+                     record.password,
+                     record.ownAddress,
+                     record.homePage,
+                     record.mail,
+                     record.message,
+                     record.room,
+                     record.fixedAddress};
   return record.kind == RecordKind::Start ? ApplyResult::Started : ApplyResult::Stopped;
 }
 
@@ -102,8 +110,8 @@ std::string ListStore::Serialize() const {
   for (const ListEntry& e : entries_) {
     out += std::to_string(e.refreshed);
     out += e.running ? "\t1" : "\t0";
-    for (const std::string* field : {&e.name, &e.password, &e.ownAddress, &e.homePage, &e.mail, &e.message, &e.room,
-                                     &e.fixedAddress}) {
+    for (const std::string* field :
+         {&e.name, &e.password, &e.ownAddress, &e.homePage, &e.mail, &e.message, &e.room, &e.fixedAddress}) {
       out += '\t';
       PutEscaped(out, *field);
     }
@@ -123,7 +131,8 @@ void ListStore::Load(std::string_view file) {
     std::size_t count = 0;
     const auto fields = SplitFields(line, count);
     ListEntry entry;
-    const auto [end, error] = std::from_chars(fields[0].data(), fields[0].data() + fields[0].size(), entry.refreshed);
+    const auto [end, error] =
+        std::from_chars(fields[0].data(), fields[0].data() + fields[0].size(), entry.refreshed);
     if (count != kFileFields || error != std::errc{} || end != fields[0].data() + fields[0].size()) continue;
     entry.running = fields[1] == "1";
     std::string* targets[] = {&entry.name, &entry.password, &entry.ownAddress, &entry.homePage,

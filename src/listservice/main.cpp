@@ -57,7 +57,8 @@ int main(int argc, char** argv) {
   if (!ReadArguments(QCoreApplication::arguments(), options, port)) return Usage();
   novalune::listservice::ListServer server(options);
   if (!server.Start(port)) {
-    std::fprintf(stderr, "novalune-list: cannot listen on port %u or use %s\n", port, qPrintable(options.dataDir));
+    std::fprintf(stderr, "novalune-list: cannot listen on port %u or use %s\n", port,
+                 qPrintable(options.dataDir));
     return 1;
   }
   std::printf("listening on %u\n", server.Port());

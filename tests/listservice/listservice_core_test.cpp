@@ -46,15 +46,17 @@ std::vector<std::vector<std::string>> RowsOf(const std::string& page) {
   for (std::sregex_iterator r(page.begin(), page.end(), row), end; r != end; ++r) {
     const std::string cells = (*r)[1];
     rows.emplace_back();
-    for (std::sregex_iterator c(cells.begin(), cells.end(), cell); c != end; ++c) rows.back().push_back((*c)[1]);
+    for (std::sregex_iterator c(cells.begin(), cells.end(), cell); c != end; ++c)
+      rows.back().push_back((*c)[1]);
   }
   return rows;
 }
 
 TEST(ListServiceTest, PublishedRecordShowsOnThePageWithEveryFieldEscaped) {
   Service list;
-  const std::string answer = list.Post(Record({"", "ON", "<b>雑談&\"鯖'</b>", "p", "10.0.0.5", "http://example.jp/?a=1&b=2",
-                                               "m@example.jp", "ようこそ<BR><script>x</script>", "部屋\"1", ""}));
+  const std::string answer =
+      list.Post(Record({"", "ON", "<b>雑談&\"鯖'</b>", "p", "10.0.0.5", "http://example.jp/?a=1&b=2",
+                        "m@example.jp", "ようこそ<BR><script>x</script>", "部屋\"1", ""}));
   EXPECT_EQ(BodyOf(answer), "起動登録しました\nmes_str<..>ON");
   const std::string page = list.Get("/");
   EXPECT_NE(page.find("<title>公開サーバー一覧</title>"), std::string::npos);
@@ -75,7 +77,8 @@ TEST(ListServiceTest, PublishedRecordShowsOnThePageWithEveryFieldEscaped) {
 
 TEST(ListServiceTest, FixedAddressWinsAndStopKeepsTheEntryWithoutLink) {
   Service list;
-  list.Post(Record({"", "ON", "鯖", "p", "192.168.0.2", "javascript:alert(1)", "", "", "雑談", "203.0.113.7"}));
+  list.Post(
+      Record({"", "ON", "鯖", "p", "192.168.0.2", "javascript:alert(1)", "", "", "雑談", "203.0.113.7"}));
   EXPECT_EQ(list.Get("/list.txt"), "鯖\t203.0.113.7\t雑談\n");
   EXPECT_EQ(RowsOf(list.Get("/"))[0][2], "javascript:alert(1)");  // not a link
   EXPECT_EQ(BodyOf(list.Post(Record({"", "OF", "鯖", "p", "192.168.0.2", "", "", "また明日", "雑談", ""}))),
@@ -90,7 +93,9 @@ TEST(ListServiceTest, FixedAddressWinsAndStopKeepsTheEntryWithoutLink) {
 
 TEST(ListServiceTest, AnswersEachStatusAndHoldsTheNameForItsPassword) {
   Service list;
-  const auto marker = [](const std::string& response) { return response.substr(response.find("mes_str<..>")); };
+  const auto marker = [](const std::string& response) {
+    return response.substr(response.find("mes_str<..>"));
+  };
   EXPECT_EQ(marker(list.Post("s<>ON<>abc<>p<>192.168.0.2<><><><><><>")), "mes_str<..>ON");
   EXPECT_EQ(marker(list.Post(StartRecord("abc", "pp"))), "mes_str<..>1");  // the right one as a prefix
   EXPECT_EQ(marker(list.Post(StartRecord("abc", "P"))), "mes_str<..>1");
@@ -117,9 +122,10 @@ TEST(ListServiceTest, ScriptPasswordMustMatchWhenOneIsSet) {
 
 TEST(ListServiceTest, MalformedRecordsAndWrongRequestsAreRefusedWithoutMarker) {
   Service list;
-  for (std::string body : {std::string(""), std::string("s<>ON<>abc"), std::string("s<>ON<>abc<>"),
-                           std::string("s<>ON<><>p<>"), std::string("s<>XX<>abc<>p<>"), std::string("s<>on<>abc<>p<>"),
-                           std::string("<><><><><><><><><><><>"), std::string("s\0<>ON", 6)}) {
+  for (std::string body :
+       {std::string(""), std::string("s<>ON<>abc"), std::string("s<>ON<>abc<>"), std::string("s<>ON<><>p<>"),
+        std::string("s<>XX<>abc<>p<>"), std::string("s<>on<>abc<>p<>"), std::string("<><><><><><><><><><><>"),
+        std::string("s\0<>ON", 6)}) {
     const std::string answer = list.Post(body);
     EXPECT_EQ(StatusLineOf(answer), "HTTP/1.1 400 Bad Request") << body;
     EXPECT_EQ(answer.find("mes_str"), std::string::npos) << body;
@@ -127,8 +133,10 @@ TEST(ListServiceTest, MalformedRecordsAndWrongRequestsAreRefusedWithoutMarker) {
   EXPECT_EQ(list.Get("/list.txt"), "");
   EXPECT_EQ(StatusLineOf(list.service.Handle({"GET", "/register", ""}, kStart).bytes),
             "HTTP/1.1 405 Method Not Allowed");
-  EXPECT_EQ(StatusLineOf(list.service.Handle({"POST", "/", "x"}, kStart).bytes), "HTTP/1.1 405 Method Not Allowed");
-  EXPECT_EQ(StatusLineOf(list.service.Handle({"GET", "/etc/passwd", ""}, kStart).bytes), "HTTP/1.1 404 Not Found");
+  EXPECT_EQ(StatusLineOf(list.service.Handle({"POST", "/", "x"}, kStart).bytes),
+            "HTTP/1.1 405 Method Not Allowed");
+  EXPECT_EQ(StatusLineOf(list.service.Handle({"GET", "/etc/passwd", ""}, kStart).bytes),
+            "HTTP/1.1 404 Not Found");
 }
 
 TEST(ListServiceTest, EntriesNotRefreshedExpire) {
@@ -180,8 +188,9 @@ ParseState FeedAll(HttpRequestParser& parser, const std::string& bytes, bool byt
 
 TEST(HttpRequestParserTest, ReadsARequestWholeOrByteByByte) {
   const std::string body = "s<>ON<>abc<>p<>";
-  const std::string request = "POST /register?x=1 HTTP/1.1\r\nHost: h\r\ncontent-length:  " +
-                              std::to_string(body.size()) + " \r\n\r\n" + body + "TRAILING";
+  const std::string request =
+      "POST /register?x=1 HTTP/1.1\r\nHost: h\r\ncontent-length:  " + std::to_string(body.size()) +
+      " \r\n\r\n" + body + "TRAILING";
   for (bool byteWise : {false, true}) {
     HttpRequestParser parser;
     EXPECT_EQ(FeedAll(parser, request, byteWise), ParseState::Done);
@@ -228,9 +237,10 @@ TEST(HttpRequestParserTest, RefusesOversizedAndMalformedRequests) {
 }
 
 TEST(HttpRequestParserTest, RefusalsNameTheirStatusAndCloseTheConnection) {
-  EXPECT_EQ(ListService::Refusal(413),
-            "HTTP/1.1 413 Content Too Large\r\nContent-Type: text/plain; charset=UTF-8\r\nContent-Length: 30\r\n"
-            "Connection: close\r\n\r\nデータが大きすぎます");
+  EXPECT_EQ(
+      ListService::Refusal(413),
+      "HTTP/1.1 413 Content Too Large\r\nContent-Type: text/plain; charset=UTF-8\r\nContent-Length: 30\r\n"
+      "Connection: close\r\n\r\nデータが大きすぎます");
 }
 
 }  // namespace

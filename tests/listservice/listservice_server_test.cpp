@@ -31,7 +31,8 @@ std::string Exchange(quint16 port, const std::string& request) {
   QTcpSocket socket;
   std::string received;
   QEventLoop loop;
-  QObject::connect(&socket, &QTcpSocket::connected, [&] { socket.write(request.data(), qint64(request.size())); });
+  QObject::connect(&socket, &QTcpSocket::connected,
+                   [&] { socket.write(request.data(), qint64(request.size())); });
   QObject::connect(&socket, &QTcpSocket::readyRead, [&] { received += socket.readAll().toStdString(); });
   QObject::connect(&socket, &QTcpSocket::disconnected, &loop, &QEventLoop::quit);
   QObject::connect(&socket, &QTcpSocket::errorOccurred, &loop, &QEventLoop::quit);
@@ -47,7 +48,9 @@ std::string PostRequest(const std::string& body) {
          "\r\n\r\n" + body;
 }
 
-std::string GetRequest(const std::string& target) { return "GET " + target + " HTTP/1.1\r\nHost: localhost\r\n\r\n"; }
+std::string GetRequest(const std::string& target) {
+  return "GET " + target + " HTTP/1.1\r\nHost: localhost\r\n\r\n";
+}
 
 std::string BodyOf(const std::string& response) {
   const std::size_t end = response.find("\r\n\r\n");
@@ -75,7 +78,8 @@ TEST_F(ListServerTest, RestartKeepsEntriesInTheDataFile) {
   EXPECT_TRUE(BodyOf(Exchange(first->Port(), PostRequest(kRecord))).ends_with("mes_str<..>ON"));
   first.reset();
   const QDir data(folder.filePath(QStringLiteral("data")));
-  EXPECT_EQ(data.entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("entries.txt")});  // no temp file left
+  EXPECT_EQ(data.entryList(QDir::Files | QDir::Hidden),
+            QStringList{QStringLiteral("entries.txt")});  // no temp file left
 
   auto second = StartServer();
   EXPECT_EQ(BodyOf(Exchange(second->Port(), GetRequest("/list.txt"))), "雑談鯖\t127.0.0.1\tロビー\n");
@@ -85,10 +89,12 @@ TEST_F(ListServerTest, RestartKeepsEntriesInTheDataFile) {
 
 TEST_F(ListServerTest, SlowAndOversizedRequestsAreRefusedAndClosed) {
   auto server = StartServer(300);
-  const std::string slow = Exchange(server->Port(), "POST /register HTTP/1.1\r\nContent-Length: 10\r\n\r\nabc");
+  const std::string slow =
+      Exchange(server->Port(), "POST /register HTTP/1.1\r\nContent-Length: 10\r\n\r\nabc");
   EXPECT_TRUE(slow.starts_with("HTTP/1.1 408 Request Timeout\r\n")) << slow;
 
-  const std::string huge = "POST /register HTTP/1.1\r\nContent-Length: 70000\r\n\r\n" + std::string(70000, 'x');
+  const std::string huge =
+      "POST /register HTTP/1.1\r\nContent-Length: 70000\r\n\r\n" + std::string(70000, 'x');
   const std::string refused = Exchange(server->Port(), huge);
   EXPECT_TRUE(refused.starts_with("HTTP/1.1 413 Content Too Large\r\n")) << refused.substr(0, 80);
   EXPECT_NE(refused.find("Connection: close\r\n"), std::string::npos);
@@ -99,8 +105,8 @@ TEST_F(ListServerTest, TheProgramServesOnAFreePort) {
   QProcess program;
   program.start(QStringLiteral(NOVALUNE_LIST_PROGRAM),
                 {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--data"), folder.path(),
-                 QStringLiteral("--script-password"), QStringLiteral("合言葉"), QStringLiteral("--expire-minutes"),
-                 QStringLiteral("5")});
+                 QStringLiteral("--script-password"), QStringLiteral("合言葉"),
+                 QStringLiteral("--expire-minutes"), QStringLiteral("5")});
   ASSERT_TRUE(program.waitForStarted());
   ASSERT_TRUE(program.waitForReadyRead(10000));
   const QString first = QString::fromUtf8(program.readLine()).trimmed();
