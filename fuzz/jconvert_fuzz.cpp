@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "common/jconvert.h"
+#include "common/jconvert_decode.h"
 #include "common/jconvert_reference.h"
 
 using namespace novalune;
@@ -54,6 +55,20 @@ void CheckDecoder(std::string_view data) {
   std::string appended = "prefix";
   AppendJisToSjis(data, appended);
   Check(appended == "prefix" + decoded, "AppendJisToSjis differs from JisToSjis");
+}
+
+// Each kernel of the decoder's fast path takes the same texts and decodes them exactly.
+void CheckDecodeKernels(std::string_view data) {
+  using jconvert_detail::DecodeKernel;
+  std::string scalar;
+  const bool taken = jconvert_detail::AppendWellFormedWith(DecodeKernel::kScalar, data, scalar);
+  Check(scalar == (taken ? ReferenceJisToSjis(data) : ""), "scalar kernel differs from the byte-by-byte reading");
+  for (DecodeKernel kernel : {DecodeKernel::kSse2, DecodeKernel::kAvx2}) {
+    if (!jconvert_detail::KernelSupported(kernel)) continue;
+    std::string out;
+    Check(jconvert_detail::AppendWellFormedWith(kernel, data, out) == taken && out == scalar,
+          "decode kernels differ");
+  }
 }
 
 void CheckEncoder(std::string_view data) {
@@ -133,6 +148,7 @@ void CheckPairsAndHankaku(std::string_view data) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
   const std::string_view data(reinterpret_cast<const char*>(bytes), size);
   CheckDecoder(data);
+  CheckDecodeKernels(data);
   CheckEncoder(data);
   CheckRoundTrips(data);
   CheckFraming(data);

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <vector>
 
+#include "common/jconvert_decode.h"
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -638,6 +640,7 @@ std::string SjisToJis(std::string_view text) {
 }
 
 void AppendJisToSjis(std::string_view text, std::string& out) {
+  if (jconvert_detail::AppendWellFormed(text, out)) return;
   const std::size_t n = text.size();
   if (n > kShortInput) {
     std::vector<unsigned char> padded(n + kPadding);

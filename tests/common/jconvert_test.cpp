@@ -8,11 +8,13 @@
 
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <random>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "common/jconvert_decode.h"
 #include "common/jconvert_reference.h"
 
 namespace novalune {
@@ -536,6 +538,100 @@ TEST(LongInputTest, WholeChatLogRoundTrips) {
   const std::string jis = SjisToJis(sjis);
   EXPECT_EQ(jis, ReferenceSjisToJis(sjis));
   EXPECT_EQ(JisToSjis(jis), sjis);
+}
+
+// --- The decoder's fast path, kernel by kernel ------------------------------
+//
+// Well-formed text is decoded by one of several kernels, picked by what the
+// processor has; each must give the scalar kernel's bytes, and those must be
+// the byte-by-byte reading.
+
+// Whether the fast path takes `jis` (the same answer from every kernel), or
+// nullopt when a kernel disagrees or writes anything but the reading.
+std::optional<bool> FastPathTakes(const std::string& jis) {
+  using jconvert_detail::DecodeKernel;
+  const HeapBytes in(jis);
+  std::string scalar = "prefix";
+  const bool taken = jconvert_detail::AppendWellFormedWith(DecodeKernel::kScalar, in.view(), scalar);
+  if (scalar != "prefix" + (taken ? ReferenceJisToSjis(jis) : "")) return std::nullopt;
+  for (DecodeKernel kernel : {DecodeKernel::kSse2, DecodeKernel::kAvx2}) {
+    if (!jconvert_detail::KernelSupported(kernel)) continue;
+    std::string out = "prefix";
+    if (jconvert_detail::AppendWellFormedWith(kernel, in.view(), out) != taken || out != scalar) return std::nullopt;
+  }
+  return taken;
+}
+
+// Roman runs (any byte but ESC) and Kanji runs of JIS pairs, switched by the
+// escapes that other programs write too, with now and then an unknown escape.
+std::string WellFormedJis(std::mt19937& rng, std::size_t runs) {
+  std::uniform_int_distribution<int> any(0, 255);
+  std::uniform_int_distribution<int> jis(0x21, 0x7E);
+  std::uniform_int_distribution<int> units(1, 40);
+  std::uniform_int_distribution<int> pick(0, 9);
+  std::string s;
+  bool kanji = false;
+  for (std::size_t run = 0; run < runs; ++run) {
+    const bool unknownEscape = pick(rng) == 0;
+    for (int k = units(rng) + (unknownEscape ? 1 : 0); k > 0; --k) {
+      if (unknownEscape && k == 1) s += "\x1B" "ab";  // between two characters
+      if (kanji) {
+        s.push_back(static_cast<char>(jis(rng)));
+        s.push_back(static_cast<char>(jis(rng)));
+      } else {
+        const char c = static_cast<char>(any(rng));
+        s.push_back(c == '\x1B' ? 'x' : c);
+      }
+    }
+    s += kanji ? (pick(rng) < 5 ? "\x1B(J" : "\x1B(B") : (pick(rng) < 5 ? "\x1B$B" : "\x1B$@");
+    kanji = !kanji;
+  }
+  return s;
+}
+
+TEST(DecodeKernelTest, EveryKernelTakesWellFormedTextAndGivesTheByteByByteReading) {
+  std::mt19937 rng(17);
+  for (int round = 0; round < 3000; ++round) {
+    const auto runs = static_cast<std::size_t>(round % 13);
+    std::string jis = WellFormedJis(rng, runs);
+    if (runs % 2 == 0) jis += "\r\n";  // back in Roman mode
+    ASSERT_EQ(FastPathTakes(jis), true) << testing::PrintToString(jis);
+  }
+  // Past the size that is decoded on the stack.
+  ASSERT_EQ(FastPathTakes(WellFormedJis(rng, 300)), true);
+  // A Kanji run around every block and word edge, open or closed at the end.
+  for (std::size_t prefix = 0; prefix < 140; ++prefix) {
+    for (std::size_t pairs : {1u, 15u, 16u, 17u, 31u, 32u, 33u}) {
+      std::string jis = "\x1B$B" + std::string(2 * pairs, '\x30');
+      if (prefix != 0) jis = std::string(prefix, 'a') + jis;
+      ASSERT_EQ(FastPathTakes(jis), true) << prefix << ' ' << pairs;
+      ASSERT_EQ(FastPathTakes(jis + "\x1B(Jb\r\n"), true) << prefix << ' ' << pairs;
+    }
+  }
+}
+
+TEST(DecodeKernelTest, KernelsLeaveAnythingElseToTheGeneralDecoder) {
+  for (const std::string& jis : {
+           "\x1B$B\x24"s,                        // a pair cut off at the end
+           "\x1B$B\x24\x22\x24\x1B(Jx"s,          // a Kanji run of odd length
+           "\x1B$B\x24\x22\r\n"s,                 // a control byte in Kanji mode
+           "\x1B$B\xA0\x24"s,                     // an 8-bit byte in Kanji mode
+           "\x1B(J\x1B$B"s,                       // an ESC right after an escape is data
+           "ab\x1B("s, "ab\x1B"s,                 // an escape cut off at the end
+           "\x1B$Bxy\x1B$Bxy"s, "x\x1B(Jy"s,       // a switch to the mode already in force
+       }) {
+    EXPECT_EQ(FastPathTakes(jis), false) << testing::PrintToString(jis);
+  }
+  // Random bytes and single corruptions of well-formed text: taken or not,
+  // every kernel answers the same and decodes exactly.
+  std::mt19937 rng(19);
+  std::uniform_int_distribution<int> any(0, 255);
+  for (int round = 0; round < 3000; ++round) {
+    ASSERT_NE(FastPathTakes(RandomBytes(rng, static_cast<std::size_t>(round % 200))), std::nullopt);
+    std::string jis = WellFormedJis(rng, 6);
+    jis[static_cast<std::size_t>(any(rng)) % jis.size()] = static_cast<char>(any(rng));
+    ASSERT_NE(FastPathTakes(jis), std::nullopt) << testing::PrintToString(jis);
+  }
 }
 
 }  // namespace

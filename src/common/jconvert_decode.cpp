@@ -1,0 +1,495 @@
+#include "common/jconvert_decode.h"
+
+#include <array>
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "common/jconvert.h"
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#define NOVALUNE_JCONVERT_X86 1
+#endif
+
+namespace novalune::jconvert_detail {
+
+namespace {
+
+constexpr std::size_t kWord = 64;
+// Inputs up to this size (any chat line) are decoded on the stack and
+// appended in one step, so a line costs no zero-filling of the string.
+constexpr std::size_t kShortInput = 2048;
+// Kernels store whole blocks up to this far past their output.
+constexpr std::size_t kSlack = 32;
+constexpr unsigned char kEsc = 0x1B;
+constexpr std::uint64_t kEvenBits = 0x5555555555555555ULL;
+constexpr std::uint64_t kOddBits = ~kEvenBits;
+constexpr std::uint64_t kAllBits = ~std::uint64_t{0};
+
+// Bit i of each mask stands for byte i of a 64-byte word.
+struct WordBytes {
+  std::uint64_t esc = 0;
+  std::uint64_t jis = 0;     // 0x21..0x7E: can be half of a JIS pair
+  std::uint64_t dollar = 0;  // the selector into Kanji mode
+  std::uint64_t paren = 0;   // the selector back to Roman mode
+};
+
+// What becomes of each byte of a word.
+struct WordPlan {
+  std::uint64_t kanji = 0;  // Kanji data
+  std::uint64_t first = 0;  // Kanji data that opens a pair
+  std::uint64_t keep = 0;   // everything but the escapes: what is written
+};
+
+// The two sums over bits that a word's plan needs, portably.
+struct PortableBits {
+  static std::uint64_t PrefixXor(std::uint64_t x) {
+    for (int shift = 1; shift < 64; shift *= 2) x ^= x << shift;
+    return x;
+  }
+  static std::uint64_t AddWithCarry(std::uint64_t a, std::uint64_t b, std::uint64_t& carry) {
+    const std::uint64_t sum = a + b;
+    const std::uint64_t total = sum + carry;
+    carry = static_cast<std::uint64_t>(sum < a) | static_cast<std::uint64_t>(total < sum);
+    return total;
+  }
+};
+
+// Turns the byte masks of consecutive words into plans. The mode, the escape
+// and the Kanji run that a word leaves open carry into the next one.
+template <typename Bits>
+class Planner {
+ public:
+  // False when the word shows that the text is not well formed.
+  bool Plan(const WordBytes& b, std::uint64_t valid, WordPlan& plan) {
+    const std::uint64_t esc1 = (b.esc << 1) | (prevEsc_ >> 63);
+    const std::uint64_t esc2 = (b.esc << 2) | (prevEsc_ >> 62);
+    const std::uint64_t esc3 = (b.esc << 3) | (prevEsc_ >> 61);
+    prevEsc_ = b.esc;
+    // The byte after an escape is data even when it is an ESC: the general decoder's case.
+    std::uint64_t bad = b.esc & (esc1 | esc2 | esc3);
+    // The mode flips at the selectors; only strict alternation, into Kanji
+    // at each '$' and back at each '(', is read here.
+    const std::uint64_t intoKanji = esc1 & b.dollar;
+    const std::uint64_t flips = intoKanji | (esc1 & b.paren);
+    const std::uint64_t mode = Bits::PrefixXor(flips) ^ mode_;
+    mode_ = 0 - (mode >> 63);
+    bad |= (mode & flips) ^ intoKanji;
+    plan.keep = ~(b.esc | esc1 | esc2) & valid;
+    const std::uint64_t kanji = mode & plan.keep;
+    bad |= kanji & ~b.jis;
+    // Pairs count from the start of each run of Kanji data. Adding the start
+    // bit of each run that starts at an odd byte carries through that run:
+    // the bits it clears are the runs paired from odd bytes.
+    const std::uint64_t starts = kanji & ~((kanji << 1) | (prevKanji_ >> 63));
+    const std::uint64_t carried = Bits::AddWithCarry(kanji, starts & kOddBits, carry_);
+    const std::uint64_t oddRuns = kanji & ~carried;
+    const std::uint64_t first = kanji & (kEvenBits ^ oddRuns);
+    bad |= ((first << 1) | (prevFirst_ >> 63)) & ~kanji;  // a run ending inside a pair
+    prevKanji_ = kanji;
+    prevFirst_ = first;
+    plan.kanji = kanji;
+    plan.first = first;
+    return bad == 0;
+  }
+
+  // Whether byte `bit` of the last word opens a pair (at the text's end: cut off).
+  bool OpensPair(std::size_t bit) const { return ((prevFirst_ >> bit) & 1) != 0; }
+
+ private:
+  std::uint64_t prevEsc_ = 0;
+  std::uint64_t mode_ = 0;  // all ones in Kanji mode
+  std::uint64_t prevKanji_ = 0;
+  std::uint64_t prevFirst_ = 0;
+  std::uint64_t carry_ = 0;
+};
+
+// Each kernel fetches a word of the input without reading past its end
+// (Load), classifies its bytes (Classify) and writes its kept bytes, pairs
+// converted, returning how many (Emit). State keeps the word's last byte for
+// the next one: the first byte of a pair split between words.
+
+struct ScalarKernel {
+  using Bits = PortableBits;
+  struct State {
+    unsigned char last = 0;
+  };
+  using Word = const unsigned char*;
+  // A word of the input, or its last bytes copied into `scratch` with zeros after them.
+  static Word Load(const unsigned char* in, std::size_t n, std::size_t offset, unsigned char* scratch) {
+    if (n - offset >= kWord) return in + offset;
+    std::memset(scratch, 0, kWord);
+    std::memcpy(scratch, in + offset, n - offset);
+    return scratch;
+  }
+
+  static WordBytes Classify(const unsigned char* in) {
+    WordBytes b;
+    for (std::size_t i = 0; i < kWord; ++i) {
+      const std::uint64_t bit = std::uint64_t{1} << i;
+      const unsigned char c = in[i];
+      b.esc |= c == kEsc ? bit : 0;
+      b.jis |= c >= 0x21 && c <= 0x7E ? bit : 0;
+      b.dollar |= c == '$' ? bit : 0;
+      b.paren |= c == '(' ? bit : 0;
+    }
+    return b;
+  }
+
+  static std::size_t Emit(const unsigned char* in, const WordPlan& plan, State& state, char* out) {
+    char* o = out;
+    unsigned char before = state.last;
+    for (std::size_t i = 0; i < kWord; ++i) {
+      const unsigned char c = in[i];
+      if (((plan.keep >> i) & 1) != 0) {
+        unsigned char decoded = c;
+        if (((plan.first >> i) & 1) != 0) {
+          decoded = JisPairToSjis(c, 0x21)[0];
+        } else if (((plan.kanji >> i) & 1) != 0) {
+          decoded = JisPairToSjis(before, c)[1];
+        }
+        *o++ = static_cast<char>(decoded);
+      }
+      before = c;
+    }
+    state.last = before;
+    return static_cast<std::size_t>(o - out);
+  }
+};
+
+#if defined(NOVALUNE_JCONVERT_X86)
+
+#define NOVALUNE_AVX2 __attribute__((target("avx2,popcnt")))
+
+inline __m128i Select(__m128i mask, __m128i ifSet, __m128i ifClear) {
+  return _mm_or_si128(_mm_and_si128(mask, ifSet), _mm_andnot_si128(mask, ifClear));
+}
+
+// The Shift-JIS of each byte given the byte before it and, as all-ones bytes,
+// whether it is Kanji data and whether it opens a pair. A first byte j1 gives
+// (j1 + 1) / 2 + 0x70, or + 0xB0 above 0x5E; a second byte j2 gives j2 + 0x7E
+// after an even j1, else j2 + 0x1F, or + 0x20 from 0x60 on. Kanji data is
+// 0x21..0x7E, so signed compares do.
+inline __m128i JisBytesToSjis(__m128i v, __m128i before, __m128i kanji, __m128i first) {
+  const __m128i upper = _mm_cmpgt_epi8(v, _mm_set1_epi8(0x5E));
+  const __m128i opening =
+      _mm_add_epi8(_mm_avg_epu8(v, _mm_setzero_si128()), Select(upper, _mm_set1_epi8(-0x50), _mm_set1_epi8(0x70)));
+  const __m128i afterOdd = _mm_cmpeq_epi8(_mm_and_si128(before, _mm_set1_epi8(1)), _mm_set1_epi8(1));
+  const __m128i oddAdd = _mm_sub_epi8(_mm_set1_epi8(0x1F), _mm_cmpgt_epi8(v, _mm_set1_epi8(0x5F)));
+  const __m128i closing = _mm_add_epi8(v, Select(afterOdd, oddAdd, _mm_set1_epi8(0x7E)));
+  return Select(kanji, Select(first, opening, closing), v);
+}
+
+inline std::uint64_t Bits16(__m128i isSet, std::size_t shift) {
+  return static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm_movemask_epi8(isSet))) << shift;
+}
+
+struct Sse2Kernel {
+  struct Bits : PortableBits {
+    static std::uint64_t AddWithCarry(std::uint64_t a, std::uint64_t b, std::uint64_t& carry) {
+      unsigned long long sum;
+      carry = _addcarry_u64(static_cast<unsigned char>(carry), a, b, &sum);
+      return sum;
+    }
+  };
+  struct State {
+    __m128i last = _mm_setzero_si128();
+  };
+  using Word = ScalarKernel::Word;
+  static constexpr auto Load = ScalarKernel::Load;
+
+  static WordBytes Classify(const unsigned char* in) {
+    WordBytes b;
+    for (std::size_t t = 0; t < kWord; t += 16) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + t));
+      // v + 0x5F moves 0x21..0x7E to the signed range -128..-35.
+      const __m128i jis = _mm_cmplt_epi8(_mm_add_epi8(v, _mm_set1_epi8(0x5F)), _mm_set1_epi8(-34));
+      b.esc |= Bits16(_mm_cmpeq_epi8(v, _mm_set1_epi8(kEsc)), t);
+      b.jis |= Bits16(jis, t);
+      b.dollar |= Bits16(_mm_cmpeq_epi8(v, _mm_set1_epi8('$')), t);
+      b.paren |= Bits16(_mm_cmpeq_epi8(v, _mm_set1_epi8('(')), t);
+    }
+    return b;
+  }
+
+  static std::size_t Emit(const unsigned char* in, const WordPlan& plan, State& state, char* out) {
+    alignas(16) char converted[kWord + 16];
+    const __m128i bitOfByte = _mm_set1_epi64x(static_cast<long long>(0x8040201008040201ULL));
+    for (std::size_t t = 0; t < kWord; t += 16) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + t));
+      const __m128i before = _mm_or_si128(_mm_slli_si128(v, 1), _mm_srli_si128(state.last, 15));
+      state.last = v;
+      // Both masks to bytes: k0 k1 f0 f1, each byte spread over eight.
+      const auto bits =
+          static_cast<std::uint32_t>(((plan.kanji >> t) & 0xFFFF) | (((plan.first >> t) & 0xFFFF) << 16));
+      __m128i spread = _mm_cvtsi32_si128(static_cast<int>(bits));
+      spread = _mm_unpacklo_epi8(spread, spread);
+      spread = _mm_unpacklo_epi16(spread, spread);
+      const __m128i kanji = _mm_cmpeq_epi8(_mm_and_si128(_mm_shuffle_epi32(spread, 0x50), bitOfByte), bitOfByte);
+      const __m128i first = _mm_cmpeq_epi8(_mm_and_si128(_mm_shuffle_epi32(spread, 0xFA), bitOfByte), bitOfByte);
+      _mm_store_si128(reinterpret_cast<__m128i*>(converted + t), JisBytesToSjis(v, before, kanji, first));
+    }
+    // The kept bytes, a run between escapes at a time.
+    char* o = out;
+    std::uint64_t keep = plan.keep;
+    while (keep != 0) {
+      const int start = std::countr_zero(keep);
+      const int length = std::countr_one(keep >> start);
+      for (int t = 0; t < length; t += 16)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(o + t),
+                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(converted + start + t)));
+      o += length;
+      keep &= keep + (std::uint64_t{1} << start);  // clears the run
+    }
+    return static_cast<std::size_t>(o - out);
+  }
+};
+
+NOVALUNE_AVX2 inline __m256i JisBytesToSjis(__m256i v, __m256i before, __m256i kanji, __m256i first) {
+  const __m256i upper = _mm256_cmpgt_epi8(v, _mm256_set1_epi8(0x5E));
+  const __m256i opening = _mm256_add_epi8(_mm256_avg_epu8(v, _mm256_setzero_si256()),
+                                          _mm256_blendv_epi8(_mm256_set1_epi8(0x70), _mm256_set1_epi8(-0x50), upper));
+  // The low bit of each byte before, moved to the top bit that blendv reads.
+  const __m256i afterOdd = _mm256_slli_epi16(before, 7);
+  const __m256i oddAdd = _mm256_sub_epi8(_mm256_set1_epi8(0x1F), _mm256_cmpgt_epi8(v, _mm256_set1_epi8(0x5F)));
+  const __m256i closing = _mm256_add_epi8(v, _mm256_blendv_epi8(_mm256_set1_epi8(0x7E), oddAdd, afterOdd));
+  return _mm256_blendv_epi8(v, _mm256_blendv_epi8(closing, opening, first), kanji);
+}
+
+// For each 8-bit mask, the positions of its set bits, one a byte, lowest
+// first; `offset` is added to each (8 for the upper half of a block).
+constexpr std::array<std::uint64_t, 256> MakeCompressTable(std::uint64_t offset) {
+  std::array<std::uint64_t, 256> table{};
+  for (std::size_t mask = 0; mask < 256; ++mask) {
+    std::size_t kept = 0;
+    for (std::uint64_t bit = 0; bit < 8; ++bit) {
+      if (((mask >> bit) & 1) != 0) table[mask] |= (bit + offset) << (8 * kept++);
+    }
+  }
+  return table;
+}
+
+constexpr std::array<std::uint64_t, 256> kCompressLow = MakeCompressTable(0);
+constexpr std::array<std::uint64_t, 256> kCompressHigh = MakeCompressTable(8);
+
+// Writes the bytes of v whose bit is set in `keep`, in order, and returns the
+// end of what it wrote; stores up to 8 bytes past it.
+NOVALUNE_AVX2 inline char* Compact16(__m128i v, std::uint32_t keep, char* out) {
+  const std::uint32_t low = keep & 0xFF;
+  const std::uint32_t high = (keep >> 8) & 0xFF;
+  const __m128i order = _mm_set_epi64x(static_cast<long long>(kCompressHigh[high]),
+                                       static_cast<long long>(kCompressLow[low]));
+  const __m128i packed = _mm_shuffle_epi8(v, order);
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(out), packed);
+  out += std::popcount(low);
+  _mm_storeh_pd(reinterpret_cast<double*>(out), _mm_castsi128_pd(packed));
+  return out + std::popcount(high);
+}
+
+NOVALUNE_AVX2 inline std::uint64_t Bits32(__m256i isSet, std::size_t shift) {
+  return static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm256_movemask_epi8(isSet))) << shift;
+}
+
+// Shuffle controls for ShiftDown, read at the shift: the bytes that stay in
+// their 16-byte lane, and those that come down from the upper lane.
+constexpr std::array<unsigned char, 64> MakeSlide(unsigned from) {
+  std::array<unsigned char, 64> slide{};
+  for (unsigned m = 0; m < 64; ++m)
+    slide[m] = m >= from && m < from + 16 ? static_cast<unsigned char>(m - from) : 0x80;
+  return slide;
+}
+
+constexpr std::array<unsigned char, 64> kSlideSame = MakeSlide(0);
+constexpr std::array<unsigned char, 64> kSlideUpper = MakeSlide(16);
+
+// Byte j of the result is byte j + shift of x, or zero past x (shift <= 32).
+NOVALUNE_AVX2 inline __m256i ShiftDown(__m256i x, std::size_t shift) {
+  const __m256i same =
+      _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(kSlideSame.data() + shift)));
+  const __m256i upper =
+      _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(kSlideUpper.data() + shift)));
+  const __m256i high = _mm256_permute2x128_si256(x, x, 0x81);  // upper lane down, zeros above
+  return _mm256_or_si256(_mm256_shuffle_epi8(x, same), _mm256_shuffle_epi8(high, upper));
+}
+
+struct Avx2Kernel {
+  using Bits = Sse2Kernel::Bits;
+  struct State {
+    __m256i last = {};
+  };
+
+  struct Word {
+    __m256i half[2];
+  };
+
+  // A word of the input built in registers: each half is loaded from where it
+  // lies wholly inside the input and moved down, zeros after the input's end.
+  NOVALUNE_AVX2 static Word Load(const unsigned char* in, std::size_t n, std::size_t offset, unsigned char* scratch) {
+    if (n < 32) {  // too short for a whole load
+      std::memset(scratch, 0, kWord);
+      std::memcpy(scratch, in, n);
+      in = scratch;
+      n = kWord;
+    }
+    Word word;
+    for (std::size_t h = 0; h < 2; ++h) {
+      const std::size_t at = offset + 32 * h;
+      const std::size_t from = at < n - 32 ? at : n - 32;
+      const std::size_t shift = at - from < 32 ? at - from : 32;
+      word.half[h] = ShiftDown(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + from)), shift);
+    }
+    return word;
+  }
+
+  NOVALUNE_AVX2 static WordBytes Classify(const Word& word) {
+    WordBytes b;
+    for (std::size_t h = 0; h < 2; ++h) {
+      const __m256i v = word.half[h];
+      const std::size_t t = 32 * h;
+      const __m256i jis = _mm256_cmpgt_epi8(_mm256_set1_epi8(-34), _mm256_add_epi8(v, _mm256_set1_epi8(0x5F)));
+      b.esc |= Bits32(_mm256_cmpeq_epi8(v, _mm256_set1_epi8(kEsc)), t);
+      b.jis |= Bits32(jis, t);
+      b.dollar |= Bits32(_mm256_cmpeq_epi8(v, _mm256_set1_epi8('$')), t);
+      b.paren |= Bits32(_mm256_cmpeq_epi8(v, _mm256_set1_epi8('(')), t);
+    }
+    return b;
+  }
+
+  NOVALUNE_AVX2 static std::size_t Emit(const Word& word, const WordPlan& plan, State& state, char* out) {
+    const __m256i bitOfByte = _mm256_set1_epi64x(static_cast<long long>(0x8040201008040201ULL));
+    // Which byte of the 64-bit broadcast (kanji bits low, first bits high) each byte tests.
+    const __m256i kanjiByte = _mm256_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1,  //
+                                               2, 2, 2, 2, 2, 2, 2, 2, 3, 3, 3, 3, 3, 3, 3, 3);
+    const __m256i firstByte = _mm256_add_epi8(kanjiByte, _mm256_set1_epi8(4));
+    char* o = out;
+    for (std::size_t h = 0; h < 2; ++h) {
+      const std::size_t t = 32 * h;
+      const __m256i v = word.half[h];
+      const __m256i before = _mm256_alignr_epi8(v, _mm256_permute2x128_si256(state.last, v, 0x21), 15);
+      state.last = v;
+      const std::uint64_t bits = ((plan.kanji >> t) & 0xFFFFFFFF) | ((plan.first >> t) << 32);
+      const __m256i spread = _mm256_set1_epi64x(static_cast<long long>(bits));
+      const __m256i kanji =
+          _mm256_cmpeq_epi8(_mm256_and_si256(_mm256_shuffle_epi8(spread, kanjiByte), bitOfByte), bitOfByte);
+      const __m256i first =
+          _mm256_cmpeq_epi8(_mm256_and_si256(_mm256_shuffle_epi8(spread, firstByte), bitOfByte), bitOfByte);
+      const __m256i decoded = JisBytesToSjis(v, before, kanji, first);
+      const auto keep = static_cast<std::uint32_t>(plan.keep >> t);
+      o = Compact16(_mm256_castsi256_si128(decoded), keep, o);
+      o = Compact16(_mm256_extracti128_si256(decoded, 1), keep >> 16, o);
+    }
+    return static_cast<std::size_t>(o - out);
+  }
+};
+
+#endif
+
+// Decodes in[0, n) into `out` (room for n + kSlack bytes) and sets `size`;
+// false, leaving `out` in an unknown state, when the text is not well formed.
+template <typename Kernel>
+[[gnu::always_inline]] inline bool DecodeWords(const unsigned char* in, std::size_t n, char* out, std::size_t& size) {
+  // An escape cut off at the end: the general decoder's case.
+  if ((n >= 1 && in[n - 1] == kEsc) || (n >= 2 && in[n - 2] == kEsc)) return false;
+  Planner<typename Kernel::Bits> planner;
+  typename Kernel::State state;
+  alignas(32) unsigned char scratch[kWord];
+  char* o = out;
+  for (std::size_t offset = 0; offset < n; offset += kWord) {
+    const std::size_t left = n - offset;
+    const std::uint64_t valid = left >= kWord ? kAllBits : (std::uint64_t{1} << left) - 1;
+    const typename Kernel::Word word = Kernel::Load(in, n, offset, scratch);
+    WordPlan plan;
+    if (!planner.Plan(Kernel::Classify(word), valid, plan)) return false;
+    o += Kernel::Emit(word, plan, state, o);
+  }
+  if (n != 0 && planner.OpensPair((n - 1) % kWord)) return false;  // a pair cut off at the end
+  size = static_cast<std::size_t>(o - out);
+  return true;
+}
+
+using DecodeFn = bool (*)(const unsigned char*, std::size_t, char*, std::size_t&);
+
+bool DecodeScalar(const unsigned char* in, std::size_t n, char* out, std::size_t& size) {
+  return DecodeWords<ScalarKernel>(in, n, out, size);
+}
+
+#if defined(NOVALUNE_JCONVERT_X86)
+bool DecodeSse2(const unsigned char* in, std::size_t n, char* out, std::size_t& size) {
+  return DecodeWords<Sse2Kernel>(in, n, out, size);
+}
+
+NOVALUNE_AVX2 __attribute__((flatten)) bool DecodeAvx2(const unsigned char* in, std::size_t n, char* out,
+                                                std::size_t& size) {
+  return DecodeWords<Avx2Kernel>(in, n, out, size);
+}
+
+bool HasAvx2() {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
+}
+#endif
+
+DecodeFn KernelFunction(DecodeKernel kernel) {
+#if defined(NOVALUNE_JCONVERT_X86)
+  if (kernel == DecodeKernel::kAvx2) return DecodeAvx2;
+  if (kernel == DecodeKernel::kSse2) return DecodeSse2;
+#endif
+  (void)kernel;
+  return DecodeScalar;
+}
+
+DecodeFn BestKernelFunction() {
+  for (DecodeKernel kernel : {DecodeKernel::kAvx2, DecodeKernel::kSse2}) {
+    if (KernelSupported(kernel)) return KernelFunction(kernel);
+  }
+  return DecodeScalar;
+}
+
+bool AppendDecoded(DecodeFn decode, std::string_view text, std::string& out) {
+  const auto* in = reinterpret_cast<const unsigned char*>(text.data());
+  const std::size_t n = text.size();
+  std::size_t size = 0;
+  if (n <= kShortInput) {
+    alignas(32) char decoded[kShortInput + kSlack];
+    if (!decode(in, n, decoded, size)) return false;
+    out.append(decoded, size);
+    return true;
+  }
+  const std::size_t used = out.size();
+  out.resize(used + n + kSlack);
+  const bool ok = decode(in, n, out.data() + used, size);
+  out.resize(ok ? used + size : used);
+  return ok;
+}
+
+}  // namespace
+
+bool KernelSupported(DecodeKernel kernel) {
+  switch (kernel) {
+    case DecodeKernel::kScalar:
+      return true;
+#if defined(NOVALUNE_JCONVERT_X86)
+    case DecodeKernel::kSse2:
+      return true;
+    case DecodeKernel::kAvx2: {
+      static const bool supported = HasAvx2();
+      return supported;
+    }
+#endif
+    default:
+      return false;
+  }
+}
+
+bool AppendWellFormed(std::string_view text, std::string& out) {
+  static const DecodeFn best = BestKernelFunction();
+  return AppendDecoded(best, text, out);
+}
+
+bool AppendWellFormedWith(DecodeKernel kernel, std::string_view text, std::string& out) {
+  return KernelSupported(kernel) && AppendDecoded(KernelFunction(kernel), text, out);
+}
+
+}  // namespace novalune::jconvert_detail

@@ -1,0 +1,25 @@
+// The decoder's fast path: ISO-2022-JP as it comes from chat clients, where
+// escapes are well formed and Kanji mode holds nothing but JIS pairs. Such
+// text is decoded a 64-byte word at a time with no branch on the mode; any
+// other text is left to the general decoder in jconvert.cpp.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace novalune::jconvert_detail {
+
+// The instruction sets the fast path is written for. Every kernel gives the
+// same bytes; kScalar runs anywhere and is the yardstick for the others.
+enum class DecodeKernel { kScalar, kSse2, kAvx2 };
+
+bool KernelSupported(DecodeKernel kernel);
+
+// Appends the Shift-JIS of `text` to `out` and returns true when `text` is
+// well formed: escapes complete, no ESC inside or right after an escape,
+// escapes into and out of Kanji mode alternating, and every Kanji run an
+// even number of bytes 0x21..0x7E. Otherwise returns false with `out` as it was.
+bool AppendWellFormed(std::string_view text, std::string& out);
+bool AppendWellFormedWith(DecodeKernel kernel, std::string_view text, std::string& out);
+
+}  // namespace novalune::jconvert_detail
