@@ -8,8 +8,8 @@
 
 namespace novalune::listservice {
 
-inline constexpr std::size_t kMaxHeaderBytes = 8 * 1024;
-inline constexpr std::size_t kMaxBodyBytes = 64 * 1024;
+inline constexpr std::size_t kMaxHeaderBytes = std::size_t{8} * 1024;
+inline constexpr std::size_t kMaxBodyBytes = std::size_t{64} * 1024;
 
 struct HttpRequest {
   std::string method;

@@ -15,7 +15,7 @@ namespace novalune::listservice {
 
 namespace {
 
-constexpr qint64 kReadChunk = 16 * 1024;
+constexpr qint64 kReadChunk = qint64{16} * 1024;
 const char* const kAnsweredProperty = "answered";
 
 std::int64_t SystemSeconds() { return QDateTime::currentSecsSinceEpoch(); }

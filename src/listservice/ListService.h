@@ -13,7 +13,7 @@ namespace novalune::listservice {
 
 struct ServiceOptions {
   std::optional<std::string> scriptPassword;  // none: every record's is accepted
-  std::int64_t expireSeconds = 24 * 60 * 60;
+  std::int64_t expireSeconds = std::int64_t{24} * 60 * 60;
 };
 
 struct ServiceReply {
