@@ -206,10 +206,10 @@ class Relay {
 };
 
 TEST_F(TransferNet, RelayedFilesArriveWholeWithAndWithoutSendAhead) {
-  test::ServerThread server;
   for (const std::uint64_t window : kWindows) {
     for (const std::uint64_t size : kSizes) {
       SCOPED_TRACE(testing::Message() << "size " << size << " window " << window);
+      test::ServerThread server;  // fresh, so no earlier pair's QUIT reaches this one
       const QString source = MakeFile(files_, "f.bin", static_cast<qint64>(size));
       Relay relay(server, "taro", "hanako");
       relay.Start(source, work_.filePath("RECEIVE.TMP"), size, window);

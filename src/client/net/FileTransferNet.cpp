@@ -9,8 +9,8 @@ namespace {
 
 // Bounds on what sits in our own buffers, so memory stays flat whatever the
 // file size or the peer's pace.
-constexpr qint64 kChunk = 64 * 1024;
-constexpr qint64 kSendQueue = 256 * 1024;
+constexpr qint64 kChunk = 256 * 1024;
+constexpr qint64 kSendQueue = 1024 * 1024;
 constexpr qint64 kReadBuffer = 1024 * 1024;
 // An ack is skipped while this much is still unsent: the peer is not reading,
 // and a later ack carries the newer total anyway.
@@ -76,7 +76,7 @@ void FileSendChannel::Cancel() { Finish(false, {}); }
 
 void FileSendChannel::Pump() {
   if (finished_) return;
-  QByteArray chunk;
+  QByteArray& chunk = chunk_;
   while (socket_->bytesToWrite() < kSendQueue) {
     const qint64 want = static_cast<qint64>(std::min<std::uint64_t>(engine_->Allowance(), kChunk));
     if (want == 0) return;
@@ -152,7 +152,7 @@ void FileReceiveChannel::Cancel() { Finish(false, {}); }
 
 void FileReceiveChannel::DataArrived() {
   if (finished_) return;
-  QByteArray buffer;
+  QByteArray& buffer = buffer_;
   const std::uint64_t before = engine_.ReceivedBytes();
   while (socket_.bytesAvailable() > 0 && !engine_.Done()) {
     buffer.resize(std::min(socket_.bytesAvailable(), kReadBuffer));

@@ -73,6 +73,7 @@ class FileSendChannel : public QObject {
   QFile file_;
   std::uint64_t sendAhead_;
   std::unique_ptr<client::SendEngine> engine_;
+  QByteArray chunk_;  // reused for every read of the file
   bool finished_ = false;
 };
 
@@ -104,6 +105,7 @@ class FileReceiveChannel : public QObject {
   QTcpSocket socket_;
   QFile file_;
   client::ReceiveEngine engine_;
+  QByteArray buffer_;  // reused for every read of the socket
   std::uint64_t ackedTotal_ = 0;
   bool finished_ = false;
 };

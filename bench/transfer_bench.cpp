@@ -1,0 +1,290 @@
+// File transfer throughput, side by side in one run:
+//   1. loopback: a raw TCP copy, our send-ahead transfer, one block per ack;
+//   2. a link with 20 ms round trip (a delaying proxy of our own): send-ahead
+//      against one block per ack;
+//   3. relayed through our server: send-ahead against the raw copy.
+// Usage: transfer_bench [MiB on loopback, default 1024] [MiB over the slow link, default 64]
+//                       [send-ahead KiB, default 256]
+// The sender runs on the main thread and the receiver on a thread of its own,
+// as two clients in two processes would; the raw copy moves bytes from memory
+// to memory, so its figure is the upper bound.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTcpSocket>
+#include <QThread>
+#include <QFile>
+#include <QTemporaryDir>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <deque>
+#include <optional>
+#include <thread>
+#include <vector>
+
+#include "client/core/FileTransfer.h"
+#include "client/net/FileTransferNet.h"
+#include "server/core/ServerCore.h"
+#include "support/ServerThread.h"
+#include "support/TestClient.h"
+
+namespace {
+
+using novalune::client::FileReceiveChannel;
+using novalune::client::FileSendChannel;
+using novalune::client::FileServerSocket;
+using novalune::client::TransferEnd;
+using Clock = std::chrono::steady_clock;
+
+constexpr std::uint64_t kMiB = 1024 * 1024;
+
+int ListenLoopback(std::uint16_t& port) {
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  listen(fd, 4);
+  socklen_t length = sizeof address;
+  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+  port = ntohs(address.sin_port);
+  return fd;
+}
+
+int ConnectLoopback(std::uint16_t port) {
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = htons(port);
+  if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) return -1;
+  return fd;
+}
+
+// Bytes per second of a plain copy of `size` bytes over loopback.
+double RawCopy(std::uint64_t size) {
+  std::uint16_t port = 0;
+  const int listener = ListenLoopback(port);
+  std::thread writer([port, size] {
+    const int fd = ConnectLoopback(port);
+    std::vector<char> block(256 * 1024);
+    for (std::uint64_t left = size; left > 0;) {
+      const ssize_t n = write(fd, block.data(), std::min<std::uint64_t>(left, block.size()));
+      if (n <= 0) break;
+      left -= static_cast<std::uint64_t>(n);
+    }
+    close(fd);
+  });
+  const int fd = accept(listener, nullptr, nullptr);
+  const auto start = Clock::now();
+  std::vector<char> block(256 * 1024);
+  while (read(fd, block.data(), block.size()) > 0) {
+  }
+  const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  writer.join();
+  close(fd);
+  close(listener);
+  return static_cast<double>(size) / seconds;
+}
+
+// Forwards both ways between an accepted client and `target`, each byte held
+// back `delay` (half the round trip); runs until both sides have closed.
+class DelayProxy {
+ public:
+  DelayProxy(std::uint16_t target, std::chrono::milliseconds delay) : target_(target), delay_(delay) {
+    listener_ = ListenLoopback(port_);
+    thread_ = std::thread([this] { Run(); });
+  }
+  ~DelayProxy() {
+    stop_ = true;
+    thread_.join();
+    close(listener_);
+  }
+  std::uint16_t Port() const { return port_; }
+
+ private:
+  struct Held {
+    Clock::time_point due;
+    std::string bytes;
+  };
+  struct Direction {
+    int from = -1, to = -1;
+    std::deque<Held> queue;
+    bool eof = false, shut = false;
+  };
+
+  void Run() {
+    pollfd accepting{listener_, POLLIN, 0};
+    while (!stop_ && poll(&accepting, 1, 50) <= 0) {
+    }
+    if (stop_) return;
+    const int client = accept(listener_, nullptr, nullptr);
+    const int server = ConnectLoopback(target_);
+    Direction up, down;
+    up.from = down.to = client;
+    up.to = down.from = server;
+    std::vector<char> block(64 * 1024);
+    while (!stop_ && !(up.shut && down.shut)) {
+      pollfd fds[2] = {{client, static_cast<short>(up.eof ? 0 : POLLIN), 0},
+                       {server, static_cast<short>(down.eof ? 0 : POLLIN), 0}};
+      poll(fds, 2, 1);
+      Pump(up, fds[0].revents, block);
+      Pump(down, fds[1].revents, block);
+    }
+    close(client);
+    close(server);
+  }
+
+  void Pump(Direction& d, short events, std::vector<char>& block) {
+    if (events & (POLLIN | POLLHUP | POLLERR)) {
+      const ssize_t n = read(d.from, block.data(), block.size());
+      if (n > 0) d.queue.push_back({Clock::now() + delay_, std::string(block.data(), static_cast<std::size_t>(n))});
+      if (n <= 0) d.eof = true;
+    }
+    while (!d.queue.empty() && d.queue.front().due <= Clock::now()) {
+      // Blocking write: the sink drains it; a proxy with a real link would too.
+      const std::string& bytes = d.queue.front().bytes;
+      if (write(d.to, bytes.data(), bytes.size()) < 0) d.eof = true;
+      d.queue.pop_front();
+    }
+    if (d.eof && d.queue.empty() && !d.shut) {
+      shutdown(d.to, SHUT_WR);
+      d.shut = true;
+    }
+  }
+
+  std::uint16_t target_;
+  std::chrono::milliseconds delay_;
+  std::uint16_t port_ = 0;
+  int listener_ = -1;
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
+
+QString SparseFile(const QTemporaryDir& dir, std::uint64_t size) {
+  const QString path = dir.filePath("source.bin");
+  QFile file(path);
+  file.open(QIODevice::WriteOnly);
+  file.resize(static_cast<qint64>(size));
+  return path;
+}
+
+// The receiving client on its own thread, as it would be in its own process.
+class ReceiverThread {
+ public:
+  ReceiverThread(const QString& work, std::uint64_t size, const QString& host, std::uint16_t port) {
+    thread_.reset(QThread::create([=, this] {
+      FileReceiveChannel receiver(work, size);
+      bool done = false;
+      QObject::connect(&receiver, &FileReceiveChannel::Finished, [&](const TransferEnd& e) {
+        complete_ = e.complete;
+        done = true;
+      });
+      QString error;
+      receiver.Start(host, port, error);
+      QEventLoop loop;
+      while (!done) loop.processEvents(QEventLoop::WaitForMoreEvents);
+    }));
+    thread_->start();
+  }
+  ~ReceiverThread() { Join(); }
+  bool Join() {
+    thread_->wait();
+    return complete_;
+  }
+
+ private:
+  std::unique_ptr<QThread> thread_;
+  std::atomic<bool> complete_{false};
+};
+
+// Runs the sender on this thread until it has ended; bytes per second.
+double Rate(FileSendChannel& sender, ReceiverThread& receiver, std::uint64_t size, const QElapsedTimer& timer) {
+  bool ended = false;
+  QObject::connect(&sender, &FileSendChannel::Finished, [&](const TransferEnd&) { ended = true; });
+  QString error;
+  sender.Start(error);
+  while (!ended) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  if (!receiver.Join()) std::printf("  (transfer failed)\n");
+  return static_cast<double>(size) / (static_cast<double>(timer.nsecsElapsed()) / 1e9);
+}
+
+double Direct(const QTemporaryDir& dir, std::uint64_t size, std::uint64_t window,
+              const std::optional<std::chrono::milliseconds>& delay) {
+  const QString source = SparseFile(dir, size);
+  FileServerSocket listener(0);
+  listener.Listen();
+  std::optional<DelayProxy> proxy;
+  if (delay) proxy.emplace(listener.Port(), *delay);
+  QElapsedTimer timer;
+  timer.start();
+  ReceiverThread receiver(dir.filePath("RECEIVE.TMP"), size, "127.0.0.1", proxy ? proxy->Port() : listener.Port());
+  QTcpSocket* socket = nullptr;
+  QObject::connect(&listener, &FileServerSocket::Accepted, [&](QTcpSocket* accepted) { socket = accepted; });
+  while (!socket) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  FileSendChannel sender(socket, source, window);
+  return Rate(sender, receiver, size, timer);
+}
+
+double Relayed(const QTemporaryDir& dir, std::uint64_t size, std::uint64_t window) {
+  using novalune::test::TestClient;
+  novalune::test::ServerThread server;
+  TestClient taro, hanako;
+  taro.Connect(server.UserPort());
+  taro.Register("taro");
+  hanako.Connect(server.UserPort());
+  hanako.Register("hanako");
+  const QString source = SparseFile(dir, size);
+  taro.SendLine(novalune::client::RelaySendLine("hanako", "f.bin", size));
+  hanako.ReadLine();
+  QElapsedTimer timer;
+  timer.start();
+  ReceiverThread receiver(dir.filePath("RECEIVE.TMP"), size, "127.0.0.1", server.RelayReceiverPort());
+  taro.ReadLine();
+  auto* socket = new QTcpSocket;
+  socket->connectToHost("127.0.0.1", server.RelaySenderPort());
+  socket->waitForConnected(5000);
+  FileSendChannel sender(socket, source, window);
+  return Rate(sender, receiver, size, timer);
+}
+
+void Line(const char* what, double rate, double reference, const char* against) {
+  std::printf("  %-46s %9.1f MB/s   %7.2fx %s\n", what, rate / 1e6, rate / reference, against);
+  std::fflush(stdout);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  const std::uint64_t big = (argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 1024) * kMiB;
+  const std::uint64_t slow = (argc > 2 ? std::strtoull(argv[2], nullptr, 10) : 64) * kMiB;
+  const std::uint64_t window =
+      argc > 3 ? std::strtoull(argv[3], nullptr, 10) * 1024 : novalune::client::kDefaultSendAhead;
+  QTemporaryDir dir;
+
+  std::printf("Loopback, %llu MiB:\n", static_cast<unsigned long long>(big / kMiB));
+  const double raw = RawCopy(big);
+  Line("raw TCP copy", raw, raw, "raw");
+  Line("direct, send-ahead 256 KiB", Direct(dir, big, window, std::nullopt), raw, "raw");
+  // One block per round trip is slow; a sixteenth of the size shows its rate.
+  Line("direct, one block per ack (1/16 of the size)", Direct(dir, big / 16, 0, std::nullopt), raw, "raw");
+  Line("relayed, send-ahead 256 KiB", Relayed(dir, big, window), raw, "raw");
+  Line("relayed, one block per ack (1/16 of the size)", Relayed(dir, big / 16, 0), raw, "raw");
+
+  const auto halfTrip = std::chrono::milliseconds(10);
+  std::printf("Link with 20 ms round trip, %llu MiB:\n", static_cast<unsigned long long>(slow / kMiB));
+  // At one block per 20 ms the whole size would take hours: 256 KiB shows the rate.
+  const double oneBlock = Direct(dir, 256 * 1024, 0, halfTrip);
+  Line("direct, one block per ack (256 KiB)", oneBlock, oneBlock, "one block");
+  Line("direct, send-ahead 256 KiB", Direct(dir, slow, window, halfTrip), oneBlock, "one block");
+  return 0;
+}
