@@ -55,7 +55,7 @@ std::vector<std::vector<std::string>> RowsOf(const std::string& page) {
 TEST(ListServiceTest, PublishedRecordShowsOnThePageWithEveryFieldEscaped) {
   Service list;
   const std::string answer =
-      list.Post(Record({"", "ON", "<b>雑談&\"鯖'</b>", "p", "10.0.0.5", "http://example.jp/?a=1&b=2",
+      list.Post(Record({"", "ON", "<b>雑談&\"鯖'</b>", "pass-秘密", "10.0.0.5", "http://example.jp/?a=1&b=2",
                         "m@example.jp", "ようこそ<BR><script>x</script>", "部屋\"1", ""}));
   EXPECT_EQ(BodyOf(answer), "起動登録しました\nmes_str<..>ON");
   const std::string page = list.Get("/");
@@ -73,6 +73,8 @@ TEST(ListServiceTest, PublishedRecordShowsOnThePageWithEveryFieldEscaped) {
       "<a href=\"ZKWC2://10.0.0.5/部屋&quot;1\">ZKWC2://10.0.0.5/部屋&quot;1</a>"};
   EXPECT_EQ(rows[0], expected);
   EXPECT_EQ(page.find("m@example.jp"), std::string::npos);  // mail is not published on the page
+  EXPECT_EQ(page.find("pass-"), std::string::npos);
+  EXPECT_EQ(list.Get("/list.txt").find("pass-"), std::string::npos);
 }
 
 TEST(ListServiceTest, FixedAddressWinsAndStopKeepsTheEntryWithoutLink) {
