@@ -73,30 +73,32 @@ QString TFileTransfer::ChooseSendFile() {
                                       Ui(text::kSendOpenFilter) + " (*)");
 }
 
-void TFileTransfer::MenuSendClick(const std::string& nick) {
-  if (!MaySend(nick)) return;
+std::optional<QFileInfo> TFileTransfer::PickFileFor(const std::string& nick) {
+  if (!MaySend(nick)) return std::nullopt;
   const QString path = ChooseSendFile();
-  if (path.isEmpty()) return;
-  const QFileInfo info(path);
+  if (path.isEmpty()) return std::nullopt;
+  sendPath_ = path;
+  return QFileInfo(path);
+}
+
+void TFileTransfer::MenuSendClick(const std::string& nick) {
+  const auto info = PickFileFor(nick);
+  if (!info) return;
   const std::string ownAddress = hooks_.myAddress();
   const auto address = client::OfferAddressNumber(ownAddress);
   if (!address) return hooks_.notice(Ui(text::kNoAddress).arg(FromSjis(ownAddress)));
   const std::uint16_t port = listener_.Listen();
   if (port == 0) return hooks_.notice(Ui(text::kNoPort));
-  sendPath_ = path;
   offerPending_ = true;
-  hooks_.commandSend(client::DccOfferLine(nick, client::OfferNameToken(ToSjis(info.fileName())), *address, port,
-                                          static_cast<std::uint64_t>(info.size())));
+  hooks_.commandSend(client::DccOfferLine(nick, client::OfferNameToken(ToSjis(info->fileName())), *address, port,
+                                          static_cast<std::uint64_t>(info->size())));
 }
 
 void TFileTransfer::MenuSendRelayClick(const std::string& nick) {
-  if (!MaySend(nick)) return;
-  const QString path = ChooseSendFile();
-  if (path.isEmpty()) return;
-  const QFileInfo info(path);
-  sendPath_ = path;
-  hooks_.commandSend(client::RelaySendLine(nick, client::OfferNameToken(ToSjis(info.fileName())),
-                                           static_cast<std::uint64_t>(info.size())));
+  const auto info = PickFileFor(nick);
+  if (!info) return;
+  hooks_.commandSend(client::RelaySendLine(nick, client::OfferNameToken(ToSjis(info->fileName())),
+                                           static_cast<std::uint64_t>(info->size())));
 }
 
 void TFileTransfer::StartRelaySend(const std::string& host, bool, std::int32_t port) {

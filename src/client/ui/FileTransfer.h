@@ -3,11 +3,13 @@
 // The window builds one TFileTransfer and forwards the engine's calls to it.
 #pragma once
 
+#include <QFileInfo>
 #include <QObject>
 #include <QPointer>
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "client/core/ClientView.h"
@@ -77,6 +79,8 @@ class TFileTransfer : public QObject {
  private:
   bool MaySend(const std::string& nick) const;
   QString ChooseSendFile();
+  // The file the user picks to send to `nick`, when a send may start now.
+  std::optional<QFileInfo> PickFileFor(const std::string& nick);
   void Accepted(QTcpSocket* socket);
   void StartSending(QTcpSocket* socket);
   void EndSending(const client::TransferEnd& end);
