@@ -63,7 +63,7 @@ template <typename Bits>
 class Planner {
  public:
   // False when the word shows that the text is not well formed.
-  bool Plan(const WordBytes& b, std::uint64_t valid, WordPlan& plan) {
+  [[gnu::always_inline]] bool Plan(const WordBytes& b, std::uint64_t valid, WordPlan& plan) {
     const std::uint64_t esc1 = (b.esc << 1) | (prevEsc_ >> 63);
     const std::uint64_t esc2 = (b.esc << 2) | (prevEsc_ >> 62);
     const std::uint64_t esc3 = (b.esc << 3) | (prevEsc_ >> 61);
@@ -161,91 +161,7 @@ struct ScalarKernel {
 
 #if defined(NOVALUNE_JCONVERT_X86)
 
-#define NOVALUNE_AVX2 __attribute__((target("avx2,popcnt")))
-
-inline __m128i Select(__m128i mask, __m128i ifSet, __m128i ifClear) {
-  return _mm_or_si128(_mm_and_si128(mask, ifSet), _mm_andnot_si128(mask, ifClear));
-}
-
-// The Shift-JIS of each byte given the byte before it and, as all-ones bytes,
-// whether it is Kanji data and whether it opens a pair. A first byte j1 gives
-// (j1 + 1) / 2 + 0x70, or + 0xB0 above 0x5E; a second byte j2 gives j2 + 0x7E
-// after an even j1, else j2 + 0x1F, or + 0x20 from 0x60 on. Kanji data is
-// 0x21..0x7E, so signed compares do.
-inline __m128i JisBytesToSjis(__m128i v, __m128i before, __m128i kanji, __m128i first) {
-  const __m128i upper = _mm_cmpgt_epi8(v, _mm_set1_epi8(0x5E));
-  const __m128i opening =
-      _mm_add_epi8(_mm_avg_epu8(v, _mm_setzero_si128()), Select(upper, _mm_set1_epi8(-0x50), _mm_set1_epi8(0x70)));
-  const __m128i afterOdd = _mm_cmpeq_epi8(_mm_and_si128(before, _mm_set1_epi8(1)), _mm_set1_epi8(1));
-  const __m128i oddAdd = _mm_sub_epi8(_mm_set1_epi8(0x1F), _mm_cmpgt_epi8(v, _mm_set1_epi8(0x5F)));
-  const __m128i closing = _mm_add_epi8(v, Select(afterOdd, oddAdd, _mm_set1_epi8(0x7E)));
-  return Select(kanji, Select(first, opening, closing), v);
-}
-
-inline std::uint64_t Bits16(__m128i isSet, std::size_t shift) {
-  return static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm_movemask_epi8(isSet))) << shift;
-}
-
-struct Sse2Kernel {
-  struct Bits : PortableBits {
-    static std::uint64_t AddWithCarry(std::uint64_t a, std::uint64_t b, std::uint64_t& carry) {
-      unsigned long long sum;
-      carry = _addcarry_u64(static_cast<unsigned char>(carry), a, b, &sum);
-      return sum;
-    }
-  };
-  struct State {
-    __m128i last = _mm_setzero_si128();
-  };
-  using Word = ScalarKernel::Word;
-  static constexpr auto Load = ScalarKernel::Load;
-
-  static WordBytes Classify(const unsigned char* in) {
-    WordBytes b;
-    for (std::size_t t = 0; t < kWord; t += 16) {
-      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + t));
-      // v + 0x5F moves 0x21..0x7E to the signed range -128..-35.
-      const __m128i jis = _mm_cmplt_epi8(_mm_add_epi8(v, _mm_set1_epi8(0x5F)), _mm_set1_epi8(-34));
-      b.esc |= Bits16(_mm_cmpeq_epi8(v, _mm_set1_epi8(kEsc)), t);
-      b.jis |= Bits16(jis, t);
-      b.dollar |= Bits16(_mm_cmpeq_epi8(v, _mm_set1_epi8('$')), t);
-      b.paren |= Bits16(_mm_cmpeq_epi8(v, _mm_set1_epi8('(')), t);
-    }
-    return b;
-  }
-
-  static std::size_t Emit(const unsigned char* in, const WordPlan& plan, State& state, char* out) {
-    alignas(16) char converted[kWord + 16];
-    const __m128i bitOfByte = _mm_set1_epi64x(static_cast<long long>(0x8040201008040201ULL));
-    for (std::size_t t = 0; t < kWord; t += 16) {
-      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + t));
-      const __m128i before = _mm_or_si128(_mm_slli_si128(v, 1), _mm_srli_si128(state.last, 15));
-      state.last = v;
-      // Both masks to bytes: k0 k1 f0 f1, each byte spread over eight.
-      const auto bits =
-          static_cast<std::uint32_t>(((plan.kanji >> t) & 0xFFFF) | (((plan.first >> t) & 0xFFFF) << 16));
-      __m128i spread = _mm_cvtsi32_si128(static_cast<int>(bits));
-      spread = _mm_unpacklo_epi8(spread, spread);
-      spread = _mm_unpacklo_epi16(spread, spread);
-      const __m128i kanji = _mm_cmpeq_epi8(_mm_and_si128(_mm_shuffle_epi32(spread, 0x50), bitOfByte), bitOfByte);
-      const __m128i first = _mm_cmpeq_epi8(_mm_and_si128(_mm_shuffle_epi32(spread, 0xFA), bitOfByte), bitOfByte);
-      _mm_store_si128(reinterpret_cast<__m128i*>(converted + t), JisBytesToSjis(v, before, kanji, first));
-    }
-    // The kept bytes, a run between escapes at a time.
-    char* o = out;
-    std::uint64_t keep = plan.keep;
-    while (keep != 0) {
-      const int start = std::countr_zero(keep);
-      const int length = std::countr_one(keep >> start);
-      for (int t = 0; t < length; t += 16)
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(o + t),
-                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(converted + start + t)));
-      o += length;
-      keep &= keep + (std::uint64_t{1} << start);  // clears the run
-    }
-    return static_cast<std::size_t>(o - out);
-  }
-};
+#define NOVALUNE_AVX2 __attribute__((target("avx2,popcnt,pclmul")))
 
 NOVALUNE_AVX2 inline __m256i JisBytesToSjis(__m256i v, __m256i before, __m256i kanji, __m256i first) {
   const __m256i upper = _mm256_cmpgt_epi8(v, _mm256_set1_epi8(0x5E));
@@ -315,7 +231,19 @@ NOVALUNE_AVX2 inline __m256i ShiftDown(__m256i x, std::size_t shift) {
 }
 
 struct Avx2Kernel {
-  using Bits = Sse2Kernel::Bits;
+  struct Bits {
+    static std::uint64_t AddWithCarry(std::uint64_t a, std::uint64_t b, std::uint64_t& carry) {
+      unsigned long long sum;
+      carry = _addcarry_u64(static_cast<unsigned char>(carry), a, b, &sum);
+      return sum;
+    }
+    // Carry-less multiplication by all ones.
+    NOVALUNE_AVX2 static std::uint64_t PrefixXor(std::uint64_t x) {
+      const __m128i product =
+          _mm_clmulepi64_si128(_mm_cvtsi64_si128(static_cast<long long>(x)), _mm_set1_epi8(-1), 0);
+      return static_cast<std::uint64_t>(_mm_cvtsi128_si64(product));
+    }
+  };
   struct State {
     __m256i last = {};
   };
@@ -334,6 +262,11 @@ struct Avx2Kernel {
       n = kWord;
     }
     Word word;
+    if (n - offset >= kWord) {  // a whole word: as it is
+      word.half[0] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + offset));
+      word.half[1] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + offset + 32));
+      return word;
+    }
     for (std::size_t h = 0; h < 2; ++h) {
       const std::size_t at = offset + 32 * h;
       const std::size_t from = at < n - 32 ? at : n - 32;
@@ -416,10 +349,6 @@ bool DecodeScalar(const unsigned char* in, std::size_t n, char* out, std::size_t
 }
 
 #if defined(NOVALUNE_JCONVERT_X86)
-bool DecodeSse2(const unsigned char* in, std::size_t n, char* out, std::size_t& size) {
-  return DecodeWords<Sse2Kernel>(in, n, out, size);
-}
-
 NOVALUNE_AVX2 __attribute__((flatten)) bool DecodeAvx2(const unsigned char* in, std::size_t n, char* out,
                                                 std::size_t& size) {
   return DecodeWords<Avx2Kernel>(in, n, out, size);
@@ -427,23 +356,15 @@ NOVALUNE_AVX2 __attribute__((flatten)) bool DecodeAvx2(const unsigned char* in, 
 
 bool HasAvx2() {
   __builtin_cpu_init();
-  return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
+  return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt") && __builtin_cpu_supports("pclmul");
 }
 #endif
 
 DecodeFn KernelFunction(DecodeKernel kernel) {
 #if defined(NOVALUNE_JCONVERT_X86)
   if (kernel == DecodeKernel::kAvx2) return DecodeAvx2;
-  if (kernel == DecodeKernel::kSse2) return DecodeSse2;
 #endif
   (void)kernel;
-  return DecodeScalar;
-}
-
-DecodeFn BestKernelFunction() {
-  for (DecodeKernel kernel : {DecodeKernel::kAvx2, DecodeKernel::kSse2}) {
-    if (KernelSupported(kernel)) return KernelFunction(kernel);
-  }
   return DecodeScalar;
 }
 
@@ -467,25 +388,18 @@ bool AppendDecoded(DecodeFn decode, std::string_view text, std::string& out) {
 }  // namespace
 
 bool KernelSupported(DecodeKernel kernel) {
-  switch (kernel) {
-    case DecodeKernel::kScalar:
-      return true;
 #if defined(NOVALUNE_JCONVERT_X86)
-    case DecodeKernel::kSse2:
-      return true;
-    case DecodeKernel::kAvx2: {
-      static const bool supported = HasAvx2();
-      return supported;
-    }
-#endif
-    default:
-      return false;
+  if (kernel == DecodeKernel::kAvx2) {
+    static const bool supported = HasAvx2();
+    return supported;
   }
+#endif
+  return kernel == DecodeKernel::kScalar;
 }
 
 bool AppendWellFormed(std::string_view text, std::string& out) {
-  static const DecodeFn best = BestKernelFunction();
-  return AppendDecoded(best, text, out);
+  // Without AVX2 the general decoder, SSE2 throughout, is the faster one.
+  return KernelSupported(DecodeKernel::kAvx2) && AppendDecoded(KernelFunction(DecodeKernel::kAvx2), text, out);
 }
 
 bool AppendWellFormedWith(DecodeKernel kernel, std::string_view text, std::string& out) {

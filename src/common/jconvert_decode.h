@@ -9,9 +9,10 @@
 
 namespace novalune::jconvert_detail {
 
-// The instruction sets the fast path is written for. Every kernel gives the
-// same bytes; kScalar runs anywhere and is the yardstick for the others.
-enum class DecodeKernel { kScalar, kSse2, kAvx2 };
+// The instruction sets the fast path is written for. Both kernels give the
+// same bytes; kScalar runs anywhere and is the yardstick for kAvx2, the one
+// in use where the processor has it (elsewhere the general decoder is faster).
+enum class DecodeKernel { kScalar, kAvx2 };
 
 bool KernelSupported(DecodeKernel kernel);
 
