@@ -258,7 +258,7 @@ double Relayed(const QTemporaryDir& dir, std::uint64_t size, std::uint64_t windo
 }
 
 void Line(const char* what, double rate, double reference, const char* against) {
-  std::printf("  %-46s %9.1f MB/s   %7.2fx %s\n", what, rate / 1e6, rate / reference, against);
+  std::printf("  %-46s %9.3f MB/s   %7.2fx %s\n", what, rate / 1e6, rate / reference, against);
   std::fflush(stdout);
 }
 

@@ -12,6 +12,8 @@ namespace {
 constexpr qint64 kChunk = 256 * 1024;
 constexpr qint64 kSendQueue = 1024 * 1024;
 constexpr qint64 kReadBuffer = 1024 * 1024;
+// The receiver acknowledges after each piece of this size.
+constexpr qint64 kAckPiece = 64 * 1024;
 // An ack is skipped while this much is still unsent: the peer is not reading,
 // and a later ack carries the newer total anyway.
 constexpr qint64 kAckBacklog = 4096;
@@ -55,7 +57,7 @@ FileSendChannel::~FileSendChannel() {
 }
 
 bool FileSendChannel::Start(QString& error) {
-  if (!file_.open(QIODevice::ReadOnly)) {
+  if (!file_.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
     error = FileError(file_);
     return false;
   }
@@ -140,7 +142,7 @@ FileReceiveChannel::~FileReceiveChannel() {
 }
 
 bool FileReceiveChannel::Start(const QString& host, std::uint16_t port, QString& error) {
-  if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+  if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
     error = FileError(file_);
     return false;
   }
@@ -155,7 +157,7 @@ void FileReceiveChannel::DataArrived() {
   QByteArray& buffer = buffer_;
   const std::uint64_t before = engine_.ReceivedBytes();
   while (socket_.bytesAvailable() > 0 && !engine_.Done()) {
-    buffer.resize(std::min(socket_.bytesAvailable(), kReadBuffer));
+    buffer.resize(std::min(socket_.bytesAvailable(), kAckPiece));
     const qint64 got = socket_.read(buffer.data(), buffer.size());
     if (got <= 0) break;
     const auto keep = static_cast<qint64>(engine_.Accept(static_cast<std::uint64_t>(got)));
@@ -163,11 +165,14 @@ void FileReceiveChannel::DataArrived() {
       Finish(false, FileError(file_));
       return;
     }
+    // Acked at once, not when the event loop comes round: the sender
+    // refills its window while the rest of this read is written.
+    SendAck();
+    socket_.flush();
   }
   // Bytes past the accepted size are not part of the file.
   if (engine_.Done()) socket_.readAll();
   if (engine_.ReceivedBytes() == before) return;
-  SendAck();
   emit Progress(engine_.ReceivedBytes());
   if (engine_.Done()) Finish(true, {});
 }
