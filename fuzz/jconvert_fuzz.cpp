@@ -62,7 +62,8 @@ void CheckDecodeKernels(std::string_view data) {
   using jconvert_detail::DecodeKernel;
   std::string scalar;
   const bool taken = jconvert_detail::AppendWellFormedWith(DecodeKernel::kScalar, data, scalar);
-  Check(scalar == (taken ? ReferenceJisToSjis(data) : ""), "scalar kernel differs from the byte-by-byte reading");
+  Check(scalar == (taken ? ReferenceJisToSjis(data) : ""),
+        "scalar kernel differs from the byte-by-byte reading");
   if (jconvert_detail::KernelSupported(DecodeKernel::kAvx2)) {
     std::string out;
     Check(jconvert_detail::AppendWellFormedWith(DecodeKernel::kAvx2, data, out) == taken && out == scalar,

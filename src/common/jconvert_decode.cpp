@@ -165,11 +165,13 @@ struct ScalarKernel {
 
 NOVALUNE_AVX2 inline __m256i JisBytesToSjis(__m256i v, __m256i before, __m256i kanji, __m256i first) {
   const __m256i upper = _mm256_cmpgt_epi8(v, _mm256_set1_epi8(0x5E));
-  const __m256i opening = _mm256_add_epi8(_mm256_avg_epu8(v, _mm256_setzero_si256()),
-                                          _mm256_blendv_epi8(_mm256_set1_epi8(0x70), _mm256_set1_epi8(-0x50), upper));
+  const __m256i opening =
+      _mm256_add_epi8(_mm256_avg_epu8(v, _mm256_setzero_si256()),
+                      _mm256_blendv_epi8(_mm256_set1_epi8(0x70), _mm256_set1_epi8(-0x50), upper));
   // The low bit of each byte before, moved to the top bit that blendv reads.
   const __m256i afterOdd = _mm256_slli_epi16(before, 7);
-  const __m256i oddAdd = _mm256_sub_epi8(_mm256_set1_epi8(0x1F), _mm256_cmpgt_epi8(v, _mm256_set1_epi8(0x5F)));
+  const __m256i oddAdd =
+      _mm256_sub_epi8(_mm256_set1_epi8(0x1F), _mm256_cmpgt_epi8(v, _mm256_set1_epi8(0x5F)));
   const __m256i closing = _mm256_add_epi8(v, _mm256_blendv_epi8(_mm256_set1_epi8(0x7E), oddAdd, afterOdd));
   return _mm256_blendv_epi8(v, _mm256_blendv_epi8(closing, opening, first), kanji);
 }
@@ -195,8 +197,8 @@ constexpr std::array<std::uint64_t, 256> kCompressHigh = MakeCompressTable(8);
 NOVALUNE_AVX2 inline char* Compact16(__m128i v, std::uint32_t keep, char* out) {
   const std::uint32_t low = keep & 0xFF;
   const std::uint32_t high = (keep >> 8) & 0xFF;
-  const __m128i order = _mm_set_epi64x(static_cast<long long>(kCompressHigh[high]),
-                                       static_cast<long long>(kCompressLow[low]));
+  const __m128i order =
+      _mm_set_epi64x(static_cast<long long>(kCompressHigh[high]), static_cast<long long>(kCompressLow[low]));
   const __m128i packed = _mm_shuffle_epi8(v, order);
   _mm_storel_epi64(reinterpret_cast<__m128i*>(out), packed);
   out += std::popcount(low);
@@ -222,10 +224,10 @@ constexpr std::array<unsigned char, 64> kSlideUpper = MakeSlide(16);
 
 // Byte j of the result is byte j + shift of x, or zero past x (shift <= 32).
 NOVALUNE_AVX2 inline __m256i ShiftDown(__m256i x, std::size_t shift) {
-  const __m256i same =
-      _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(kSlideSame.data() + shift)));
-  const __m256i upper =
-      _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(kSlideUpper.data() + shift)));
+  const __m256i same = _mm256_broadcastsi128_si256(
+      _mm_loadu_si128(reinterpret_cast<const __m128i*>(kSlideSame.data() + shift)));
+  const __m256i upper = _mm256_broadcastsi128_si256(
+      _mm_loadu_si128(reinterpret_cast<const __m128i*>(kSlideUpper.data() + shift)));
   const __m256i high = _mm256_permute2x128_si256(x, x, 0x81);  // upper lane down, zeros above
   return _mm256_or_si256(_mm256_shuffle_epi8(x, same), _mm256_shuffle_epi8(high, upper));
 }
@@ -254,7 +256,8 @@ struct Avx2Kernel {
 
   // A word of the input built in registers: each half is loaded from where it
   // lies wholly inside the input and moved down, zeros after the input's end.
-  NOVALUNE_AVX2 static Word Load(const unsigned char* in, std::size_t n, std::size_t offset, unsigned char* scratch) {
+  NOVALUNE_AVX2 static Word Load(const unsigned char* in, std::size_t n, std::size_t offset,
+                                 unsigned char* scratch) {
     if (n < 32) {  // too short for a whole load
       std::memset(scratch, 0, kWord);
       std::memcpy(scratch, in, n);
@@ -281,7 +284,8 @@ struct Avx2Kernel {
     for (std::size_t h = 0; h < 2; ++h) {
       const __m256i v = word.half[h];
       const std::size_t t = 32 * h;
-      const __m256i jis = _mm256_cmpgt_epi8(_mm256_set1_epi8(-34), _mm256_add_epi8(v, _mm256_set1_epi8(0x5F)));
+      const __m256i jis =
+          _mm256_cmpgt_epi8(_mm256_set1_epi8(-34), _mm256_add_epi8(v, _mm256_set1_epi8(0x5F)));
       b.esc |= Bits32(_mm256_cmpeq_epi8(v, _mm256_set1_epi8(kEsc)), t);
       b.jis |= Bits32(jis, t);
       b.dollar |= Bits32(_mm256_cmpeq_epi8(v, _mm256_set1_epi8('$')), t);
@@ -322,7 +326,8 @@ struct Avx2Kernel {
 // Decodes in[0, n) into `out` (room for n + kSlack bytes) and sets `size`;
 // false, leaving `out` in an unknown state, when the text is not well formed.
 template <typename Kernel>
-[[gnu::always_inline]] inline bool DecodeWords(const unsigned char* in, std::size_t n, char* out, std::size_t& size) {
+[[gnu::always_inline]] inline bool DecodeWords(const unsigned char* in, std::size_t n, char* out,
+                                               std::size_t& size) {
   // An escape cut off at the end: the general decoder's case.
   if ((n >= 1 && in[n - 1] == kEsc) || (n >= 2 && in[n - 2] == kEsc)) return false;
   Planner<typename Kernel::Bits> planner;
@@ -350,13 +355,14 @@ bool DecodeScalar(const unsigned char* in, std::size_t n, char* out, std::size_t
 
 #if defined(NOVALUNE_JCONVERT_X86)
 NOVALUNE_AVX2 __attribute__((flatten)) bool DecodeAvx2(const unsigned char* in, std::size_t n, char* out,
-                                                std::size_t& size) {
+                                                       std::size_t& size) {
   return DecodeWords<Avx2Kernel>(in, n, out, size);
 }
 
 bool HasAvx2() {
   __builtin_cpu_init();
-  return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt") && __builtin_cpu_supports("pclmul");
+  return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt") &&
+         __builtin_cpu_supports("pclmul");
 }
 #endif
 
@@ -399,7 +405,8 @@ bool KernelSupported(DecodeKernel kernel) {
 
 bool AppendWellFormed(std::string_view text, std::string& out) {
   // Without AVX2 the general decoder, SSE2 throughout, is the faster one.
-  return KernelSupported(DecodeKernel::kAvx2) && AppendDecoded(KernelFunction(DecodeKernel::kAvx2), text, out);
+  return KernelSupported(DecodeKernel::kAvx2) &&
+         AppendDecoded(KernelFunction(DecodeKernel::kAvx2), text, out);
 }
 
 bool AppendWellFormedWith(DecodeKernel kernel, std::string_view text, std::string& out) {

@@ -555,7 +555,8 @@ std::optional<bool> FastPathTakes(const std::string& jis) {
   if (scalar != "prefix" + (taken ? ReferenceJisToSjis(jis) : "")) return std::nullopt;
   if (jconvert_detail::KernelSupported(DecodeKernel::kAvx2)) {
     std::string out = "prefix";
-    if (jconvert_detail::AppendWellFormedWith(DecodeKernel::kAvx2, in.view(), out) != taken || out != scalar) return std::nullopt;
+    if (jconvert_detail::AppendWellFormedWith(DecodeKernel::kAvx2, in.view(), out) != taken || out != scalar)
+      return std::nullopt;
   }
   return taken;
 }
@@ -572,7 +573,9 @@ std::string WellFormedJis(std::mt19937& rng, std::size_t runs) {
   for (std::size_t run = 0; run < runs; ++run) {
     const bool unknownEscape = pick(rng) == 0;
     for (int k = units(rng) + (unknownEscape ? 1 : 0); k > 0; --k) {
-      if (unknownEscape && k == 1) s += "\x1B" "ab";  // between two characters
+      if (unknownEscape && k == 1)
+        s += "\x1B"
+             "ab";  // between two characters
       if (kanji) {
         s.push_back(static_cast<char>(jis(rng)));
         s.push_back(static_cast<char>(jis(rng)));
@@ -610,13 +613,13 @@ TEST(DecodeKernelTest, EveryKernelTakesWellFormedTextAndGivesTheByteByByteReadin
 
 TEST(DecodeKernelTest, KernelsLeaveAnythingElseToTheGeneralDecoder) {
   for (const std::string& jis : {
-           "\x1B$B\x24"s,                        // a pair cut off at the end
-           "\x1B$B\x24\x22\x24\x1B(Jx"s,          // a Kanji run of odd length
-           "\x1B$B\x24\x22\r\n"s,                 // a control byte in Kanji mode
-           "\x1B$B\xA0\x24"s,                     // an 8-bit byte in Kanji mode
-           "\x1B(J\x1B$B"s,                       // an ESC right after an escape is data
-           "ab\x1B("s, "ab\x1B"s,                 // an escape cut off at the end
-           "\x1B$Bxy\x1B$Bxy"s, "x\x1B(Jy"s,       // a switch to the mode already in force
+           "\x1B$B\x24"s,                     // a pair cut off at the end
+           "\x1B$B\x24\x22\x24\x1B(Jx"s,      // a Kanji run of odd length
+           "\x1B$B\x24\x22\r\n"s,             // a control byte in Kanji mode
+           "\x1B$B\xA0\x24"s,                 // an 8-bit byte in Kanji mode
+           "\x1B(J\x1B$B"s,                   // an ESC right after an escape is data
+           "ab\x1B("s, "ab\x1B"s,             // an escape cut off at the end
+           "\x1B$Bxy\x1B$Bxy"s, "x\x1B(Jy"s,  // a switch to the mode already in force
        }) {
     EXPECT_EQ(FastPathTakes(jis), false) << testing::PrintToString(jis);
   }
