@@ -374,7 +374,7 @@ DecodeFn KernelFunction(DecodeKernel kernel) {
   return DecodeScalar;
 }
 
-bool AppendDecoded(DecodeFn decode, std::string_view text, std::string& out) {
+[[gnu::always_inline]] inline bool AppendDecoded(DecodeFn decode, std::string_view text, std::string& out) {
   const auto* in = reinterpret_cast<const unsigned char*>(text.data());
   const std::size_t n = text.size();
   std::size_t size = 0;
