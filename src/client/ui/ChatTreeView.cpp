@@ -164,9 +164,13 @@ void TChatTreeView::showEvent(QShowEvent* event) {
   UpdateAnimations();
 }
 
+// Hidden, also while the window closes down after the member list has gone:
+// pause every picture without asking the list.
 void TChatTreeView::hideEvent(QHideEvent* event) {
   QAbstractScrollArea::hideEvent(event);
-  UpdateAnimations();
+  for (const auto& entry : pictures_->All()) {
+    if (entry.second->state() == QMovie::Running) entry.second->setPaused(true);
+  }
 }
 
 void TChatTreeView::paintEvent(QPaintEvent* event) {
