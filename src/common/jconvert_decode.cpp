@@ -296,18 +296,20 @@ struct Avx2Kernel {
 
   NOVALUNE_AVX2 static std::size_t Emit(const Word& word, const WordPlan& plan, State& state, char* out) {
     const __m256i bitOfByte = _mm256_set1_epi64x(static_cast<long long>(0x8040201008040201ULL));
-    // Which byte of the 64-bit broadcast (kanji bits low, first bits high) each byte tests.
-    const __m256i kanjiByte = _mm256_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1,  //
-                                               2, 2, 2, 2, 2, 2, 2, 2, 3, 3, 3, 3, 3, 3, 3, 3);
-    const __m256i firstByte = _mm256_add_epi8(kanjiByte, _mm256_set1_epi8(4));
+    // Both masks in each lane, kanji bits low and first bits high; `byte`
+    // picks the mask byte that each byte of the first half tests.
+    const __m256i spread = _mm256_broadcastsi128_si256(
+        _mm_set_epi64x(static_cast<long long>(plan.first), static_cast<long long>(plan.kanji)));
+    const __m256i byte = _mm256_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1,  //
+                                          2, 2, 2, 2, 2, 2, 2, 2, 3, 3, 3, 3, 3, 3, 3, 3);
     char* o = out;
     for (std::size_t h = 0; h < 2; ++h) {
       const std::size_t t = 32 * h;
       const __m256i v = word.half[h];
       const __m256i before = _mm256_alignr_epi8(v, _mm256_permute2x128_si256(state.last, v, 0x21), 15);
       state.last = v;
-      const std::uint64_t bits = ((plan.kanji >> t) & 0xFFFFFFFF) | ((plan.first >> t) << 32);
-      const __m256i spread = _mm256_set1_epi64x(static_cast<long long>(bits));
+      const __m256i kanjiByte = _mm256_add_epi8(byte, _mm256_set1_epi8(static_cast<char>(4 * h)));
+      const __m256i firstByte = _mm256_add_epi8(kanjiByte, _mm256_set1_epi8(8));
       const __m256i kanji =
           _mm256_cmpeq_epi8(_mm256_and_si256(_mm256_shuffle_epi8(spread, kanjiByte), bitOfByte), bitOfByte);
       const __m256i first =
