@@ -28,6 +28,7 @@
 #include <cstdio>
 #include <deque>
 #include <optional>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -35,7 +36,6 @@
 #include "client/net/FileTransferNet.h"
 #include "server/core/ServerCore.h"
 #include "support/ServerThread.h"
-#include "support/TestClient.h"
 
 namespace {
 
@@ -69,6 +69,41 @@ int ConnectLoopback(std::uint16_t port) {
   if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) return -1;
   return fd;
 }
+
+// A chat user played over a blocking socket: registers, writes lines and waits
+// for the line that contains a word.
+class LineClient {
+ public:
+  LineClient(std::uint16_t port, const std::string& nick) : fd_(ConnectLoopback(port)) {
+    Send("USER " + nick + " * * :" + nick);
+    Send("NICK " + nick);
+    WaitFor(" 376 ");
+  }
+  ~LineClient() { close(fd_); }
+  void Send(const std::string& line) {
+    const std::string bytes = line + "\r\n";
+    if (write(fd_, bytes.data(), bytes.size()) < 0) std::perror("write");
+  }
+  void WaitFor(const std::string& word) {
+    for (;;) {
+      const std::size_t end = pending_.find('\n');
+      if (end != std::string::npos) {
+        const std::string line = pending_.substr(0, end);
+        pending_.erase(0, end + 1);
+        if (line.find(word) != std::string::npos) return;
+        continue;
+      }
+      char block[4096];
+      const ssize_t n = read(fd_, block, sizeof block);
+      if (n <= 0) return;
+      pending_.append(block, static_cast<std::size_t>(n));
+    }
+  }
+
+ private:
+  int fd_;
+  std::string pending_;
+};
 
 // Bytes per second of a plain copy of `size` bytes over loopback.
 double RawCopy(std::uint64_t size) {
@@ -236,20 +271,16 @@ double Direct(const QTemporaryDir& dir, std::uint64_t size, std::uint64_t window
 }
 
 double Relayed(const QTemporaryDir& dir, std::uint64_t size, std::uint64_t window) {
-  using novalune::test::TestClient;
   novalune::test::ServerThread server;
-  TestClient taro, hanako;
-  taro.Connect(server.UserPort());
-  taro.Register("taro");
-  hanako.Connect(server.UserPort());
-  hanako.Register("hanako");
+  LineClient taro(server.UserPort(), "taro");
+  LineClient hanako(server.UserPort(), "hanako");
   const QString source = SparseFile(dir, size);
-  taro.SendLine(novalune::client::RelaySendLine("hanako", "f.bin", size));
-  hanako.ReadLine();
+  taro.Send(novalune::client::RelaySendLine("hanako", "f.bin", size));
+  hanako.WaitFor("DCC SEND");
   QElapsedTimer timer;
   timer.start();
   ReceiverThread receiver(dir.filePath("RECEIVE.TMP"), size, "127.0.0.1", server.RelayReceiverPort());
-  taro.ReadLine();
+  taro.WaitFor("RELAYSEND");
   auto* socket = new QTcpSocket;
   socket->connectToHost("127.0.0.1", server.RelaySenderPort());
   socket->waitForConnected(5000);
