@@ -94,6 +94,7 @@ TSetIconDlg::~TSetIconDlg() {
 
 std::vector<std::string> TSetIconDlg::Entries() const {
   std::vector<std::string> entries;
+  entries.reserve(static_cast<std::size_t>(listBox_->count()));
   for (int row = 0; row < listBox_->count(); ++row)
     entries.push_back(detail::ToSjis(listBox_->item(row)->text()));
   return entries;

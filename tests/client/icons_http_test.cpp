@@ -111,10 +111,13 @@ TEST_F(HttpFixture, ANewRequestOfAKindAbortsTheRunningOneAndOthersRunOn) {
   http.Get("preview", slow, [&other](const HttpResult& r) { other = r; });
   ASSERT_TRUE(ServeUntil([&second] { return second.has_value(); }));
   EXPECT_EQ(second->body, "second");
+  EXPECT_TRUE(ServeUntil([this] { return server.SilentClosed() == 1; }));
   EXPECT_FALSE(http.Running("bar"));
   EXPECT_TRUE(http.Running("preview"));
+  ASSERT_TRUE(ServeUntil([this] { return server.Requests().size() == 3; }));
   http.Abort("preview");
   EXPECT_FALSE(http.Running("preview"));
+  EXPECT_TRUE(ServeUntil([this] { return server.SilentClosed() == 2; }));
   EXPECT_EQ(firstAnswers, 0);
   EXPECT_FALSE(other.has_value());
 }

@@ -38,6 +38,7 @@ HttpTestServer::HttpTestServer() {
       connect(socket, &QTcpSocket::readyRead, this, [this, socket] { Answer(socket); });
       connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
         pending_.erase(socket);
+        if (socket->property("silent").toBool()) ++silentClosed_;
         socket->deleteLater();
       });
     }
@@ -66,7 +67,10 @@ void HttpTestServer::Answer(QTcpSocket* socket) {
 
   const auto found = answers_.find(PathOf(seen.target));
   const HttpAnswer answer = found != answers_.end() ? found->second : HttpAnswer{404, "not here"};
-  if (answer.silent) return;
+  if (answer.silent) {
+    socket->setProperty("silent", true);
+    return;
+  }
   QByteArray out = "HTTP/1.1 " + QByteArray::number(answer.status) + " X\r\n";
   if (!answer.location.isEmpty()) out += "Location: " + answer.location + "\r\n";
   out += "Content-Length: " + QByteArray::number(answer.body.size()) + "\r\nConnection: close\r\n\r\n";

@@ -38,6 +38,8 @@ class HttpTestServer : public QObject {
 
   void Serve(const QByteArray& path, HttpAnswer answer) { answers_[path] = std::move(answer); }
   const std::vector<HttpRequestSeen>& Requests() const { return requests_; }
+  // Connections left unanswered that the client has closed (aborted requests).
+  int SilentClosed() const { return silentClosed_; }
 
  private:
   void Answer(QTcpSocket* socket);
@@ -46,6 +48,7 @@ class HttpTestServer : public QObject {
   std::map<QByteArray, HttpAnswer> answers_;
   std::vector<HttpRequestSeen> requests_;
   std::map<QTcpSocket*, QByteArray> pending_;
+  int silentClosed_ = 0;
 };
 
 // GIF files for the tests: solid frames of the given colours (0xRRGGBB);

@@ -42,7 +42,7 @@ class HttpClient : public QObject {
   using Done = std::function<void(const HttpResult&)>;
   using Form = std::vector<std::pair<std::string, std::string>>;  // raw bytes, sent percent-encoded
 
-  static constexpr qint64 kDefaultMaxBody = 2 * 1024 * 1024;
+  static constexpr qint64 kDefaultMaxBody = qint64{2} * 1024 * 1024;
   static constexpr int kMaxRedirects = 5;
 
   explicit HttpClient(QObject* parent = nullptr);

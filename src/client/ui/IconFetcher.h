@@ -40,7 +40,7 @@ class IconFetcher : public QObject {
   using Consent = std::function<bool(const std::string& question)>;
   using Done = std::function<void(const GifResult&)>;
 
-  static constexpr qint64 kMaxGifBytes = 2 * 1024 * 1024;
+  static constexpr qint64 kMaxGifBytes = qint64{2} * 1024 * 1024;
   // Download kinds: one icon-bar download and one preview at a time.
   static inline const QString kIconBar = QStringLiteral("iconbar");
   static inline const QString kPreview = QStringLiteral("preview");

@@ -29,7 +29,7 @@ client::HttpOptions HttpOptionsFrom(const settings::HttpSettings& values);
 class TMessageBoard : public QObject {
   Q_OBJECT
  public:
-  static constexpr qint64 kMaxPageBytes = 256 * 1024;
+  static constexpr qint64 kMaxPageBytes = qint64{256} * 1024;
   static inline const QString kKind = QStringLiteral("message");
   // The status bar's text until a notice arrives.
   static constexpr const char* kInitialText = "Novaluneからのメッセージ";
