@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTcpSocket>
 #include <QTest>
 #include <sstream>
 
@@ -152,13 +153,19 @@ TEST_F(TransferControllers, DirectFileIsKeptUnderItsReducedNameAndTheWorkFileGoe
   EXPECT_TRUE(receiverNotices_.empty());
 }
 
-TEST_F(TransferControllers, CancelInTheReceiveWindowEndsBothSides) {
+TEST_F(TransferControllers, CancelInTheReceiveWindowEndsBothSidesAndASecondConnectionIsTurnedAway) {
   source_ = MakeFile(files_, "big.bin", 50'000'000);
   QSignalSpy sendEnded(sender_.get(), &TFileTransfer::SendEnded);
   QSignalSpy received(receiver_.get(), &TFileTransfer::ReceiveEnded);
   sender_->MenuSendClick("hanako");
   receiver_->ReceiveFileOffer(OfferOf("taro", sent_.at(0)));
   ASSERT_TRUE(ServeUntil([&] { return receiver_->ReceiveWindow() != nullptr; }));
+  // A second connection to the listener meanwhile is closed; the transfer goes on.
+  QTcpSocket intruder;
+  intruder.connectToHost("127.0.0.1", sender_->FilePort());
+  ASSERT_TRUE(ServeUntil([&] { return intruder.state() == QAbstractSocket::UnconnectedState; }));
+  EXPECT_TRUE(sender_->Sending());
+  EXPECT_EQ(sendEnded.count(), 0);
   FindChild<QPushButton>(*receiver_->ReceiveWindow(), "CancelBtn")->click();
   ASSERT_TRUE(ServeUntil([&] { return received.count() == 1 && sendEnded.count() == 1; }));
   EXPECT_TRUE(receiverNotices_.empty());  // the user ended it here
