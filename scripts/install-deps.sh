@@ -2,7 +2,7 @@
 # Installs the Debian packages a build needs, only those that are missing.
 # Usage: install-deps.sh [build|bench|fuzz|desktop|ci] ...
 set -e
-base="make cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libfluidsynth-dev libgl-dev libgtest-dev libgmock-dev libclang-rt-14-dev"
+base="make cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libfluidsynth-dev libsdl2-dev libgl-dev libgtest-dev libgmock-dev libclang-rt-14-dev"
 # libclang-rt-14-dev: FuzzedDataProvider.h, which the fuzz corpus replay tests compile with.
 want="$base"
 for group in "$@"; do

@@ -20,4 +20,13 @@ bool IsBareSoundName(std::string_view name);
 std::optional<std::string> FindSoundFile(std::string_view name, const std::vector<std::string>& folders,
                                          const std::function<bool(const std::string& path)>& isFile);
 
+// The freedesktop sound folders that exist, the user's own first:
+// $XDG_DATA_HOME/sounds (default ~/.local/share/sounds), then /usr/share/sounds.
+// Paths in Shift-JIS, like every path the program keeps.
+std::vector<std::string> StandardSoundFolders();
+
+// The sound folder list: "WavDir.txt" in the program folder, or the standard
+// folders when that file is missing or lists nothing.
+std::vector<std::string> LoadSoundFolders();
+
 }  // namespace novalune::client

@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 #include <array>
 
+#include "client/core/ClientSounds.h"
 #include "client/display/DisplayFormat.h"
 #include "client/display/DisplayTexts.h"
 #include "common/Settings.h"
@@ -207,7 +208,7 @@ void TSetDspModeDlg::BrowseSound(std::string& file, bool startInSoundFolder) {
   setup.filters = QtFilters(Ui(text::kSoundFilter));
   setup.defaultSuffix = QStringLiteral("wav");
   if (startInSoundFolder) {
-    const std::vector<std::string> folders = LoadListFile(files::kWavDir);
+    const std::vector<std::string> folders = client::LoadSoundFolders();
     if (!folders.empty()) setup.directory = LocalPath(folders.front());
   }
   // The file dialog opens over this one: hiding a dialog that runs modally would end it.

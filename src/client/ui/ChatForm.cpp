@@ -14,7 +14,6 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QProcess>
-#include <QSoundEffect>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
@@ -32,6 +31,7 @@
 #include "client/ui/HistoryDialogs.h"
 #include "client/ui/OwnServerWait.h"
 #include "client/ui/PrivateBoxForm.h"
+#include "client/ui/WavFileListDlg.h"
 #include "common/SjisText.h"
 #include "qtsupport/WidgetText.h"
 #include "settings/ClientDialogs.h"
@@ -308,7 +308,7 @@ void TZKWChatForm::BuildMenus() {
   entry(settingsMenu, text::kMenuReName, [this] { MenuReNameClick(); });
   entry(settingsMenu, text::kMenuMessage, [this] { MenuMessageClick(); });
   QMenu* folders = settingsMenu->addMenu(Ui(text::kMenuFolder));
-  entry(folders, text::kMenuWavDir, nullptr);
+  entry(folders, text::kMenuWavDir, [this] { TWavFileListDlg(this).exec(); });
   entry(settingsMenu, text::kMenuIcon, nullptr);
   entry(settingsMenu, text::kMenuServerSet, nullptr);
   entry(settingsMenu, text::kMenuICQSet, nullptr);  // no ICQ on this platform

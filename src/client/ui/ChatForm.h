@@ -27,7 +27,6 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QMenu;
-class QSoundEffect;
 class QSplitter;
 class QStatusBar;
 class QTimer;
@@ -43,6 +42,7 @@ namespace novalune::ui {
 
 class OwnServerWait;
 class TChatTreeView;
+class SoundPlayer;
 class TPrivateBoxForm;
 class TURLListDlg;
 class TUserHistoryDlg;
@@ -138,6 +138,9 @@ class TZKWChatForm : public QMainWindow, public client::ClientView {
   void TemplateChanged(client::TemplateField field) override;
   void ShowPrivateBox(std::size_t row) override;
   void PrivateMessage(std::size_t row, int style, const std::string& text) override;
+
+  // The one player of the window's sounds, made at the first sound.
+  SoundPlayer& Sounds();
 
   // The whisper window of a member row (nullptr outside the list).
   TPrivateBoxForm* PrivateBox(std::size_t row) const;
@@ -275,7 +278,7 @@ class TZKWChatForm : public QMainWindow, public client::ClientView {
   std::unique_ptr<display::DisplayCommands> displayCommands_;
   settings::HttpAccessGate httpGate_;
   display::DspModeValues options_{};
-  std::unique_ptr<QSoundEffect> player_;
+  SoundPlayer* player_ = nullptr;
   // One whisper window per member row, in the rows' order.
   std::vector<std::unique_ptr<TPrivateBoxForm>> privateBoxes_;
   WhisperNotice* whisperNotice_ = nullptr;

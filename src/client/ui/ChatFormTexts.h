@@ -80,6 +80,13 @@ inline constexpr const char* kMenuUJoin = "この人のサーバーへ接続";
 inline constexpr const char* kAboutCaption = "ﾊﾞｰｼﾞｮﾝ情報";
 inline constexpr const char* kAboutText = "NOVALUNE\nVersion 1.13";
 
+// The sound folder dialog.
+inline constexpr const char* kWavDirCaption = "音フォルダーの設定";
+inline constexpr const char* kWavDirPrompt = "音フォルダーを選択してください";
+inline constexpr const char* kWavDirAdd = "追加";
+inline constexpr const char* kWavDirDelete = "削除";
+inline constexpr const char* kWavDirCancel = "キャンセル";
+
 // Whisper windows.
 inline constexpr const char* kPrivateCaption = "%sとのささやきBox";
 inline constexpr const char* kPrivateSaveBtn = "保存";

@@ -9,7 +9,6 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QProcess>
-#include <QSoundEffect>
 #include <QSplitter>
 #include <QTimer>
 #include <QToolButton>
@@ -26,6 +25,7 @@
 #include "client/ui/ChatTreeView.h"
 #include "client/ui/HistoryDialogs.h"
 #include "client/ui/OwnServerWait.h"
+#include "client/ui/SoundPlayer.h"
 #include "qtsupport/WidgetText.h"
 #include "settings/ClientDialogs.h"
 
@@ -75,7 +75,7 @@ bool TZKWChatForm::AskNewNick(std::string& nick) {
 
 void TZKWChatForm::BeepON(const std::string& name) {
   const std::optional<std::string> path = client::FindSoundFile(
-      name, LoadListFile(files::kWavDir),
+      name, client::LoadSoundFolders(),
       [](const std::string& path) { return QFileInfo(qtsupport::FromSjis(path)).isFile(); });
   if (path) PlaySoundFile(*path);
 }
@@ -85,7 +85,7 @@ void TZKWChatForm::BeepFileBtnClick() {
   setup.title = Ui(display::text::kSoundTitle);
   setup.filters = display::QtFilters(Ui(display::text::kSoundFilter));
   setup.defaultSuffix = QStringLiteral("wav");
-  const std::vector<std::string> folders = LoadListFile(files::kWavDir);
+  const std::vector<std::string> folders = client::LoadSoundFolders();
   if (!folders.empty()) setup.directory = qtsupport::FromSjis(folders.front());
   const display::FileChooser& chooser = setup_.displayHooks.chooseFile;
   const std::optional<QString> chosen = chooser ? chooser(setup) : display::RunFileDialog(this, setup);
@@ -101,13 +101,13 @@ void TZKWChatForm::BeepFileBtnClick() {
   SaveListFile(files::kWavFile, history);
 }
 
+SoundPlayer& TZKWChatForm::Sounds() {
+  if (!player_) player_ = new SoundPlayer(this);
+  return *player_;
+}
+
 void TZKWChatForm::PlaySoundFile(const std::string& path) {
-  const QString file = qtsupport::FromSjis(path);
-  if (path.empty() || !QFileInfo(file).isFile()) return;
-  if (!player_) player_ = std::make_unique<QSoundEffect>();
-  player_->stop();
-  player_->setSource(QUrl::fromLocalFile(file));
-  player_->play();
+  if (!path.empty()) Sounds().Play(qtsupport::FromSjis(path));
 }
 
 void TZKWChatForm::URLListAdd(const std::string& nick, const std::string& text) {
@@ -258,7 +258,7 @@ void TZKWChatForm::MenuSetBackColorClick() {
 }
 
 void TZKWChatForm::MenuShowOptionClick() {
-  if (player_) player_->stop();
+  if (player_) player_->Stop();
   const std::optional<display::DspModeValues> values = displayCommands_->MenuShowOptionClick();
   if (!values) return;
   options_ = *values;
