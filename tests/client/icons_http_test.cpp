@@ -209,6 +209,18 @@ TEST_F(GifFetchTest, OnlyAGifBodyWithinTwoMebibytesIsAPictureAndNoTemporaryFileS
   EXPECT_EQ(FolderEntries(), std::vector<std::string>{});
 }
 
+TEST_F(GifFetchTest, MemberIconsDownloadAtMostSixteenAtATime) {
+  server.Serve("/slow.gif", {200, {}, {}, true});
+  std::vector<GifOutcome> outcomes;
+  for (std::size_t n = 0; n <= IconFetcher::kMaxMemberDownloads; ++n) {
+    fetcher.FetchGif({}, server.Url("/slow.gif"),
+                     [&outcomes](const GifResult& r) { outcomes.push_back(r.outcome); });
+  }
+  ASSERT_TRUE(ServeUntil([&outcomes] { return !outcomes.empty(); }));
+  EXPECT_EQ(outcomes, std::vector<GifOutcome>{GifOutcome::kFailed});
+  EXPECT_EQ(http.RunningCount(), IconFetcher::kMaxMemberDownloads);
+}
+
 TEST_F(GifFetchTest, AddressesThatAreNoGifOnTheWebAreNeverRequested) {
   for (const std::string& url : {std::string(), std::string("picture.gif"), server.Url("/a.png"),
                                  server.Url("/a.gif?x=1"), std::string("file:///etc/a.gif")}) {

@@ -105,6 +105,7 @@ void HttpClient::Abort(const QString& kind) {
   if (found == running_.end()) return;
   QNetworkReply* reply = found->second;
   running_.erase(found);
+  inFlight_.erase(reply);
   reply->disconnect(this);
   reply->abort();
   reply->deleteLater();
@@ -112,6 +113,7 @@ void HttpClient::Abort(const QString& kind) {
 
 void HttpClient::Track(const QString& kind, QNetworkReply* reply, Done done, qint64 maxBody) {
   if (!kind.isEmpty()) running_[kind] = reply;
+  inFlight_.insert(reply);
   auto transfer = std::make_shared<Transfer>();
   transfer->maxBody = maxBody;
   auto* timer = new QTimer(reply);
@@ -135,6 +137,7 @@ void HttpClient::Track(const QString& kind, QNetworkReply* reply, Done done, qin
 }
 
 void HttpClient::Forget(const QString& kind, QNetworkReply* reply) {
+  inFlight_.erase(reply);
   if (kind.isEmpty()) return;
   const auto found = running_.find(kind);
   if (found != running_.end() && found->second == reply) running_.erase(found);

@@ -12,6 +12,7 @@
 #include <QUrl>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -58,6 +59,8 @@ class HttpClient : public QObject {
                 qint64 maxBody = kDefaultMaxBody);
   void Abort(const QString& kind);
   bool Running(const QString& kind) const { return running_.count(kind) != 0; }
+  // Requests on their way, of every kind.
+  std::size_t RunningCount() const { return inFlight_.size(); }
 
   static QByteArray EncodeForm(const Form& form);
 
@@ -69,6 +72,7 @@ class HttpClient : public QObject {
   QNetworkAccessManager* manager_;
   HttpOptions options_{};
   std::map<QString, QNetworkReply*> running_;
+  std::set<QNetworkReply*> inFlight_;
 };
 
 }  // namespace novalune::client

@@ -39,6 +39,10 @@ void IconFetcher::FetchGif(const QString& kind, const std::string& url, Done don
     Answer(std::move(done), {});
     return;
   }
+  if (kind.isEmpty() && http_.RunningCount() >= kMaxMemberDownloads) {
+    Answer(std::move(done), {GifOutcome::kFailed, {}});
+    return;
+  }
   // The random part keeps two downloads of the same name apart.
   const QString fileName = QString::number(QRandomGenerator::global()->bounded(65535)) + *name;
   http_.Get(

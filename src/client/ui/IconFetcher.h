@@ -41,6 +41,9 @@ class IconFetcher : public QObject {
   using Done = std::function<void(const GifResult&)>;
 
   static constexpr qint64 kMaxGifBytes = qint64{2} * 1024 * 1024;
+  // Member icons side by side at most: a server that announces icons
+  // without end gets default pictures instead of unbounded downloads.
+  static constexpr std::size_t kMaxMemberDownloads = 16;
   // Download kinds: one icon-bar download and one preview at a time.
   static inline const QString kIconBar = QStringLiteral("iconbar");
   static inline const QString kPreview = QStringLiteral("preview");
