@@ -24,6 +24,8 @@ TEST(TransferNames, HostileNamesBecomePlainBaseNames) {
   EXPECT_EQ(ReduceFileName("dir/"), "received.bin");
   // "表" is 0x95 0x5C: its trail byte is not a folder separator.
   EXPECT_EQ(ReduceFileName("\x95\x5C.txt"), "\x95\x5C.txt");
+  // A lead byte before '/' does not hide the separator.
+  EXPECT_EQ(ReduceFileName("\x88/..\x88/x.txt"), "x.txt");
 }
 
 TEST(TransferNames, LongNamesAreCutAtWholeCharacters) {

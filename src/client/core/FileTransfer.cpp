@@ -16,16 +16,15 @@ constexpr std::string_view kFallbackName = "received.bin";
 bool IsControl(unsigned char byte) { return byte < 0x20 || byte == 0x7F; }
 
 // Start of the last path component; a '\' that trails a Shift-JIS lead byte
-// is part of a character (as in "表"), not a separator.
+// is part of a character (as in "表"), not a separator, but a '/' never is.
 std::size_t BaseNameStart(std::string_view name) {
   std::size_t start = 0;
   for (std::size_t i = 0; i < name.size(); ++i) {
-    const auto byte = static_cast<unsigned char>(name[i]);
-    if (IsSjisLead(byte) && i + 1 < name.size()) {
+    if (IsSjisPair(name, i)) {
       ++i;
       continue;
     }
-    if (byte == '/' || byte == '\\') start = i + 1;
+    if (name[i] == '/' || name[i] == '\\') start = i + 1;
   }
   return start;
 }
@@ -34,7 +33,7 @@ std::size_t BaseNameStart(std::string_view name) {
 std::string CutToLimit(const std::string& name) {
   std::size_t end = 0;
   while (end < name.size()) {
-    const std::size_t width = IsSjisLead(static_cast<unsigned char>(name[end])) && end + 1 < name.size() ? 2 : 1;
+    const std::size_t width = IsSjisPair(name, end) ? 2 : 1;
     if (end + width > kMaxNameBytes) break;
     end += width;
   }
