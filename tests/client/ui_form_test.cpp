@@ -13,6 +13,7 @@
 #include <cmath>
 
 #include "client/ui/ChatTreeView.h"
+#include "client/ui/ClientMain.h"
 #include "ui_fixture.h"
 
 namespace novalune::ui::testing {
@@ -327,6 +328,19 @@ TEST_F(MainWindowView, MenusHaveMnemonicsAndTheUsualShortcutsTakeTheNormalPath) 
   EXPECT_EQ(questions, std::vector<std::string>{Sjis("ログの消去をします。よろしいですか？")});
   QTest::keyClick(&w, Qt::Key_Q, Qt::ControlModifier);
   EXPECT_FALSE(w.isVisible()) << "Ctrl+Q closes through the closing order";
+}
+
+// A link clicked in a browser arrives percent-encoded and, through another
+// copy of the program, at this window: the room keeps its Japanese name.
+TEST_F(MainWindowView, AHandedOverLinkConnectsToItsHostAndJapaneseRoom) {
+  TZKWChatForm& w = MakeForm({}, Network::kFake);
+  w.show();
+  messageAnswer = 1;
+  w.ConnectFromLink("zkwc2://10.0.0.7/%E9%9B%91%E8%AB%87");
+  EXPECT_EQ(w.Core().RoomName(), Sjis("雑談"));
+  ASSERT_EQ(parts->fakeNet->opens.size(), 1u);
+  EXPECT_EQ(parts->fakeNet->opens[0].host, "10.0.0.7");
+  EXPECT_EQ(CommandLineArgument("ZKWC2://host/%41%"), "ZKWC2://host/A%") << "a stray % stays";
 }
 
 }  // namespace

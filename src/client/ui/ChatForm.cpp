@@ -28,6 +28,7 @@
 #include "client/net/OwnAddress.h"
 #include "client/ui/ChatFormTexts.h"
 #include "client/ui/ChatTreeView.h"
+#include "client/ui/HelpWindow.h"
 #include "client/ui/HistoryDialogs.h"
 #include "client/ui/OwnServerWait.h"
 #include "client/ui/PrivateBoxForm.h"
@@ -325,7 +326,7 @@ void TZKWChatForm::BuildMenus() {
   entry(history, text::kMenuListURL, [this] { URLList->exec(); });
   entry(history, text::kMenuUserHistory, [this] { UserHistory->exec(); });
   QMenu* help = menuBar()->addMenu(MenuTitle(text::kMenuHelp, 'H'));
-  entry(help, text::kMenuContents, nullptr);  // no help file ships with the program
+  entry(help, text::kMenuContents, [this] { MenuContentsClick(); })->setShortcut(QKeySequence::HelpContents);
   entry(help, text::kMenuHelplAbout, [this] { MenuHelplAboutClick(); });
 }
 

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app/LinkHandOver.h"
 #include "client/core/AutoPublish.h"
 #include "client/core/ClientCore.h"
 #include "client/core/ClientNet.h"
@@ -43,6 +44,7 @@ namespace novalune::ui {
 class OwnServerWait;
 class TChatTreeView;
 class SoundPlayer;
+class THelpWindow;
 class TPrivateBoxForm;
 class TURLListDlg;
 class TUserHistoryDlg;
@@ -73,7 +75,7 @@ struct ChatFormSetup {
   std::string localAddress{};
 };
 
-class TZKWChatForm : public QMainWindow, public client::ClientView {
+class TZKWChatForm : public QMainWindow, public client::ClientView, public app::LinkReceiver {
   Q_OBJECT
 
  public:
@@ -146,6 +148,12 @@ class TZKWChatForm : public QMainWindow, public client::ClientView {
   TPrivateBoxForm* PrivateBox(std::size_t row) const;
   // The record a whisper window leaves when its member goes.
   void WMPrivateSave(const std::string& partner, const std::vector<display::LogParagraph>& text);
+
+  // A "ZKWC2://" link that another copy of the program handed over: the
+  // command-line connect, with its question, in front of the user.
+  void ConnectFromLink(const std::string& link) override;
+  // "目次": the help window, made once.
+  void MenuContentsClick();
 
   // Settings of the window, on first showing and on closing.
   void SystemRead();
@@ -282,6 +290,7 @@ class TZKWChatForm : public QMainWindow, public client::ClientView {
   // One whisper window per member row, in the rows' order.
   std::vector<std::unique_ptr<TPrivateBoxForm>> privateBoxes_;
   WhisperNotice* whisperNotice_ = nullptr;
+  THelpWindow* help_ = nullptr;
   bool firstShowDone_ = false;
   bool minimized_ = false;
   int idleCountdown_ = 0;

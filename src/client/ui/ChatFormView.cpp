@@ -23,6 +23,8 @@
 #include "client/ui/ChatForm.h"
 #include "client/ui/ChatFormTexts.h"
 #include "client/ui/ChatTreeView.h"
+#include "client/ui/ClientMain.h"
+#include "client/ui/HelpWindow.h"
 #include "client/ui/HistoryDialogs.h"
 #include "client/ui/OwnServerWait.h"
 #include "client/ui/SoundPlayer.h"
@@ -273,6 +275,20 @@ void TZKWChatForm::MenuHelplAboutClick() {
       QFontMetrics(QApplication::font("QMdiSubWindowTitleBar")).horizontalAdvance(caption);
   box.setStyleSheet(QStringLiteral("QLabel { min-width: %1px; }").arg(captionWidth + 120));
   box.exec();
+}
+
+void TZKWChatForm::MenuContentsClick() {
+  if (!help_) help_ = new THelpWindow(this);
+  help_->ShowContents();
+  help_->show();
+  help_->raise();
+}
+
+void TZKWChatForm::ConnectFromLink(const std::string& link) {
+  if (isMinimized()) RestoreApplication();
+  raise();
+  activateWindow();
+  Command([&] { core_->WMConect(CommandLineArgument(link)); });
 }
 
 void TZKWChatForm::TalkBtnClick() {

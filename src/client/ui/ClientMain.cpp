@@ -2,8 +2,10 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QUrl>
 #include <exception>
 
+#include "app/LinkHandOver.h"
 #include "client/core/ClientCore.h"
 #include "client/display/DisplayFormat.h"
 #include "client/net/QtClientNet.h"
@@ -35,14 +37,19 @@ class ClientApplication : public QApplication {
 
 }  // namespace
 
+std::string CommandLineArgument(const std::string& raw) {
+  const QByteArray bytes = QByteArray::fromStdString(raw);
+  return qtsupport::ToSjis(app::IsChatLink(raw) ? QUrl::fromPercentEncoding(bytes)
+                                                : QString::fromLocal8Bit(bytes));
+}
+
 int RunClientProgram(int argc, char** argv, const ClientProgram& program) {
   ClientApplication app(argc, argv);
   // A desktop without an icon theme of its own (or a bare X server) still
   // finds the tool bar pictures in Debian's default theme.
   QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
   ChatFormSetup setup;
-  // The command line comes in the desktop's encoding; the engine holds Shift-JIS.
-  setup.firstArgument = qtsupport::ToSjis(QString::fromLocal8Bit(program.firstArgument));
+  setup.firstArgument = CommandLineArgument(program.firstArgument);
   setup.localServerRunning = program.localServerRunning;
   setup.startServerCopy = program.startServerCopy;
   // The network layer and the engine are built here and handed to the
@@ -52,6 +59,8 @@ int RunClientProgram(int argc, char** argv, const ClientProgram& program) {
   client::ClientCore core(net, form);
   net.SetEvents(&core);
   form.AttachEngine(core);
+  // Links opened on this desktop from now on come to this window.
+  app::LinkHandOverServer links(form);
   form.show();
   return QApplication::exec();
 }

@@ -13,6 +13,11 @@ struct ClientProgram {
   std::function<void()> startServerCopy;
 };
 
+// A command-line argument, or a link handed over by another copy, in the
+// engine's Shift-JIS: the desktop's encoding, and for a "ZKWC2://" link the
+// percent-encoding a browser gives a Japanese room undone.
+std::string CommandLineArgument(const std::string& raw);
+
 // Runs the client window until it closes; returns the exit code.
 int RunClientProgram(int argc, char** argv, const ClientProgram& program);
 
