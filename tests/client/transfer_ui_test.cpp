@@ -201,10 +201,13 @@ TEST_F(TransferControllers, RelayedFileArrivesThroughTheServer) {
   ASSERT_TRUE(hanako.Connect(server.UserPort()) && hanako.Register("hanako"));
   source_ = MakeFile(files_, "r.bin", 2'000'000);
   QSignalSpy received(receiver_.get(), &TFileTransfer::ReceiveEnded);
+  sender_->MenuSendClick("hanako");  // a direct offer is no request for a relay
+  sender_->StartRelaySend("127.0.0.1", true, server.RelaySenderPort());
+  EXPECT_FALSE(sender_->Sending());
   sender_->MenuSendRelayClick("hanako");
-  ASSERT_EQ(sent_.size(), 1u);
-  EXPECT_EQ(sent_[0], "RELAYSEND hanako r.bin 2000000");
-  taro.SendLine(sent_[0]);
+  ASSERT_EQ(sent_.size(), 2u);
+  EXPECT_EQ(sent_[1], "RELAYSEND hanako r.bin 2000000");
+  taro.SendLine(sent_[1]);
   const auto offer = hanako.ReadLine();
   ASSERT_TRUE(offer);
   receiver_->ReceiveFileOffer(OfferOf("taro", *offer));

@@ -90,6 +90,7 @@ void TFileTransfer::MenuSendClick(const std::string& nick) {
   const std::uint16_t port = listener_.Listen();
   if (port == 0) return hooks_.notice(Ui(text::kNoPort));
   offerPending_ = true;
+  relayRequested_ = false;
   hooks_.commandSend(client::DccOfferLine(nick, client::OfferNameToken(ToSjis(info->fileName())), *address, port,
                                           static_cast<std::uint64_t>(info->size())));
 }
@@ -97,13 +98,16 @@ void TFileTransfer::MenuSendClick(const std::string& nick) {
 void TFileTransfer::MenuSendRelayClick(const std::string& nick) {
   const auto info = PickFileFor(nick);
   if (!info) return;
+  relayRequested_ = true;
   hooks_.commandSend(client::RelaySendLine(nick, client::OfferNameToken(ToSjis(info->fileName())),
                                            static_cast<std::uint64_t>(info->size())));
 }
 
 void TFileTransfer::StartRelaySend(const std::string& host, bool, std::int32_t port) {
-  // A go-ahead without a chosen file, or while a transfer runs, is stale.
-  if (Sending() || sendPath_.isEmpty() || port <= 0 || port > 65535) return;
+  // A go-ahead that answers no request of ours, or comes while a transfer
+  // runs, would send a file nobody asked to send now.
+  if (!relayRequested_ || Sending() || port <= 0 || port > 65535) return;
+  relayRequested_ = false;
   auto* socket = new QTcpSocket(this);
   relaySocket_ = socket;
   connect(socket, &QTcpSocket::connected, this, [this, socket] {

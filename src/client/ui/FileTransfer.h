@@ -96,6 +96,7 @@ class TFileTransfer : public QObject {
 
   QString sendPath_;
   bool offerPending_ = false;
+  bool relayRequested_ = false;
   QPointer<QTcpSocket> relaySocket_;
   QPointer<client::FileSendChannel> sendChannel_;
   QPointer<TFileMessageDlg> sendWindow_;
