@@ -15,7 +15,8 @@ target_compile_definitions(novalune_common PRIVATE NOVALUNE_INSTALLED_BINDIR="${
 set(NOVALUNE_APP_ID org.novalune.NOVALUNE)
 set(NOVALUNE_PACKAGING ${CMAKE_SOURCE_DIR}/packaging)
 
-install(TARGETS novalune RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The program, and the server-list service a group may run on one of its machines.
+install(TARGETS novalune novalune-list RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${NOVALUNE_PACKAGING}/${NOVALUNE_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${NOVALUNE_PACKAGING}/${NOVALUNE_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${NOVALUNE_PACKAGING}/icons/novalune.svg
@@ -42,5 +43,6 @@ set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The desktop's platform plugin is not a linked library, so shlibdeps cannot find it.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, fonts-noto-cjk")
+# The General MIDI sound font plays MIDI sounds.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, fonts-noto-cjk, fluid-soundfont-gm")
 include(CPack)

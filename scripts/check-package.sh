@@ -23,7 +23,7 @@ case "$(basename "$deb")" in
 esac
 dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|' >"$work/files"
 fail=0
-for f in /usr/bin/novalune \
+for f in /usr/bin/novalune /usr/bin/novalune-list \
   /usr/share/applications/org.novalune.NOVALUNE.desktop \
   /usr/share/metainfo/org.novalune.NOVALUNE.metainfo.xml \
   /usr/share/icons/hicolor/scalable/apps/novalune.svg \
@@ -36,7 +36,7 @@ depends="$(dpkg-deb -f "$deb" Depends)"
 for d in libqt6widgets6 libqt6network6 qt6-qpa-plugins; do
   echo "$depends" | grep -q "$d" || { echo "Depends lacks $d: $depends"; fail=1; }
 done
-# Settings never land beside an installed program: nothing but the program in /usr/bin.
-[ "$(grep -c '^/usr/bin/.' "$work/files")" -eq 1 ] || { echo "extra files in /usr/bin"; fail=1; }
+# Settings never land beside an installed program: nothing but the two programs in /usr/bin.
+[ "$(grep -c '^/usr/bin/.' "$work/files")" -eq 2 ] || { echo "extra files in /usr/bin"; fail=1; }
 [ "$fail" -eq 0 ] && echo "package check: $(basename "$deb") passed"
 exit "$fail"
