@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTimer>
 
@@ -132,6 +133,20 @@ TEST_F(ConsoleTest, ViewOnTheHostLinkShowsTheConsole) {
   Settle();
   EXPECT_TRUE(form->isVisible());
   EXPECT_TRUE(question.asked.empty());
+}
+
+// Wherever it was left, the console comes back whole on the screen.
+TEST_F(ConsoleTest, TheConsoleShownFromTheTrayLiesWhollyOnTheScreen) {
+  trayAvailable = true;
+  StartServer();
+  form->FirstShow();
+  const QRect area = form->screen()->availableGeometry();
+  form->move(area.right() - 50, area.bottom() - 20);
+  form->ShowConsole();
+  Settle();
+  ASSERT_TRUE(form->isVisible());
+  EXPECT_TRUE(area.contains(form->frameGeometry()))
+      << "frame " << form->frameGeometry().x() << "," << form->frameGeometry().y();
 }
 
 TEST_F(ConsoleTest, LastHostLinkClosingOnAnIdleServerAsksToExit) {

@@ -22,6 +22,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "qtsupport/ScreenPlace.h"
 #include "qtsupport/WidgetText.h"
 #include "server/console/ConsoleStore.h"
 #include "server/console/ConsoleTexts.h"
@@ -372,6 +373,7 @@ void TServerForm::CloseWindow() {
 void TServerForm::ShowWindow() {
   if (isMinimized()) showNormal();
   show();
+  qtsupport::KeepOnScreen(*this);
   raise();
   activateWindow();
 }
