@@ -137,9 +137,15 @@ TZKWChatForm::~TZKWChatForm() { QCoreApplication::instance()->removeEventFilter(
 void TZKWChatForm::BuildParts() {
   BuildToolBar1();
   addToolBarBreak();
-  IconBar = addToolBar(QStringLiteral("IconBar"));
-  IconBar->setObjectName("IconBar");
+  http_ = new client::HttpClient(this);
+  iconFetcher_ = new IconFetcher(
+      *http_, [this](const std::string& question) { return httpGate_.MayAccessOutside(question); }, this);
+  IconBar = new TIconBar(*iconFetcher_, this);
+  addToolBar(IconBar);
   IconBar->setMovable(false);
+  connect(IconBar, &TIconBar::iconClicked, this,
+          [this](std::size_t number) { Command([this, number] { core_->SpeedButtonClick(number); }); });
+  connect(IconBar, &TIconBar::reDrawClicked, this, [this] { SetIconList(); });
   IconBar->hide();
 
   auto* central = new QWidget(this);
@@ -171,6 +177,7 @@ void TZKWChatForm::BuildParts() {
   StatusText = new QLabel(StatusBar);
   StatusText->setStyleSheet(QStringLiteral("color: blue;"));
   StatusBar->addWidget(StatusText, 1);
+  messageBoard_ = new TMessageBoard(*http_, httpGate_, StatusText, this);
   layout->addWidget(StatusBar);
   BuildToolBar2();
   layout->addWidget(ToolBar2);
@@ -214,7 +221,7 @@ void TZKWChatForm::BuildToolBar1() {
           [this] { Command([this] { core_->ServerViewBtnClick(); }); });
   connect(LogViewBtn, &QAction::triggered, this, [this] { displayCommands_->LogViewBtnClick(); });
   // Icons (the icon dialog) and publication are not part of this program yet.
-  IconBtn->setEnabled(false);
+  connect(IconBtn, &QAction::triggered, this, [this] { MenuIconClick(); });
   OpSvBtn->setEnabled(false);
 }
 
@@ -310,7 +317,7 @@ void TZKWChatForm::BuildMenus() {
   entry(settingsMenu, text::kMenuMessage, [this] { MenuMessageClick(); });
   QMenu* folders = settingsMenu->addMenu(Ui(text::kMenuFolder));
   entry(folders, text::kMenuWavDir, [this] { TWavFileListDlg(this).exec(); });
-  entry(settingsMenu, text::kMenuIcon, nullptr);
+  entry(settingsMenu, text::kMenuIcon, [this] { MenuIconClick(); });
   entry(settingsMenu, text::kMenuServerSet, nullptr);
   entry(settingsMenu, text::kMenuICQSet, nullptr);  // no ICQ on this platform
   entry(settingsMenu, text::kMenuProxy, [this] { MenuProxyClick(); });
@@ -400,6 +407,7 @@ void TZKWChatForm::BuildCompanions() {
 // Creation: the working copies from the settings, then the engine's start.
 void TZKWChatForm::StartUp() {
   httpGate_.SetSettings(settings::LoadHttpSettings());
+  http_->SetOptions(HttpOptionsFrom(httpGate_.Settings()));
   options_ = display::ReadDspModeValues();
   namespace pub = keys::server;
   publication_.Load(ReadSettingFlag(pub::kSection, pub::kAutoOnOf),

@@ -20,6 +20,10 @@
 #include "client/display/DisplayCommands.h"
 #include "client/display/MemoForm.h"
 #include "client/display/SetDspModeDlg.h"
+#include "client/net/HttpClient.h"
+#include "client/ui/IconBar.h"
+#include "client/ui/IconFetcher.h"
+#include "client/ui/MessageBoard.h"
 #include "common/Settings.h"
 #include "settings/ConnectionSettings.h"
 
@@ -200,6 +204,7 @@ class TZKWChatForm : public QMainWindow, public client::ClientView, public app::
   void MenuReNameClick();
   void MenuMessageClick();
   void MenuProxyClick();
+  void MenuIconClick();
   void MenuSetFontClick(int kind);
   void MenuSetBackColorClick();
   void MenuShowOptionClick();
@@ -213,7 +218,7 @@ class TZKWChatForm : public QMainWindow, public client::ClientView, public app::
 
   // Parts of the window.
   QToolBar* ToolBar1 = nullptr;
-  QToolBar* IconBar = nullptr;
+  TIconBar* IconBar = nullptr;
   TChatTreeView* ListView = nullptr;
   QListWidget* WavListBox = nullptr;
   display::TChatDisplay* Memo = nullptr;
@@ -267,7 +272,6 @@ class TZKWChatForm : public QMainWindow, public client::ClientView, public app::
   // Step 4 of closing: false keeps the window open.
   bool ExitLogSaved();
   bool FormKeyPress(QObject* watched, QKeyEvent* event);
-  void LoadIconButtons();
   void ApplyBackColor(int color);
   void SetBeepFile(const std::string& file);
   // The options, fonts, colour and sound the window holds, into the engine
@@ -285,6 +289,9 @@ class TZKWChatForm : public QMainWindow, public client::ClientView, public app::
   client::ClientCore* core_ = nullptr;
   std::unique_ptr<display::DisplayCommands> displayCommands_;
   settings::HttpAccessGate httpGate_;
+  client::HttpClient* http_ = nullptr;
+  IconFetcher* iconFetcher_ = nullptr;
+  TMessageBoard* messageBoard_ = nullptr;
   display::DspModeValues options_{};
   SoundPlayer* player_ = nullptr;
   // One whisper window per member row, in the rows' order.

@@ -116,7 +116,7 @@ bool TZKWChatForm::GetViewIconList() const { return MenuIconList->isChecked(); }
 void TZKWChatForm::SetViewIconList(bool on) {
   MenuIconList->setChecked(on);
   IconBar->setVisible(on);
-  if (on) LoadIconButtons();
+  if (on) SetIconList();
 }
 
 bool TZKWChatForm::GetViewStatusBar() const { return MenuShowStatusBar->isChecked(); }
@@ -159,17 +159,6 @@ void TZKWChatForm::WMViewNormal() {
   show();
   lower();
   raise();
-}
-
-// The icon bar: one button per entry of "ICONLIST.TXT".
-void TZKWChatForm::LoadIconButtons() {
-  IconBar->clear();
-  const std::vector<std::string> icons = ReadIconList();
-  for (std::size_t number = 0; number < icons.size(); ++number) {
-    QAction* button = IconBar->addAction(qtsupport::FromSjis(icons[number]));
-    connect(button, &QAction::triggered, this,
-            [this, number] { Command([this, number] { core_->SpeedButtonClick(number); }); });
-  }
 }
 
 void TZKWChatForm::ActiveTimerStart() {
@@ -250,6 +239,7 @@ void TZKWChatForm::changeEvent(QEvent* event) {
   if (event->type() == QEvent::WindowStateChange) {
     const bool wasMinimized = minimized_;
     minimized_ = isMinimized();
+    ListView->SetAnimationAllowed(!minimized_);
     if (minimized_ && !wasMinimized) {
       ApplicationMinimized(static_cast<QWindowStateChangeEvent*>(event)->oldState());
     } else if (!minimized_ && wasMinimized) {

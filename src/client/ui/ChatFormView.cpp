@@ -139,19 +139,20 @@ bool TZKWChatForm::IsReceivingFile() { return false; }
 void TZKWChatForm::ReceiveFileOffer(const client::FileOffer&) {}
 void TZKWChatForm::StartRelaySend(const std::string&, bool, std::int32_t) {}
 
-// Pictures are not downloaded yet: every member gets the default picture,
-// after the current event as a download's answer would come.
-void TZKWChatForm::FetchMemberIcon(const std::string& nick, const std::string&) {
-  QTimer::singleShot(0, this, [this, nick] { core_->MemberIconFetched(nick, ""); });
+// The answer names the picture the tree now holds, or "" for the default one.
+void TZKWChatForm::FetchMemberIcon(const std::string& nick, const std::string& url) {
+  iconFetcher_->FetchGif({}, url, [this, nick](const GifResult& result) {
+    const std::string picture =
+        result.outcome == GifOutcome::kPicture ? ListView->Pictures().Add(result.gif) : std::string();
+    Command([this, nick, picture] { core_->MemberIconFetched(nick, picture); });
+  });
 }
 
-void TZKWChatForm::SetIconList() {
-  if (GetViewIconList()) LoadIconButtons();
-}
+void TZKWChatForm::SetIconList() { IconBar->SetIconList(ReadIconList(), GetViewIconList()); }
 
 std::vector<std::string> TZKWChatForm::ReadIconList() { return client::ReadIconList(); }
 
-void TZKWChatForm::NovaluneMessage() {}
+void TZKWChatForm::NovaluneMessage() { messageBoard_->NovaluneMessage(GetViewStatusBar()); }
 
 bool TZKWChatForm::LocalServerRunning() { return setup_.localServerRunning && setup_.localServerRunning(); }
 
@@ -244,7 +245,19 @@ void TZKWChatForm::MenuMessageClick() {
 
 void TZKWChatForm::MenuProxyClick() {
   settings::TProxySetDlg dialog(settings::ClientNotice(this), this);
-  if (dialog.exec() == QDialog::Accepted) httpGate_.SetSettings(dialog.Values());
+  if (dialog.exec() != QDialog::Accepted) return;
+  httpGate_.SetSettings(dialog.Values());
+  http_->SetOptions(HttpOptionsFrom(dialog.Values()));
+}
+
+void TZKWChatForm::MenuIconClick() {
+  settings::TSetIconDlg dialog(
+      IconPreviewOf(*iconFetcher_),
+      [this](const std::string& url) { Command([this, url] { core_->IconApply(url); }); },
+      settings::ClientNotice(this), this);
+  if (dialog.exec() != QDialog::Accepted) return;
+  const std::string iconName = dialog.IconName();
+  Command([this, iconName] { core_->MenuIconOk(iconName); });
 }
 
 void TZKWChatForm::MenuSetFontClick(int kind) {
