@@ -1,8 +1,4 @@
 # The web client, member icons, the icon bar, the icon dialog and the message
 # board against a real web server (and tinyproxy) on loopback, offscreen.
-add_library(novalune_test_http STATIC support/HttpTestServer.cpp support/TinyProxy.cpp)
-target_include_directories(novalune_test_http PUBLIC ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests)
-target_link_libraries(novalune_test_http PUBLIC Qt6::Core Qt6::Network)
-
 novalune_add_test(client_icons_test client/icons_http_test.cpp client/icons_ui_test.cpp)
 target_link_libraries(client_icons_test PRIVATE novalune_client_ui novalune_test_http Qt6::Test)

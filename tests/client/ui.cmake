@@ -5,7 +5,7 @@ target_link_libraries(client_ui_test PRIVATE novalune_client_ui Qt6::Test)
 
 # The window against the real server on loopback.
 novalune_add_test(client_ui_server_test client/ui_server_test.cpp)
-target_link_libraries(client_ui_server_test PRIVATE novalune_client_ui novalune_test_support Qt6::Test)
+target_link_libraries(client_ui_server_test PRIVATE novalune_client_ui novalune_test_support novalune_test_http Qt6::Test)
 
 # The URL list and user history dialogs, offscreen.
 novalune_add_test(client_history_ui_test client/ui_history_test.cpp)

@@ -7,6 +7,7 @@
 #include <QToolButton>
 
 #include "client/ui/PrivateBoxForm.h"
+#include "support/HttpTestServer.h"
 #include "support/ServerThread.h"
 #include "support/TestClient.h"
 #include "ui_fixture.h"
@@ -266,6 +267,29 @@ TEST_F(WindowAgainstServer, TwoWindowsWhisperInJapaneseAndTheThirdMemberSeesNoth
   EXPECT_EQ(Text(toHanako->Content().at(toHanako->Content().size() - 2)), hanakoNick);
 
   ExpectMarkerNext(taro);
+}
+
+// Each window downloads the other's announced picture from a web server and
+// shows it in icon mode.
+TEST_F(WindowAgainstServer, TwoWindowsShowEachOthersDownloadedPictures) {
+  test::HttpTestServer web;
+  web.Serve("/taro.gif", {200, test::MakeGif(32, 32, {0xFF0000, 0x00FF00})});
+  web.Serve("/hanako.gif", {200, test::MakeGif(32, 32, {0x0000FF})});
+  WriteSettingString(keys::icon::kSection, keys::icon::kUrl, web.Url("/taro.gif"));
+  WriteSettingFlag(sys::kSection, sys::kShowIcon, true);
+  TZKWChatForm& taro = Connected();
+  WriteSettingString(keys::icon::kSection, keys::icon::kUrl, web.Url("/hanako.gif"));
+  auto hanakoWindow = SecondWindow(*server, Sjis("花子"));
+  TZKWChatForm& other = *hanakoWindow->form;
+  auto loaded = [](const client::MemberList& members, const std::string& nick) {
+    const auto row = members.FindFirst(nick);
+    if (!row) return false;
+    const std::string& picture = members.Row(*row).picture;
+    return !picture.empty() && picture != client::kPictureDefault;
+  };
+  EXPECT_TRUE(QTest::qWaitFor([&] { return loaded(taro.Core().Members(), Sjis("花子")); }, 5000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return loaded(other.Core().Members(), "taro"); }, 5000));
+  EXPECT_TRUE(taro.Core().Members().GetIconMode());
 }
 
 TEST_F(WindowAgainstServer, ClosingSendsQuitBeforeTheLogQuestionAndACancelledSaveKeepsTheWindow) {
