@@ -62,6 +62,7 @@ bool FileSendChannel::Start(QString& error) {
     return false;
   }
   engine_ = std::make_unique<SendEngine>(static_cast<std::uint64_t>(file_.size()), sendAhead_);
+  socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
   connect(socket_, &QTcpSocket::bytesWritten, this, &FileSendChannel::Pump);
   connect(socket_, &QTcpSocket::readyRead, this, &FileSendChannel::AcksArrived);
   connect(socket_, &QTcpSocket::disconnected, this, &FileSendChannel::Closed);
@@ -131,6 +132,8 @@ FileReceiveChannel::FileReceiveChannel(const QString& workPath, std::uint64_t si
     : QObject(parent), file_(workPath), engine_(size) {
   socket_.setReadBufferSize(kReadBuffer);
   connect(&socket_, &QTcpSocket::connected, this, [this] {
+    // Acks are 4-byte writes: held back by Nagle they stall the sender's window.
+    socket_.setSocketOption(QAbstractSocket::LowDelayOption, 1);
     emit Connected();
     if (engine_.Done()) Finish(true, {});
   });
