@@ -1,7 +1,7 @@
 #!/bin/sh
 # Takes PNG screenshots of the client under Xvfb: the main window connected
 # to a real server with Japanese talk, members with their marks and one away,
-# a whisper window, the URL list, the user history, the connect dialog "Chatの接続", and the server console. The program runs
+# member pictures from a local web server, the icon dialog, a whisper window, the URL list, the user history, the connect dialog "Chatの接続", and the server console. The program runs
 # on the fixed ports ("/SONLY" first, then client copies); users are played
 # by a Python script, and xdotool answers the start question and opens the menu.
 # Usage: scripts/screenshot-client.sh [program] [output-folder]
@@ -32,10 +32,20 @@ lines = ["[System]", "Nick=taro", "RoomName=#雑談", "ServerIP=127.0.0.1", "Vie
          "BackColor=16777215", "ListViewWidth=150", "URLLEN=50", "USERHISTORYLEN=50"]
 for section, color, bold in fonts:
     lines += ["[%s]" % section, "Name=Noto Sans CJK JP", "Size=11", "Color=%d" % color, "Bold=%d" % bold]
+lines += ["[ICON]", "URL=http://127.0.0.1:8088/taro.gif", "SelectNo=0"]
 lines += ["[ZKWChatForm]", "PlaceNormalPos.Left=0", "PlaceNormalPos.Top=0", "PlaceNormalPos.Right=1280",
           "PlaceNormalPos.Bottom=680"]
 open(sys.argv[1], "wb").write(("\r\n".join(lines) + "\r\n").encode("cp932"))
 PY
+# Member pictures served by a small web server: animated GIFs drawn by ImageMagick.
+mkdir -p "$home/www"
+for who in taro:red:orange hanako:deepskyblue:white jiro:forestgreen:yellow; do
+  name=${who%%:*}; colours=${who#*:}
+  convert -delay 40 -size 32x32 "xc:${colours%%:*}" "xc:${colours#*:}" -fill black -draw "circle 16,16 16,6" \
+    -loop 0 "$home/www/$name.gif"
+done
+printf 'http://127.0.0.1:8088/taro.gif\r\nhttp://127.0.0.1:8088/hanako.gif\r\nhttp://127.0.0.1:8088/jiro.gif\r\n' \
+  >"$home/ICONLIST.TXT"
 
 cat > "$home/scene.py" <<'PY'
 import os, socket, subprocess, sys, time
@@ -81,11 +91,15 @@ try:
     sys.exit("port 6667 is taken by another program: stop it first")
 except OSError:
     pass
+web = subprocess.Popen([sys.executable, "-m", "http.server", "8088", "--bind", "127.0.0.1",
+                        "--directory", os.path.join(os.environ["NOVALUNE_HOME"], "www")],
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+started.append(web)
 server = subprocess.Popen([program, "/SONLY"])
 started.append(server)
 try:
     hanako = connect(6667, "127.0.0.2")  # another machine: no host
-    for line in ("USER hanako * * :hanako", "NICK hanako", "JOIN #雑談"):
+    for line in ("USER hanako * * :hanako", "NICK hanako", "ICON http://127.0.0.1:8088/hanako.gif", "JOIN #雑談"):
         send(hanako, line)
     sync(hanako)
     # taro: the client window, started with a link to the server and the room.
@@ -95,7 +109,7 @@ try:
     xdotool("key", "Return")  # "接続を開始します": yes
     time.sleep(1.5)
     jiro = connect(6667, "127.0.0.3")
-    for line in ("USER jiro * * :jiro", "NICK jiro", "JOIN #雑談"):
+    for line in ("USER jiro * * :jiro", "NICK jiro", "ICON http://127.0.0.1:8088/jiro.gif", "JOIN #雑談"):
         send(jiro, line)
     sync(jiro)
     send(hanako, "PRIVMSG #雑談 :こんにちは、太郎さん。今日はいい天気ですね。")
@@ -114,7 +128,12 @@ try:
     xdotool("mousemove", "--window", main, "108", "10", "click", "1")
     time.sleep(0.5)
     xdotool("key", "Down", "Down", "Down", "Down", "Down", "Return")
+    time.sleep(1.5)  # the pictures come from the web server
     shot(main, "client-icons.png")
+    # "アイコンの変更": the icon dialog with its list and preview.
+    xdotool("mousemove", "--window", main, "265", "42", "click", "1")
+    shot(window("アイコンの設定"), "client-icondialog.png")
+    xdotool("key", "Escape")
 
     # A whisper opens hanako's window on taro's side; taro answers in it.
     send(hanako, "PRIVMSG taro :内緒の話です。後で電話してもいいですか？")
