@@ -639,8 +639,11 @@ std::string SjisToJis(std::string_view text) {
   return out;
 }
 
-void AppendJisToSjis(std::string_view text, std::string& out) {
-  if (jconvert_detail::AppendWellFormed(text, out)) return;
+namespace {
+
+// Kept out of line: its stack buffers would otherwise be set up for every
+// line, including those the fast path takes.
+[[gnu::noinline]] void AppendDecodedInGeneral(std::string_view text, std::string& out) {
   const std::size_t n = text.size();
   if (n > kShortInput) {
     std::vector<unsigned char> padded(n + kPadding);
@@ -660,6 +663,13 @@ void AppendJisToSjis(std::string_view text, std::string& out) {
   std::uint64_t strays[MaskWords(kShortInput)];
   alignas(16) char decoded[kShortInput + kOverhang];
   out.append(decoded, DecodePadded(copy, n, escapes, strays, decoded));
+}
+
+}  // namespace
+
+void AppendJisToSjis(std::string_view text, std::string& out) {
+  if (jconvert_detail::kFastAppend != nullptr && jconvert_detail::kFastAppend(text, out)) return;
+  AppendDecodedInGeneral(text, out);
 }
 
 std::string JisToSjis(std::string_view text) {

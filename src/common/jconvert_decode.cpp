@@ -90,13 +90,15 @@ class Planner {
     bad |= ((first << 1) | (prevFirst_ >> 63)) & ~kanji;  // a run ending inside a pair
     prevKanji_ = kanji;
     prevFirst_ = first;
+    cutOff_ = b.esc | esc1 | first;
     plan.kanji = kanji;
     plan.first = first;
     return bad == 0;
   }
 
-  // Whether byte `bit` of the last word opens a pair (at the text's end: cut off).
-  bool OpensPair(std::size_t bit) const { return ((prevFirst_ >> bit) & 1) != 0; }
+  // Whether the text, ending at byte `bit` of the last word, ends inside an
+  // escape or a pair.
+  bool CutOffAt(std::size_t bit) const { return ((cutOff_ >> bit) & 1) != 0; }
 
  private:
   std::uint64_t prevEsc_ = 0;
@@ -104,12 +106,15 @@ class Planner {
   std::uint64_t prevKanji_ = 0;
   std::uint64_t prevFirst_ = 0;
   std::uint64_t carry_ = 0;
+  std::uint64_t cutOff_ = 0;  // an escape's first two bytes and the first byte of each pair
 };
 
 // Each kernel fetches a word of the input without reading past its end
 // (Load), classifies its bytes (Classify) and writes its kept bytes, pairs
 // converted, returning how many (Emit). State keeps the word's last byte for
-// the next one: the first byte of a pair split between words.
+// the next one: the first byte of a pair split between words. `kHalves` is
+// how many 32-byte halves of the word hold input: a chat line's last word is
+// often only half full, and its empty half need not be worked on.
 
 struct ScalarKernel {
   using Bits = PortableBits;
@@ -118,6 +123,7 @@ struct ScalarKernel {
   };
   using Word = const unsigned char*;
   // A word of the input, or its last bytes copied into `scratch` with zeros after them.
+  template <std::size_t kHalves>
   static Word Load(const unsigned char* in, std::size_t n, std::size_t offset, unsigned char* scratch) {
     if (n - offset >= kWord) return in + offset;
     std::memset(scratch, 0, kWord);
@@ -125,6 +131,7 @@ struct ScalarKernel {
     return scratch;
   }
 
+  template <std::size_t kHalves>
   static WordBytes Classify(const unsigned char* in) {
     WordBytes b;
     for (std::size_t i = 0; i < kWord; ++i) {
@@ -138,6 +145,7 @@ struct ScalarKernel {
     return b;
   }
 
+  template <std::size_t kHalves>
   static std::size_t Emit(const unsigned char* in, const WordPlan& plan, State& state, char* out) {
     char* o = out;
     unsigned char before = state.last;
@@ -256,6 +264,7 @@ struct Avx2Kernel {
 
   // A word of the input built in registers: each half is loaded from where it
   // lies wholly inside the input and moved down, zeros after the input's end.
+  template <std::size_t kHalves>
   NOVALUNE_AVX2 static Word Load(const unsigned char* in, std::size_t n, std::size_t offset,
                                  unsigned char* scratch) {
     if (n < 32) {  // too short for a whole load
@@ -270,7 +279,7 @@ struct Avx2Kernel {
       word.half[1] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + offset + 32));
       return word;
     }
-    for (std::size_t h = 0; h < 2; ++h) {
+    for (std::size_t h = 0; h < kHalves; ++h) {
       const std::size_t at = offset + 32 * h;
       const std::size_t from = at < n - 32 ? at : n - 32;
       const std::size_t shift = at - from < 32 ? at - from : 32;
@@ -279,9 +288,10 @@ struct Avx2Kernel {
     return word;
   }
 
+  template <std::size_t kHalves>
   NOVALUNE_AVX2 static WordBytes Classify(const Word& word) {
     WordBytes b;
-    for (std::size_t h = 0; h < 2; ++h) {
+    for (std::size_t h = 0; h < kHalves; ++h) {
       const __m256i v = word.half[h];
       const std::size_t t = 32 * h;
       const __m256i jis =
@@ -294,6 +304,7 @@ struct Avx2Kernel {
     return b;
   }
 
+  template <std::size_t kHalves>
   NOVALUNE_AVX2 static std::size_t Emit(const Word& word, const WordPlan& plan, State& state, char* out) {
     const __m256i bitOfByte = _mm256_set1_epi64x(static_cast<long long>(0x8040201008040201ULL));
     // Both masks in each lane, kanji bits low and first bits high; `byte`
@@ -303,7 +314,7 @@ struct Avx2Kernel {
     const __m256i byte = _mm256_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1,  //
                                           2, 2, 2, 2, 2, 2, 2, 2, 3, 3, 3, 3, 3, 3, 3, 3);
     char* o = out;
-    for (std::size_t h = 0; h < 2; ++h) {
+    for (std::size_t h = 0; h < kHalves; ++h) {
       const std::size_t t = 32 * h;
       const __m256i v = word.half[h];
       const __m256i before = _mm256_alignr_epi8(v, _mm256_permute2x128_si256(state.last, v, 0x21), 15);
@@ -325,40 +336,64 @@ struct Avx2Kernel {
 
 #endif
 
-// Decodes in[0, n) into `out` (room for n + kSlack bytes) and sets `size`;
-// false, leaving `out` in an unknown state, when the text is not well formed.
-template <typename Kernel>
-[[gnu::always_inline]] inline bool DecodeWords(const unsigned char* in, std::size_t n, char* out,
-                                               std::size_t& size) {
-  // An escape cut off at the end: the general decoder's case.
-  if ((n >= 1 && in[n - 1] == kEsc) || (n >= 2 && in[n - 2] == kEsc)) return false;
-  Planner<typename Kernel::Bits> planner;
-  typename Kernel::State state;
+// Plans and writes the word at `offset`, of which `kHalves` halves hold input.
+template <typename Kernel, std::size_t kHalves>
+[[gnu::always_inline]] inline bool DecodeWord(const unsigned char* in, std::size_t n, std::size_t offset,
+                                              std::uint64_t valid, Planner<typename Kernel::Bits>& planner,
+                                              typename Kernel::State& state, char*& out) {
   alignas(32) unsigned char scratch[kWord];
-  char* o = out;
-  for (std::size_t offset = 0; offset < n; offset += kWord) {
-    const std::size_t left = n - offset;
-    const std::uint64_t valid = left >= kWord ? kAllBits : (std::uint64_t{1} << left) - 1;
-    const typename Kernel::Word word = Kernel::Load(in, n, offset, scratch);
-    WordPlan plan;
-    if (!planner.Plan(Kernel::Classify(word), valid, plan)) return false;
-    o += Kernel::Emit(word, plan, state, o);
-  }
-  if (n != 0 && planner.OpensPair((n - 1) % kWord)) return false;  // a pair cut off at the end
-  size = static_cast<std::size_t>(o - out);
+  const typename Kernel::Word word = Kernel::template Load<kHalves>(in, n, offset, scratch);
+  WordPlan plan;
+  if (!planner.Plan(Kernel::template Classify<kHalves>(word), valid, plan)) return false;
+  out += Kernel::template Emit<kHalves>(word, plan, state, out);
   return true;
 }
 
-using DecodeFn = bool (*)(const unsigned char*, std::size_t, char*, std::size_t&);
-
-bool DecodeScalar(const unsigned char* in, std::size_t n, char* out, std::size_t& size) {
-  return DecodeWords<ScalarKernel>(in, n, out, size);
+// Decodes in[0, n) into `out` (room for n + kSlack bytes) and returns the end
+// of what it wrote; nullptr, leaving `out` in an unknown state, when the text
+// is not well formed.
+template <typename Kernel>
+[[gnu::always_inline]] inline char* DecodeWords(const unsigned char* in, std::size_t n, char* out) {
+  if (n == 0) return out;
+  Planner<typename Kernel::Bits> planner;
+  typename Kernel::State state;
+  std::size_t offset = 0;
+  for (; n - offset > kWord; offset += kWord) {
+    if (!DecodeWord<Kernel, 2>(in, n, offset, kAllBits, planner, state, out)) return nullptr;
+  }
+  const std::size_t left = n - offset;  // 1..64
+  const std::uint64_t valid = kAllBits >> (kWord - left);
+  const bool ok = left <= kWord / 2 ? DecodeWord<Kernel, 1>(in, n, offset, valid, planner, state, out)
+                                    : DecodeWord<Kernel, 2>(in, n, offset, valid, planner, state, out);
+  // An escape or a pair cut off at the end: the general decoder's case.
+  return ok && !planner.CutOffAt(left - 1) ? out : nullptr;
 }
 
+// Appends the decoding of `text` to `out` when it is well formed. A line is
+// decoded on the stack and appended in one step, so it costs no zero-filling.
+template <typename Kernel>
+[[gnu::always_inline]] inline bool AppendDecoded(std::string_view text, std::string& out) {
+  const auto* in = reinterpret_cast<const unsigned char*>(text.data());
+  const std::size_t n = text.size();
+  if (n <= kShortInput) {
+    alignas(32) char decoded[kShortInput + kSlack];
+    const char* end = DecodeWords<Kernel>(in, n, decoded);
+    if (end == nullptr) return false;
+    out.append(decoded, static_cast<std::size_t>(end - decoded));
+    return true;
+  }
+  const std::size_t used = out.size();
+  out.resize(used + n + kSlack);
+  const char* end = DecodeWords<Kernel>(in, n, out.data() + used);
+  out.resize(end != nullptr ? static_cast<std::size_t>(end - out.data()) : used);
+  return end != nullptr;
+}
+
+bool AppendScalar(std::string_view text, std::string& out) { return AppendDecoded<ScalarKernel>(text, out); }
+
 #if defined(NOVALUNE_JCONVERT_X86)
-NOVALUNE_AVX2 __attribute__((flatten)) bool DecodeAvx2(const unsigned char* in, std::size_t n, char* out,
-                                                       std::size_t& size) {
-  return DecodeWords<Avx2Kernel>(in, n, out, size);
+NOVALUNE_AVX2 __attribute__((flatten)) bool AppendAvx2(std::string_view text, std::string& out) {
+  return AppendDecoded<Avx2Kernel>(text, out);
 }
 
 bool HasAvx2() {
@@ -368,32 +403,19 @@ bool HasAvx2() {
 }
 #endif
 
-DecodeFn KernelFunction(DecodeKernel kernel) {
+// Without AVX2 the general decoder, SSE2 throughout, is the faster one.
+WellFormedAppend ChooseFastAppend() {
 #if defined(NOVALUNE_JCONVERT_X86)
-  if (kernel == DecodeKernel::kAvx2) return DecodeAvx2;
+  if (HasAvx2()) return AppendAvx2;
 #endif
-  (void)kernel;
-  return DecodeScalar;
-}
-
-[[gnu::always_inline]] inline bool AppendDecoded(DecodeFn decode, std::string_view text, std::string& out) {
-  const auto* in = reinterpret_cast<const unsigned char*>(text.data());
-  const std::size_t n = text.size();
-  std::size_t size = 0;
-  if (n <= kShortInput) {
-    alignas(32) char decoded[kShortInput + kSlack];
-    if (!decode(in, n, decoded, size)) return false;
-    out.append(decoded, size);
-    return true;
-  }
-  const std::size_t used = out.size();
-  out.resize(used + n + kSlack);
-  const bool ok = decode(in, n, out.data() + used, size);
-  out.resize(ok ? used + size : used);
-  return ok;
+  return nullptr;
 }
 
 }  // namespace
+
+// Chosen once; null (the general decoder) until then, should a conversion run
+// while the program's statics are still being set up.
+const WellFormedAppend kFastAppend = ChooseFastAppend();
 
 bool KernelSupported(DecodeKernel kernel) {
 #if defined(NOVALUNE_JCONVERT_X86)
@@ -405,14 +427,12 @@ bool KernelSupported(DecodeKernel kernel) {
   return kernel == DecodeKernel::kScalar;
 }
 
-bool AppendWellFormed(std::string_view text, std::string& out) {
-  // Without AVX2 the general decoder, SSE2 throughout, is the faster one.
-  return KernelSupported(DecodeKernel::kAvx2) &&
-         AppendDecoded(KernelFunction(DecodeKernel::kAvx2), text, out);
-}
-
 bool AppendWellFormedWith(DecodeKernel kernel, std::string_view text, std::string& out) {
-  return KernelSupported(kernel) && AppendDecoded(KernelFunction(kernel), text, out);
+  if (!KernelSupported(kernel)) return false;
+#if defined(NOVALUNE_JCONVERT_X86)
+  if (kernel == DecodeKernel::kAvx2) return AppendAvx2(text, out);
+#endif
+  return AppendScalar(text, out);
 }
 
 }  // namespace novalune::jconvert_detail

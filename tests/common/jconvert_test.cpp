@@ -623,6 +623,14 @@ TEST(DecodeKernelTest, KernelsLeaveAnythingElseToTheGeneralDecoder) {
        }) {
     EXPECT_EQ(FastPathTakes(jis), false) << testing::PrintToString(jis);
   }
+  // The same cut-offs ending in every position of a half-full and a full
+  // last word, the cut-off bytes split between words.
+  for (std::size_t size = 30; size < 132; ++size) {
+    for (const std::string& end : {"\x1B"s, "\x1B$"s, "\x1B("s, "\x1B$B\x30"s, "\x1B$B\x30\x30\x30"s}) {
+      const std::string jis = std::string(size - end.size(), 'a') + end;
+      ASSERT_EQ(FastPathTakes(jis), false) << size << ' ' << testing::PrintToString(end);
+    }
+  }
   // Random bytes and single corruptions of well-formed text: taken or not,
   // every kernel answers the same and decodes exactly.
   std::mt19937 rng(19);
