@@ -104,8 +104,10 @@ settings::PublicationWeb Publisher::Web() {
   settings::PublicationWeb web;
   web.post = [this](std::vector<PublishPost> posts, Done done) { Post(std::move(posts), std::move(done)); };
   web.abort = [this] { Abort(); };
-  web.open = [](const std::string& address) { QDesktopServices::openUrl(UrlOf(address)); };
+  web.open = &Publisher::OpenInBrowser;
   return web;
 }
+
+void Publisher::OpenInBrowser(const std::string& address) { QDesktopServices::openUrl(UrlOf(address)); }
 
 }  // namespace novalune::client

@@ -52,6 +52,8 @@ class Publisher : public QObject {
   // What the publication dialog uses of this.
   settings::PublicationWeb Web();
   std::string OwnAddressText() const { return ownAddress_ ? ownAddress_() : std::string(); }
+  // UrlView and "表示": hands a Shift-JIS address to the desktop's browser.
+  static void OpenInBrowser(const std::string& address);
 
  signals:
   void Finished();
