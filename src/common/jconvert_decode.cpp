@@ -132,7 +132,7 @@ struct ScalarKernel {
   }
 
   template <std::size_t kHalves>
-  static WordBytes Classify(const unsigned char* in) {
+  static WordBytes Classify(const unsigned char* in, const State&) {
     WordBytes b;
     for (std::size_t i = 0; i < kWord; ++i) {
       const std::uint64_t bit = std::uint64_t{1} << i;
@@ -171,16 +171,54 @@ struct ScalarKernel {
 
 #define NOVALUNE_AVX2 __attribute__((target("avx2,popcnt,pclmul")))
 
-NOVALUNE_AVX2 inline __m256i JisBytesToSjis(__m256i v, __m256i before, __m256i kanji, __m256i first) {
-  const __m256i upper = _mm256_cmpgt_epi8(v, _mm256_set1_epi8(0x5E));
+using Splat = std::array<unsigned char, 32>;
+
+constexpr Splat MakeSplat(unsigned char byte) {
+  Splat bytes{};
+  for (unsigned char& b : bytes) b = byte;
+  return bytes;
+}
+
+// The kernel's constant vectors, read from memory through a pointer that the
+// compiler cannot see through. Built in registers instead, they are rebuilt
+// in every word for want of registers to keep them in, two instructions
+// each; read, they cost nothing but an operand.
+struct alignas(32) Avx2Constants {
+  Splat esc = MakeSplat(kEsc);
+  Splat dollar = MakeSplat('$');
+  Splat paren = MakeSplat('(');
+  Splat jisBias = MakeSplat(0x5F);   // moves 0x21..0x7E to the bottom of the signed range
+  Splat jisLimit = MakeSplat(0xDE);  // and this is where it ends
+  Splat rowHalf = MakeSplat(0x5E);   // the last first byte below 0x9F in Shift-JIS
+  Splat lowRows = MakeSplat(0x70);
+  Splat highRows = MakeSplat(0xB0);
+  Splat oddLow = MakeSplat(0x1F);
+  Splat evenAdd = MakeSplat(0x7E);
+};
+
+constexpr Avx2Constants kAvx2Constants{};
+
+const Avx2Constants* OpaqueConstants() {
+  const Avx2Constants* constants = &kAvx2Constants;
+  asm("" : "+r"(constants));
+  return constants;
+}
+
+NOVALUNE_AVX2 inline __m256i Load32(const Splat& bytes) {
+  return _mm256_load_si256(reinterpret_cast<const __m256i*>(bytes.data()));
+}
+
+NOVALUNE_AVX2 inline __m256i JisBytesToSjis(const Avx2Constants& k, __m256i v, __m256i before, __m256i kanji,
+                                            __m256i first) {
+  const __m256i upper = _mm256_cmpgt_epi8(v, Load32(k.rowHalf));
   const __m256i opening =
       _mm256_add_epi8(_mm256_avg_epu8(v, _mm256_setzero_si256()),
-                      _mm256_blendv_epi8(_mm256_set1_epi8(0x70), _mm256_set1_epi8(-0x50), upper));
+                      _mm256_blendv_epi8(Load32(k.lowRows), Load32(k.highRows), upper));
   // The low bit of each byte before, moved to the top bit that blendv reads.
   const __m256i afterOdd = _mm256_slli_epi16(before, 7);
   const __m256i oddAdd =
-      _mm256_sub_epi8(_mm256_set1_epi8(0x1F), _mm256_cmpgt_epi8(v, _mm256_set1_epi8(0x5F)));
-  const __m256i closing = _mm256_add_epi8(v, _mm256_blendv_epi8(_mm256_set1_epi8(0x7E), oddAdd, afterOdd));
+      _mm256_sub_epi8(Load32(k.oddLow), _mm256_cmpgt_epi8(v, Load32(k.jisBias)));
+  const __m256i closing = _mm256_add_epi8(v, _mm256_blendv_epi8(Load32(k.evenAdd), oddAdd, afterOdd));
   return _mm256_blendv_epi8(v, _mm256_blendv_epi8(closing, opening, first), kanji);
 }
 
@@ -256,6 +294,7 @@ struct Avx2Kernel {
   };
   struct State {
     __m256i last = {};
+    const Avx2Constants& k = *OpaqueConstants();
   };
 
   struct Word {
@@ -289,17 +328,18 @@ struct Avx2Kernel {
   }
 
   template <std::size_t kHalves>
-  NOVALUNE_AVX2 static WordBytes Classify(const Word& word) {
+  NOVALUNE_AVX2 static WordBytes Classify(const Word& word, const State& state) {
+    const Avx2Constants& k = state.k;
     WordBytes b;
     for (std::size_t h = 0; h < kHalves; ++h) {
       const __m256i v = word.half[h];
       const std::size_t t = 32 * h;
       const __m256i jis =
-          _mm256_cmpgt_epi8(_mm256_set1_epi8(-34), _mm256_add_epi8(v, _mm256_set1_epi8(0x5F)));
-      b.esc |= Bits32(_mm256_cmpeq_epi8(v, _mm256_set1_epi8(kEsc)), t);
+          _mm256_cmpgt_epi8(Load32(k.jisLimit), _mm256_add_epi8(v, Load32(k.jisBias)));
+      b.esc |= Bits32(_mm256_cmpeq_epi8(v, Load32(k.esc)), t);
       b.jis |= Bits32(jis, t);
-      b.dollar |= Bits32(_mm256_cmpeq_epi8(v, _mm256_set1_epi8('$')), t);
-      b.paren |= Bits32(_mm256_cmpeq_epi8(v, _mm256_set1_epi8('(')), t);
+      b.dollar |= Bits32(_mm256_cmpeq_epi8(v, Load32(k.dollar)), t);
+      b.paren |= Bits32(_mm256_cmpeq_epi8(v, Load32(k.paren)), t);
     }
     return b;
   }
@@ -325,7 +365,7 @@ struct Avx2Kernel {
           _mm256_cmpeq_epi8(_mm256_and_si256(_mm256_shuffle_epi8(spread, kanjiByte), bitOfByte), bitOfByte);
       const __m256i first =
           _mm256_cmpeq_epi8(_mm256_and_si256(_mm256_shuffle_epi8(spread, firstByte), bitOfByte), bitOfByte);
-      const __m256i decoded = JisBytesToSjis(v, before, kanji, first);
+      const __m256i decoded = JisBytesToSjis(state.k, v, before, kanji, first);
       const auto keep = static_cast<std::uint32_t>(plan.keep >> t);
       o = Compact16(_mm256_castsi256_si128(decoded), keep, o);
       o = Compact16(_mm256_extracti128_si256(decoded, 1), keep >> 16, o);
@@ -344,7 +384,7 @@ template <typename Kernel, std::size_t kHalves>
   alignas(32) unsigned char scratch[kWord];
   const typename Kernel::Word word = Kernel::template Load<kHalves>(in, n, offset, scratch);
   WordPlan plan;
-  if (!planner.Plan(Kernel::template Classify<kHalves>(word), valid, plan)) return false;
+  if (!planner.Plan(Kernel::template Classify<kHalves>(word, state), valid, plan)) return false;
   out += Kernel::template Emit<kHalves>(word, plan, state, out);
   return true;
 }
