@@ -24,7 +24,7 @@ QUrl UrlOf(const std::string& address) { return QUrl(QString::fromStdString(Sjis
 
 Publisher::Publisher(HttpClient& http, settings::HttpAccessGate& gate, OwnAddress ownAddress, ShowLine show,
                      QObject* parent)
-    : QObject(parent), http_(http), gate_(gate), ownAddress_(std::move(ownAddress)), show_(std::move(show)) {}
+    : QObject(parent), http_(&http), gate_(gate), ownAddress_(std::move(ownAddress)), show_(std::move(show)) {}
 
 Publisher::~Publisher() { Abort(); }
 
@@ -49,7 +49,8 @@ void Publisher::PostNext(unsigned generation) {
     return;
   }
   const bool last = next_ == posts_.size();
-  http_.Post(kKind, url, QByteArray::fromStdString(post.body), kContentType,
+  if (http_ == nullptr) return End(std::nullopt);
+  http_->Post(kKind, url, QByteArray::fromStdString(post.body), kContentType,
              [this, generation, last](const HttpResult& result) {
                if (generation != generation_) return;
                if (!result.Ok()) return End(std::nullopt);
@@ -69,7 +70,7 @@ void Publisher::End(std::optional<std::string> lastBody) {
 
 void Publisher::Abort() {
   ++generation_;
-  http_.Abort(kKind);
+  if (http_ != nullptr) http_->Abort(kKind);
   if (!running_) return;
   running_ = false;
   posts_.clear();

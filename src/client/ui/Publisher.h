@@ -11,6 +11,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <functional>
 #include <optional>
 #include <string>
@@ -18,11 +19,10 @@
 
 #include "client/core/Publication.h"
 #include "settings/ConnectionSettings.h"
+#include "client/net/HttpClient.h"
 #include "settings/SetServerDlg.h"
 
 namespace novalune::client {
-
-class HttpClient;
 
 class Publisher : public QObject {
   Q_OBJECT
@@ -63,7 +63,8 @@ class Publisher : public QObject {
   void End(std::optional<std::string> lastBody);
   void RunAuto(RecordKind kind, const char* line, bool honourNotOut);
 
-  HttpClient& http_;
+  // The main window may take its web client down first.
+  QPointer<HttpClient> http_;
   settings::HttpAccessGate& gate_;
   OwnAddress ownAddress_;
   ShowLine show_;
