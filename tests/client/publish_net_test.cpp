@@ -216,3 +216,25 @@ TEST_F(PublishNet, TheDialogStoresEverythingWhenItGoesAndCloseAbortsAPost) {
 
 }  // namespace
 }  // namespace novalune::client
+
+namespace novalune::client {
+namespace {
+
+TEST_F(PublishNet, TheWithdrawalAtExitIsWaitedForAndClosingAbortsARunningPublication) {
+  test::HttpTestServer web;
+  web.Serve("/a", {200, "x"});
+  web.Serve("/silent", {200, {}, {}, true});
+  Scripts({web.Url("/a") + "#"});
+  publisher_->PublishStopAuto();
+  publisher_->Wait();
+  EXPECT_EQ(lines_, std::vector<std::string>{Sjis("サーバーを停止登録しました")});
+  Scripts({web.Url("/silent") + "#"});
+  publisher_->PublishStartAuto();
+  ASSERT_TRUE(test::ServeUntil([&] { return web.Requests().size() == 2; }));
+  publisher_.reset();
+  EXPECT_TRUE(test::ServeUntil([&] { return web.SilentClosed() == 1; }));
+  EXPECT_EQ(lines_.size(), 1U);
+}
+
+}  // namespace
+}  // namespace novalune::client
