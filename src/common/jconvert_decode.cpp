@@ -194,6 +194,8 @@ struct alignas(32) Avx2Constants {
   Splat highRows = MakeSplat(0xB0);
   Splat oddLow = MakeSplat(0x1F);
   Splat evenAdd = MakeSplat(0x7E);
+  std::array<std::uint64_t, 4> bitOfByte = {0x8040201008040201ULL, 0x8040201008040201ULL, 0x8040201008040201ULL,
+                                            0x8040201008040201ULL};
 };
 
 constexpr Avx2Constants kAvx2Constants{};
@@ -204,7 +206,8 @@ const Avx2Constants* OpaqueConstants() {
   return constants;
 }
 
-NOVALUNE_AVX2 inline __m256i Load32(const Splat& bytes) {
+template <typename Array>
+NOVALUNE_AVX2 inline __m256i Load32(const Array& bytes) {
   return _mm256_load_si256(reinterpret_cast<const __m256i*>(bytes.data()));
 }
 
@@ -290,10 +293,13 @@ NOVALUNE_AVX2 inline __m256i ShiftDown(__m256i x, std::size_t shift) {
 
 struct Avx2Kernel {
   struct Bits {
+    // As one add with carry; the intrinsic's result pointer made the compiler
+    // keep the sum and the carry in memory.
     static std::uint64_t AddWithCarry(std::uint64_t a, std::uint64_t b, std::uint64_t& carry) {
-      unsigned long long sum;
-      carry = _addcarry_u64(static_cast<unsigned char>(carry), a, b, &sum);
-      return sum;
+      __extension__ using Wide = unsigned __int128;
+      const Wide sum = static_cast<Wide>(a) + b + carry;
+      carry = static_cast<std::uint64_t>(sum >> 64);
+      return static_cast<std::uint64_t>(sum);
     }
     // Carry-less multiplication by all ones.
     NOVALUNE_AVX2 static std::uint64_t PrefixXor(std::uint64_t x) {
@@ -356,7 +362,7 @@ struct Avx2Kernel {
 
   template <std::size_t kHalves>
   NOVALUNE_AVX2 static std::size_t Emit(const Word& word, const WordPlan& plan, State& state, char* out) {
-    const __m256i bitOfByte = _mm256_set1_epi64x(static_cast<long long>(0x8040201008040201ULL));
+    const __m256i bitOfByte = Load32(state.k.bitOfByte);
     // Both masks in each lane, kanji bits low and first bits high; `byte`
     // picks the mask byte that each byte of the first half tests.
     const __m256i spread = _mm256_broadcastsi128_si256(
