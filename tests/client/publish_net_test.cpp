@@ -135,6 +135,12 @@ TEST_F(PublishNet, AScriptThatNeverAnswersEndsTheRoundSilentlyAtTheTimeOut) {
   EXPECT_EQ(web.Requests().size(), 1U);
   EXPECT_TRUE(lines_.empty());
   EXPECT_TRUE(test::ServeUntil([&] { return web.SilentClosed() == 1; }));
+  // A script address that is no web address fails the same way, before any post.
+  Scripts({"file:///etc/hostname#", web.Url("/later") + "#"});
+  publisher_->PublishStartAuto();
+  EXPECT_FALSE(publisher_->Running());
+  EXPECT_EQ(web.Requests().size(), 1U);
+  EXPECT_TRUE(lines_.empty());
 }
 
 TEST_F(PublishNet, ConsentHttpNotOutStopsOnlyThePublicationAndTheQuestionComesOnce) {
@@ -213,12 +219,6 @@ TEST_F(PublishNet, TheDialogStoresEverythingWhenItGoesAndCloseAbortsAPost) {
   EXPECT_EQ(ReadSettingString(pub::kSection, pub::kAutoStrTime), "PM 10:00");
   EXPECT_TRUE(notices_.empty());
 }
-
-}  // namespace
-}  // namespace novalune::client
-
-namespace novalune::client {
-namespace {
 
 TEST_F(PublishNet, TheWithdrawalAtExitIsWaitedForAndClosingAbortsARunningPublication) {
   test::HttpTestServer web;

@@ -44,7 +44,8 @@ void Publisher::PostNext(unsigned generation) {
   }
   const PublishPost& post = posts_[next_++];
   const QUrl url = UrlOf(post.address);
-  if (!url.isValid() || url.scheme().isEmpty()) {
+  // Scripts are web pages; anything else (a local file, a typo) fails the round.
+  if (!url.isValid() || (url.scheme() != QLatin1String("http") && url.scheme() != QLatin1String("https"))) {
     End(std::nullopt);
     return;
   }
