@@ -124,6 +124,24 @@ TEST_F(PublishNet, ButtonCheckAndAnAnswerWithoutMarkerShowNothingElse) {
   EXPECT_EQ(notices_.size(), 1U);
 }
 
+TEST_F(PublishNet, CheckOpensTheSelectedScriptAfterTheQuestion) {
+  Scripts({"http://one/#a", "http://two/#b"});
+  settings::HttpSettings settings;
+  settings.mesConect = true;
+  gate_.SetSettings(settings);
+  std::vector<std::string> opened;
+  settings::PublicationWeb web = publisher_->Web();
+  web.open = [&](const std::string& address) { opened.push_back(address); };
+  settings::TSetServerDlg dialog(web, gate_, "127.0.0.1");
+  dialog.CgiGridClick(1);
+  answer_ = false;
+  dialog.ViewBtnClick();
+  answer_ = true;
+  dialog.ViewBtnClick();
+  EXPECT_EQ(opened, std::vector<std::string>{"http://two/"});
+  EXPECT_EQ(questions_.size(), 2U);
+}
+
 TEST_F(PublishNet, AScriptThatNeverAnswersEndsTheRoundSilentlyAtTheTimeOut) {
   test::HttpTestServer web;
   web.Serve("/silent", {200, {}, {}, true});
