@@ -5,7 +5,11 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
+#include "client/ui/FileTransfer.h"
 #include "client/ui/PrivateBoxForm.h"
 #include "support/HttpTestServer.h"
 #include "support/ServerThread.h"
@@ -57,6 +61,7 @@ class WindowAgainstServer : public FormTest {
     ChatFormSetup setup;
     setup.ports = {server->UserPort(), server->HostPort()};
     setup.localAddress = "127.0.0.1";
+    setup.chooseSendFile = [this] { return parts->form->property("testSendFile").toString(); };
     TZKWChatForm& w = MakeForm(std::move(setup));
     w.show();
     w.Core().ConectHostAddress("127.0.0.1");
@@ -178,9 +183,9 @@ TEST_F(WindowAgainstServer, QuietPeriodMinimisesAndTheNextStatementRestores) {
 }
 
 // A second program's window, from another machine's address.
-std::unique_ptr<ClientParts> SecondWindow(const ServerThread& server, const std::string& nick) {
+std::unique_ptr<ClientParts> SecondWindow(const ServerThread& server, const std::string& nick,
+                                          ChatFormSetup setup = {}) {
   WriteSettingString(sys::kSection, sys::kNick, nick);
-  ChatFormSetup setup;
   setup.ports = {server.UserPort(), server.HostPort()};
   setup.localAddress = "127.0.0.2";
   setup.messageBox = [](const std::string&, int) { return 1; };
@@ -290,6 +295,48 @@ TEST_F(WindowAgainstServer, TwoWindowsShowEachOthersDownloadedPictures) {
   EXPECT_TRUE(QTest::qWaitFor([&] { return loaded(taro.Core().Members(), Sjis("花子")); }, 5000));
   EXPECT_TRUE(QTest::qWaitFor([&] { return loaded(other.Core().Members(), "taro"); }, 5000));
   EXPECT_TRUE(taro.Core().Members().GetIconMode());
+}
+
+// A file from the member menu, directly and through the server, arrives whole
+// where the receiving side chose to save it.
+TEST_F(WindowAgainstServer, AFileGoesFromOneWindowToTheOtherDirectlyAndThroughTheServer) {
+  std::string bytes(300000, '\0');
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>((i * 7919) >> 3);
+  const std::string source = PathOf("photo 1.jpg");
+  std::ofstream(source, std::ios::binary) << bytes;
+  TZKWChatForm& taro = Connected();
+  std::vector<QString> saved;
+  ChatFormSetup receiving;
+  receiving.askReceive = [](TReceiveFileDlg&) { return true; };
+  receiving.chooseSavePath = [&](const QString&) {
+    saved.push_back(QString::fromStdString(PathOf("saved" + std::to_string(saved.size()) + ".jpg")));
+    return saved.back();
+  };
+  auto hanakoWindow = SecondWindow(*server, Sjis("花子"), std::move(receiving));
+  TZKWChatForm& other = *hanakoWindow->form;
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return taro.Core().Members().FindFirst(Sjis("花子")).has_value(); }, 5000));
+  taro.Core().Members().Select(taro.Core().Members().FindFirst(Sjis("花子")));
+  auto arrived = [&](std::size_t count) {
+    return QTest::qWaitFor(
+        [&] {
+          return saved.size() == count && std::filesystem::exists(saved.back().toStdString()) &&
+                 std::filesystem::file_size(saved.back().toStdString()) == bytes.size() &&
+                 !other.IsReceivingFile();
+        },
+        10000);
+  };
+  // The sending side's file dialog is answered through the window's setup.
+  parts->form->setProperty("testSendFile", QString::fromStdString(source));
+  taro.MenuSend->trigger();
+  ASSERT_TRUE(arrived(1)) << "direct";
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !taro.FileTransfers().Sending(); }, 5000));
+  taro.MenuSendRelay->trigger();
+  ASSERT_TRUE(arrived(2)) << "relayed";
+  for (const QString& path : saved) {
+    std::ifstream in(path.toStdString(), std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), bytes) << path.toStdString();
+  }
 }
 
 TEST_F(WindowAgainstServer, ClosingSendsQuitBeforeTheLogQuestionAndACancelledSaveKeepsTheWindow) {

@@ -28,11 +28,13 @@
 #include "client/net/OwnAddress.h"
 #include "client/ui/ChatFormTexts.h"
 #include "client/ui/ChatTreeView.h"
+#include "client/ui/FileTransfer.h"
 #include "client/ui/HelpWindow.h"
 #include "client/ui/HistoryDialogs.h"
 #include "client/ui/OwnServerWait.h"
 #include "client/ui/PrivateBoxForm.h"
 #include "client/ui/WavFileListDlg.h"
+#include "common/ProgramDir.h"
 #include "common/SjisText.h"
 #include "qtsupport/WidgetText.h"
 #include "settings/ClientDialogs.h"
@@ -123,6 +125,13 @@ TZKWChatForm::TZKWChatForm(client::ClientNet& net, ChatFormSetup setup, QWidget*
 
 void TZKWChatForm::AttachEngine(client::ClientCore& core) {
   core_ = &core;
+  FileTransferHooks transferHooks = TFileTransfer::EngineHooks(core, *this);
+  transferHooks.chooseSendFile = setup_.chooseSendFile;
+  transferHooks.chooseSavePath = setup_.chooseSavePath;
+  transferHooks.askReceive = setup_.askReceive;
+  fileTransfer_ = new TFileTransfer(
+      this, std::move(transferHooks),
+      {QString::fromStdString(ProgramDir()), client::kFilePort, TFileTransfer::SendAheadSetting(), {}});
   BuildParts();
   BuildMenus();
   BuildPopupMenu();
@@ -359,9 +368,10 @@ void TZKWChatForm::BuildPopupMenu() {
   connect(MenuUJoin, &QAction::triggered, this, [this] { Command([this] { core_->MenuUJoinClick(); }); });
   connect(PopupMenu, &QMenu::aboutToShow, this, [this] { PopupMenuPopup(); });
   connect(N8, &QAction::triggered, this, [this] { Command([this] { core_->PrivateBtnClick(); }); });
-  // File transfer is not part of this program yet.
-  MenuSend->setEnabled(false);
-  MenuSendRelay->setEnabled(false);
+  connect(MenuSend, &QAction::triggered, this,
+          [this] { fileTransfer_->MenuSendClick(core_->Members().GetSelectedNick()); });
+  connect(MenuSendRelay, &QAction::triggered, this,
+          [this] { fileTransfer_->MenuSendRelayClick(core_->Members().GetSelectedNick()); });
   ListView->SetPopupMenu(PopupMenu);
 }
 

@@ -49,6 +49,8 @@ class OwnServerWait;
 class TChatTreeView;
 class SoundPlayer;
 class THelpWindow;
+class TFileTransfer;
+class TReceiveFileDlg;
 class TPrivateBoxForm;
 class TURLListDlg;
 class TUserHistoryDlg;
@@ -74,6 +76,10 @@ struct ChatFormSetup {
   std::function<int(const std::string& text, int kind)> messageBox{};
   // The log question, file dialogs, font and colour dialogs of the display.
   display::DisplayHooks displayHooks{};
+  // File transfer's file choices and receive question; empty ones use the desktop's dialogs.
+  std::function<QString()> chooseSendFile{};
+  std::function<QString(const QString& proposedPath)> chooseSavePath{};
+  std::function<bool(TReceiveFileDlg&)> askReceive{};
   // The own address shown and awaited instead of the looked-up one (tests
   // on loopback, whose network layer also binds to it).
   std::string localAddress{};
@@ -145,6 +151,7 @@ class TZKWChatForm : public QMainWindow, public client::ClientView, public app::
   void ShowPrivateBox(std::size_t row) override;
   void PrivateMessage(std::size_t row, int style, const std::string& text) override;
 
+  TFileTransfer& FileTransfers() { return *fileTransfer_; }
   // The one player of the window's sounds, made at the first sound.
   SoundPlayer& Sounds();
 
@@ -298,6 +305,7 @@ class TZKWChatForm : public QMainWindow, public client::ClientView, public app::
   std::vector<std::unique_ptr<TPrivateBoxForm>> privateBoxes_;
   WhisperNotice* whisperNotice_ = nullptr;
   THelpWindow* help_ = nullptr;
+  TFileTransfer* fileTransfer_ = nullptr;
   bool firstShowDone_ = false;
   bool minimized_ = false;
   int idleCountdown_ = 0;

@@ -24,6 +24,7 @@
 #include "client/ui/ChatFormTexts.h"
 #include "client/ui/ChatTreeView.h"
 #include "client/ui/ClientMain.h"
+#include "client/ui/FileTransfer.h"
 #include "client/ui/HelpWindow.h"
 #include "client/ui/HistoryDialogs.h"
 #include "client/ui/OwnServerWait.h"
@@ -134,10 +135,13 @@ void TZKWChatForm::AddUserRow(const std::string& name, const std::string& person
   UserList->AddUserRow(name, personal, fullName, room);
 }
 
-// File transfer is not part of this program yet: offers are not taken up.
-bool TZKWChatForm::IsReceivingFile() { return false; }
-void TZKWChatForm::ReceiveFileOffer(const client::FileOffer&) {}
-void TZKWChatForm::StartRelaySend(const std::string&, bool, std::int32_t) {}
+bool TZKWChatForm::IsReceivingFile() { return fileTransfer_->IsReceivingFile(); }
+void TZKWChatForm::ReceiveFileOffer(const client::FileOffer& offer) {
+  fileTransfer_->ReceiveFileOffer(offer);
+}
+void TZKWChatForm::StartRelaySend(const std::string& host, bool numeric, std::int32_t port) {
+  fileTransfer_->StartRelaySend(host, numeric, port);
+}
 
 // The answer names the picture the tree now holds, or "" for the default one.
 void TZKWChatForm::FetchMemberIcon(const std::string& nick, const std::string& url) {

@@ -36,7 +36,10 @@ bool WorthTelling(const client::TransferEnd& end) { return !end.complete && !end
 }  // namespace
 
 TFileTransfer::TFileTransfer(QWidget* parent, FileTransferHooks hooks, FileTransferOptions options)
-    : QObject(parent), parent_(parent), hooks_(std::move(hooks)), options_(std::move(options)),
+    : QObject(parent),
+      parent_(parent),
+      hooks_(std::move(hooks)),
+      options_(std::move(options)),
       listener_(options_.filePort) {
   connect(&listener_, &client::FileServerSocket::Accepted, this, &TFileTransfer::Accepted);
 }
@@ -73,7 +76,12 @@ QString TFileTransfer::ChooseSendFile() {
                                       Ui(text::kSendOpenFilter) + " (*)");
 }
 
+// One file at a time: a second one asked for meanwhile is refused aloud.
 std::optional<QFileInfo> TFileTransfer::PickFileFor(const std::string& nick) {
+  if (Sending()) {
+    hooks_.notice(Ui(text::kStillSending));
+    return std::nullopt;
+  }
   if (!MaySend(nick)) return std::nullopt;
   const QString path = ChooseSendFile();
   if (path.isEmpty()) return std::nullopt;
@@ -91,8 +99,8 @@ void TFileTransfer::MenuSendClick(const std::string& nick) {
   if (port == 0) return hooks_.notice(Ui(text::kNoPort));
   offerPending_ = true;
   relayRequested_ = false;
-  hooks_.commandSend(client::DccOfferLine(nick, client::OfferNameToken(ToSjis(info->fileName())), *address, port,
-                                          static_cast<std::uint64_t>(info->size())));
+  hooks_.commandSend(client::DccOfferLine(nick, client::OfferNameToken(ToSjis(info->fileName())), *address,
+                                          port, static_cast<std::uint64_t>(info->size())));
 }
 
 void TFileTransfer::MenuSendRelayClick(const std::string& nick) {
@@ -228,7 +236,8 @@ void TFileTransfer::EndReceiving(const client::TransferEnd& end) {
   if (end.complete) {
     saved = ReceiveFileWrite();
   } else if (WorthTelling(end)) {
-    hooks_.notice(Ui(text::kReceiveFailed).arg(receiveName_).arg(end.bytes).arg(receiveSize_).arg(end.reason));
+    hooks_.notice(
+        Ui(text::kReceiveFailed).arg(receiveName_).arg(end.bytes).arg(receiveSize_).arg(end.reason));
   }
   QFile::remove(WorkPath());
   receiveBusy_ = false;
@@ -236,13 +245,13 @@ void TFileTransfer::EndReceiving(const client::TransferEnd& end) {
 }
 
 QString TFileTransfer::ReceiveFileWrite() {
-  const QString proposed =
-      FromSjis(client::ReduceFileName(client::OfferNameShown(ToSjis(receiveName_))));
+  const QString proposed = FromSjis(client::ReduceFileName(client::OfferNameShown(ToSjis(receiveName_))));
   const QString folder = options_.saveFolder.isEmpty() ? DownloadFolder() : options_.saveFolder;
   const QString proposedPath = QDir(folder).filePath(proposed);
   // The desktop's save dialog asks before it overwrites an existing file.
-  const QString target = hooks_.chooseSavePath ? hooks_.chooseSavePath(proposedPath)
-                                               : QFileDialog::getSaveFileName(parent_, QString(), proposedPath);
+  const QString target = hooks_.chooseSavePath
+                             ? hooks_.chooseSavePath(proposedPath)
+                             : QFileDialog::getSaveFileName(parent_, QString(), proposedPath);
   if (target.isEmpty()) return {};
   if (QFile::exists(target)) QFile::remove(target);
   QFile work(WorkPath());

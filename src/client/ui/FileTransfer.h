@@ -15,6 +15,7 @@
 #include "client/core/ClientView.h"
 #include "client/core/FileTransfer.h"
 #include "client/net/FileTransferNet.h"
+#include "client/ui/FileTransferDlg.h"
 
 class QTcpSocket;
 class QWidget;
@@ -26,7 +27,6 @@ class ClientCore;
 namespace novalune::ui {
 
 class TReceiveFileDlg;
-class TFileMessageDlg;
 
 // What the transfers need from the window. Lines and nicks are Shift-JIS.
 struct FileTransferHooks {

@@ -26,11 +26,13 @@ inline constexpr const char* kSendOpenTitle = "送信ファイルの選択";
 inline constexpr const char* kSendOpenFilter = "すべてのファイル(*.*)";
 
 // Messages of this program's own (filled with QString::arg).
-inline constexpr const char* kSendFailed = "ファイル「%1」の送信に失敗しました（%2 / %3 バイト届きました）。%4";
+inline constexpr const char* kSendFailed =
+    "ファイル「%1」の送信に失敗しました（%2 / %3 バイト届きました）。%4";
 inline constexpr const char* kReceiveFailed =
     "ファイル「%1」の受信に失敗しました（%2 / %3 バイト届きました）。途中までのファイルは削除しました。%4";
 inline constexpr const char* kBadSize = "ファイルの大きさ「%1」は受け取れません（%2 さんからの申し出）。";
 inline constexpr const char* kBadPort = "ポート番号「%1」は受け取れません（%2 さんからの申し出）。";
+inline constexpr const char* kStillSending = "ファイルを送信中です。終わってからもう一度送ってください。";
 inline constexpr const char* kNoPort = "ファイル送信用のポートを開けませんでした。";
 inline constexpr const char* kNoAddress = "自分のIPアドレス「%1」が正しくありません。";
 inline constexpr const char* kOpenFailed = "ファイル「%1」を開けませんでした: %2";
