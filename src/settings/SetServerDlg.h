@@ -7,7 +7,7 @@
 // For the main window (menu "サーバー公開", tool button OpSvBtn):
 //   { TSetServerDlg d(publisher_->Web(), httpGate_, publisher_->OwnAddressText(), ClientNotice(this), this);
 //     d.exec(); }
-//   then the main window reloads its AUTOONOF/AUTOTIME working copies and AutoTimer, as at start-up.
+//   then the main window reloads its AUTOONOF/AUTOTIME working copies and re-applies AutoTimer.
 #pragma once
 
 #include <functional>

@@ -2,12 +2,12 @@
 // publication dialog and of AutoOnProc/AutoOffProc through the program's one
 // web client, one script after another, and ends at the first failure.
 //
-// For the main window (constructed after http_ and httpGate_):
-//   publisher_ = new Publisher(*http_, httpGate_, [this] { return qtsupport::ToSjis... EditMyIP },
-//                              [this](const std::string& line) { DspMessage(2, line); }, this);
+// For the main window (made right after http_):
+//   publisher_ = new client::Publisher(*http_, httpGate_, [this] { return qtsupport::ToSjis(EditMyIP->text()); },
+//                                      [this](const std::string& line) { DspMessage(2, line); }, this);
 //   AutoOnProc:  publication_.Published(); publisher_->PublishStartAuto();
 //   AutoOffProc: publication_.Withdrawn(); publisher_->PublishStopAuto();
-//   FormClose step 3: AutoOffProc(); publisher_->Wait();  and after SystemWrite: publisher_->Abort();
+//   FormClose, step 3: publisher_->Abort(); then, with AUTOONOF, AutoOffProc(); publisher_->Wait();
 #pragma once
 
 #include <QObject>
