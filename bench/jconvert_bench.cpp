@@ -138,9 +138,9 @@ class Iconv {
     char* outPtr = buffer_.data();
     std::size_t outLeft = buffer_.size();
     if (!writesShifts_) iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-    const bool ok = iconv(cd_, &in, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1) &&
-                    (!writesShifts_ ||
-                     iconv(cd_, nullptr, nullptr, &outPtr, &outLeft) != static_cast<std::size_t>(-1));
+    const bool ok =
+        iconv(cd_, &in, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1) &&
+        (!writesShifts_ || iconv(cd_, nullptr, nullptr, &outPtr, &outLeft) != static_cast<std::size_t>(-1));
     converted = std::string_view(buffer_.data(), static_cast<std::size_t>(outPtr - buffer_.data()));
     return ok;
   }

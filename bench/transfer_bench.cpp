@@ -19,10 +19,10 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QTcpSocket>
-#include <QThread>
 #include <QFile>
+#include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QThread>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -187,7 +187,8 @@ class DelayProxy {
   void Pump(Direction& d, short events, std::vector<char>& block) {
     if (events & (POLLIN | POLLHUP | POLLERR)) {
       const ssize_t n = read(d.from, block.data(), block.size());
-      if (n > 0) d.queue.push_back({Clock::now() + delay_, std::string(block.data(), static_cast<std::size_t>(n))});
+      if (n > 0)
+        d.queue.push_back({Clock::now() + delay_, std::string(block.data(), static_cast<std::size_t>(n))});
       if (n <= 0) d.eof = true;
     }
     while (!d.queue.empty() && d.queue.front().due <= Clock::now()) {
@@ -248,7 +249,8 @@ class ReceiverThread {
 };
 
 // Runs the sender on this thread until it has ended; bytes per second.
-double Rate(FileSendChannel& sender, ReceiverThread& receiver, std::uint64_t size, const QElapsedTimer& timer) {
+double Rate(FileSendChannel& sender, ReceiverThread& receiver, std::uint64_t size,
+            const QElapsedTimer& timer) {
   bool ended = false;
   QObject::connect(&sender, &FileSendChannel::Finished, [&](const TransferEnd&) { ended = true; });
   QString error;
@@ -267,7 +269,8 @@ double Direct(const QTemporaryDir& dir, std::uint64_t size, std::uint64_t window
   if (delay) proxy.emplace(listener.Port(), *delay);
   QElapsedTimer timer;
   timer.start();
-  ReceiverThread receiver(dir.filePath("RECEIVE.TMP"), size, "127.0.0.1", proxy ? proxy->Port() : listener.Port());
+  ReceiverThread receiver(dir.filePath("RECEIVE.TMP"), size, "127.0.0.1",
+                          proxy ? proxy->Port() : listener.Port());
   QTcpSocket* socket = nullptr;
   QObject::connect(&listener, &FileServerSocket::Accepted, [&](QTcpSocket* accepted) { socket = accepted; });
   while (!socket) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);

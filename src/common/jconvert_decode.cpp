@@ -194,8 +194,8 @@ struct alignas(32) Avx2Constants {
   Splat highRows = MakeSplat(0xB0);
   Splat oddLow = MakeSplat(0x1F);
   Splat evenAdd = MakeSplat(0x7E);
-  std::array<std::uint64_t, 4> bitOfByte = {0x8040201008040201ULL, 0x8040201008040201ULL, 0x8040201008040201ULL,
-                                            0x8040201008040201ULL};
+  std::array<std::uint64_t, 4> bitOfByte = {0x8040201008040201ULL, 0x8040201008040201ULL,
+                                            0x8040201008040201ULL, 0x8040201008040201ULL};
 };
 
 constexpr Avx2Constants kAvx2Constants{};
@@ -214,13 +214,11 @@ NOVALUNE_AVX2 inline __m256i Load32(const Array& bytes) {
 NOVALUNE_AVX2 inline __m256i JisBytesToSjis(const Avx2Constants& k, __m256i v, __m256i before, __m256i kanji,
                                             __m256i first) {
   const __m256i upper = _mm256_cmpgt_epi8(v, Load32(k.rowHalf));
-  const __m256i opening =
-      _mm256_add_epi8(_mm256_avg_epu8(v, _mm256_setzero_si256()),
-                      _mm256_blendv_epi8(Load32(k.lowRows), Load32(k.highRows), upper));
+  const __m256i opening = _mm256_add_epi8(_mm256_avg_epu8(v, _mm256_setzero_si256()),
+                                          _mm256_blendv_epi8(Load32(k.lowRows), Load32(k.highRows), upper));
   // The low bit of each byte before, moved to the top bit that blendv reads.
   const __m256i afterOdd = _mm256_slli_epi16(before, 7);
-  const __m256i oddAdd =
-      _mm256_sub_epi8(Load32(k.oddLow), _mm256_cmpgt_epi8(v, Load32(k.jisBias)));
+  const __m256i oddAdd = _mm256_sub_epi8(Load32(k.oddLow), _mm256_cmpgt_epi8(v, Load32(k.jisBias)));
   const __m256i closing = _mm256_add_epi8(v, _mm256_blendv_epi8(Load32(k.evenAdd), oddAdd, afterOdd));
   return _mm256_blendv_epi8(v, _mm256_blendv_epi8(closing, opening, first), kanji);
 }
@@ -245,7 +243,8 @@ constexpr std::array<std::uint64_t, 256> kCompressHigh = MakeCompressTable(8);
 // writes popcnt with an extra instruction against a false dependency.
 constexpr std::array<std::uint8_t, 256> MakeKeptCounts() {
   std::array<std::uint8_t, 256> counts{};
-  for (std::size_t mask = 0; mask < 256; ++mask) counts[mask] = static_cast<std::uint8_t>(std::popcount(mask));
+  for (std::size_t mask = 0; mask < 256; ++mask)
+    counts[mask] = static_cast<std::uint8_t>(std::popcount(mask));
   return counts;
 }
 
@@ -350,8 +349,7 @@ struct Avx2Kernel {
     for (std::size_t h = 0; h < kHalves; ++h) {
       const __m256i v = word.half[h];
       const std::size_t t = 32 * h;
-      const __m256i jis =
-          _mm256_cmpgt_epi8(Load32(k.jisLimit), _mm256_add_epi8(v, Load32(k.jisBias)));
+      const __m256i jis = _mm256_cmpgt_epi8(Load32(k.jisLimit), _mm256_add_epi8(v, Load32(k.jisBias)));
       b.esc |= Bits32(_mm256_cmpeq_epi8(v, Load32(k.esc)), t);
       b.jis |= Bits32(jis, t);
       b.dollar |= Bits32(_mm256_cmpeq_epi8(v, Load32(k.dollar)), t);

@@ -82,7 +82,8 @@ bool OrderedListBox::eventFilter(QObject* watched, QEvent* event) {
       if (mouse->button() == Qt::LeftButton) dragged_ = list_.row(list_.itemAt(mouse->position().toPoint()));
     } else if (event->type() == QEvent::MouseMove) {
       const auto* mouse = static_cast<QMouseEvent*>(event);
-      if (mouse->buttons() & Qt::LeftButton) MoveDragged(list_.row(list_.itemAt(mouse->position().toPoint())));
+      if (mouse->buttons() & Qt::LeftButton)
+        MoveDragged(list_.row(list_.itemAt(mouse->position().toPoint())));
     }
   }
   return QObject::eventFilter(watched, event);

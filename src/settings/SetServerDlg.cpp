@@ -58,8 +58,8 @@ void SetCell(QTableWidget& grid, int row, int column, const QString& text) {
 
 }  // namespace
 
-TSetServerDlg::TSetServerDlg(PublicationWeb web, HttpAccessGate& gate, std::string ownAddress, NoticeFn notice,
-                             QWidget* parent)
+TSetServerDlg::TSetServerDlg(PublicationWeb web, HttpAccessGate& gate, std::string ownAddress,
+                             NoticeFn notice, QWidget* parent)
     : TopMostDialog(parent),
       web_(std::move(web)),
       gate_(gate),
@@ -87,9 +87,11 @@ TSetServerDlg::TSetServerDlg(PublicationWeb web, HttpAccessGate& gate, std::stri
   pages->addTab(OtherPage(), Ui(ptext::kPageOther));
 
   auto* buttons = new QHBoxLayout;
-  const std::pair<const char*, const char*> captions[] = {
-      {ptext::kOnBtn, "ONBtn"}, {ptext::kOffBtn, "OffBtn"}, {ptext::kDelBtn, "DelBtn"},
-      {ptext::kViewBtn, "ViewBtn"}, {ptext::kCloseBtn, "CloseBtn"}};
+  const std::pair<const char*, const char*> captions[] = {{ptext::kOnBtn, "ONBtn"},
+                                                          {ptext::kOffBtn, "OffBtn"},
+                                                          {ptext::kDelBtn, "DelBtn"},
+                                                          {ptext::kViewBtn, "ViewBtn"},
+                                                          {ptext::kCloseBtn, "CloseBtn"}};
   const std::function<void()> actions[] = {[this] { ONBtnClick(); }, [this] { OffBtnClick(); },
                                            [this] { DelBtnClick(); }, [this] { ViewBtnClick(); },
                                            [this] { CloseBtnClick(); }};

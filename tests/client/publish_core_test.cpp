@@ -21,7 +21,8 @@ PublicationValues Abc() {
 }
 
 TEST(PublicationRecord, StartStopAndDeleteRecordsHaveTheirFieldsInOrder) {
-  EXPECT_EQ(BuildRecord(RecordKind::kStart, Abc(), "192.168.0.2", "s"), "s<>ON<>abc<>p<>192.168.0.2<><><><><><>");
+  EXPECT_EQ(BuildRecord(RecordKind::kStart, Abc(), "192.168.0.2", "s"),
+            "s<>ON<>abc<>p<>192.168.0.2<><><><><><>");
   PublicationValues values = Abc();
   values.homePage = "http://h/";
   values.mail = "m@x";
@@ -78,8 +79,8 @@ TEST(PublicationAnswer, TheTwoCharactersAfterTheFirstMarkerChooseTheNotice) {
   EXPECT_EQ(AnswerNotice("mes_str<..>1"), Sjis("この名前は既に使用されているか、パスワードが一致しません"));
   EXPECT_EQ(AnswerNotice("mes_str<..>02"), Sjis("ＣＧＩパスワードが一致しません"));
   EXPECT_EQ(AnswerNotice("mes_str<..>DEmes_str<..>ON"), Sjis("削除しました"));
-  for (const char* none : {"", "no marker ON", "mes_str<..>", "mes_str<..>3", "mes_str<..>1x", "mes_str<..>on",
-                           "mes_str<.>ON", "mes_str<..>-1"}) {
+  for (const char* none : {"", "no marker ON", "mes_str<..>", "mes_str<..>3", "mes_str<..>1x",
+                           "mes_str<..>on", "mes_str<.>ON", "mes_str<..>-1"}) {
     EXPECT_EQ(AnswerNotice(none), std::nullopt) << none;
   }
 }
@@ -92,7 +93,8 @@ TEST(PublicationTime, TextsReadAsTimesOfDayAndShowAsAmPm) {
   EXPECT_EQ(ParseTimeOfDay("  9:05 pm "), 21 * kH + 5 * 60);
   EXPECT_EQ(ParseTimeOfDay("21:05:07"), 21 * kH + 5 * 60 + 7);
   EXPECT_EQ(ParseTimeOfDay("1,0:3,0"), 10 * kH + 30 * 60);
-  for (const char* zero : {"", "   ", "25:00", "10:60", "PM 13:00", "abc", "10", "10:00:00:00", "AM", "1:2:x"}) {
+  for (const char* zero :
+       {"", "   ", "25:00", "10:60", "PM 13:00", "abc", "10", "10:00:00:00", "AM", "1:2:x"}) {
     EXPECT_EQ(ParseTimeOfDay(zero), 0) << zero;
   }
   EXPECT_EQ(FormatTimeOfDay(23 * kH + 30 * 60), "PM 11:30");

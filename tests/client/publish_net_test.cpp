@@ -64,10 +64,13 @@ class PublishNet : public test::ProgramFolderTest {
   }
 
   void Scripts(const std::vector<std::string>& lines) { SaveListFile(files::kZKWCSvr, lines); }
-  bool Finish() { return test::ServeUntil([this] { return !publisher_->Running(); }, std::chrono::seconds(10)); }
+  bool Finish() {
+    return test::ServeUntil([this] { return !publisher_->Running(); }, std::chrono::seconds(10));
+  }
   std::string Get(const std::string& url) {
     std::string body = "<none>";
-    http_.Get({}, QUrl(QString::fromStdString(url)), [&](const HttpResult& r) { body = r.body.toStdString(); });
+    http_.Get({}, QUrl(QString::fromStdString(url)),
+              [&](const HttpResult& r) { body = r.body.toStdString(); });
     test::ServeUntil([&] { return body != "<none>"; });
     return body;
   }
@@ -105,7 +108,8 @@ TEST_F(PublishNet, RecordsGoOutAsPostBodiesToEachScriptInRowOrder) {
   EXPECT_EQ(web.Requests()[1].body.toStdString(),
             Sjis("<>ON<>雑談鯖<>pw<>127.0.0.1<><><>ようこそ<BR>1 1=2<>ロビー<><>"));
   // Only the last answer is read.
-  EXPECT_EQ(notices_, std::vector<std::string>{Sjis("この名前は既に使用されているか、パスワードが一致しません")});
+  EXPECT_EQ(notices_,
+            std::vector<std::string>{Sjis("この名前は既に使用されているか、パスワードが一致しません")});
 }
 
 TEST_F(PublishNet, ButtonCheckAndAnAnswerWithoutMarkerShowNothingElse) {

@@ -18,7 +18,9 @@ TEST(TransferNames, HostileNamesBecomePlainBaseNames) {
   EXPECT_EQ(ReduceFileName("../../.bashrc"), "bashrc");
   EXPECT_EQ(ReduceFileName("/etc/passwd"), "passwd");
   EXPECT_EQ(ReduceFileName("a\\b.txt"), "b.txt");
-  EXPECT_EQ(ReduceFileName("ab\x01\x1f\x7f" "c\n.txt"), "abc.txt");
+  EXPECT_EQ(ReduceFileName("ab\x01\x1f\x7f"
+                           "c\n.txt"),
+            "abc.txt");
   EXPECT_EQ(ReduceFileName(""), "received.bin");
   EXPECT_EQ(ReduceFileName(".."), "received.bin");
   EXPECT_EQ(ReduceFileName("dir/"), "received.bin");

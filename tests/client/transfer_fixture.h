@@ -38,9 +38,11 @@ struct EndSeen {
   std::optional<client::TransferEnd> end;
   void Watch(QObject* channel) {
     if (auto* s = qobject_cast<client::FileSendChannel*>(channel)) {
-      QObject::connect(s, &client::FileSendChannel::Finished, [this](const client::TransferEnd& e) { end = e; });
+      QObject::connect(s, &client::FileSendChannel::Finished,
+                       [this](const client::TransferEnd& e) { end = e; });
     } else if (auto* r = qobject_cast<client::FileReceiveChannel*>(channel)) {
-      QObject::connect(r, &client::FileReceiveChannel::Finished, [this](const client::TransferEnd& e) { end = e; });
+      QObject::connect(r, &client::FileReceiveChannel::Finished,
+                       [this](const client::TransferEnd& e) { end = e; });
     }
   }
   bool Complete(std::uint64_t bytes) const { return end && end->complete && end->bytes == bytes; }

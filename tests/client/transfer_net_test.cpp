@@ -175,13 +175,14 @@ class Relay {
     sender.SendLine(RelaySendLine(to_, "f.bin", size));
     const std::string address = std::to_string(*OfferAddressNumber("127.0.0.1"));
     EXPECT_TRUE(receiver.Expect(":" + from_ + "!x@x PRIVMSG " + to_ + " :\x01" + "DCC SEND f.bin " + address +
-                                " " + std::to_string(server_.RelayReceiverPort()) + " " + std::to_string(size) +
-                                "\x01"));
+                                " " + std::to_string(server_.RelayReceiverPort()) + " " +
+                                std::to_string(size) + "\x01"));
     in = std::make_unique<FileReceiveChannel>(work, size);
     received.Watch(in.get());
     QString error;
     EXPECT_TRUE(in->Start("127.0.0.1", server_.RelayReceiverPort(), error));
-    EXPECT_TRUE(sender.Expect(":ZKWChatServer214!x@x RELAYSEND " + std::to_string(server_.RelaySenderPort())));
+    EXPECT_TRUE(
+        sender.Expect(":ZKWChatServer214!x@x RELAYSEND " + std::to_string(server_.RelaySenderPort())));
     auto* socket = new QTcpSocket;
     socket->connectToHost("127.0.0.1", server_.RelaySenderPort());
     EXPECT_TRUE(socket->waitForConnected(5000));
@@ -233,7 +234,8 @@ TEST_F(TransferNet, ThreeRelayedTransfersAtOnceArriveWhole) {
     // One block at a time keeps the first transfers running while the next start.
     relays.back()->Start(sources.back(), work_.filePath(QString("w%1").arg(i)), size, 0);
   }
-  ASSERT_TRUE(ServeUntil([&] { return relays[0]->Ended() && relays[1]->Ended() && relays[2]->Ended(); }, kLong));
+  ASSERT_TRUE(
+      ServeUntil([&] { return relays[0]->Ended() && relays[1]->Ended() && relays[2]->Ended(); }, kLong));
   for (int i = 0; i < 3; ++i) {
     EXPECT_TRUE(relays[i]->received.Complete(size)) << i;
     EXPECT_EQ(Sha256(work_.filePath(QString("w%1").arg(i))), Sha256(sources[i])) << i;

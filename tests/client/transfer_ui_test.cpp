@@ -135,8 +135,10 @@ TEST_F(TransferControllers, DirectFileIsKeptUnderItsReducedNameAndTheWorkFileGoe
   sender_->MenuSendClick("hanako");
   ASSERT_EQ(sent_.size(), 1u);
   const std::string port = std::to_string(sender_->FilePort());
-  EXPECT_EQ(sent_[0], "PRIVMSG hanako :\x01"
-                      "DCC SEND my*file.txt 2130706433 " + port + " 300000\x01");
+  EXPECT_EQ(sent_[0],
+            "PRIVMSG hanako :\x01"
+            "DCC SEND my*file.txt 2130706433 " +
+                port + " 300000\x01");
   receiver_->ReceiveFileOffer(OfferOf("taro", sent_[0]));
   EXPECT_TRUE(receiver_->IsReceivingFile());
   receiver_->ReceiveFileOffer(OfferOf("taro", sent_[0]));  // a second offer meanwhile: no question
@@ -190,8 +192,10 @@ TEST_F(TransferControllers, JunkSizesAndPortsAreRefusedWithAMessage) {
   receiver_->ReceiveFileOffer(offer);
   EXPECT_EQ(asked_, 0);
   ASSERT_EQ(receiverNotices_.size(), 4u);
-  EXPECT_EQ(receiverNotices_[0], QString::fromUtf8("ファイルの大きさ「-1」は受け取れません（taro さんからの申し出）。"));
-  EXPECT_EQ(receiverNotices_[3], QString::fromUtf8("ポート番号「0」は受け取れません（taro さんからの申し出）。"));
+  EXPECT_EQ(receiverNotices_[0],
+            QString::fromUtf8("ファイルの大きさ「-1」は受け取れません（taro さんからの申し出）。"));
+  EXPECT_EQ(receiverNotices_[3],
+            QString::fromUtf8("ポート番号「0」は受け取れません（taro さんからの申し出）。"));
 }
 
 TEST_F(TransferControllers, RelayedFileArrivesThroughTheServer) {

@@ -229,11 +229,12 @@ std::vector<PublishPost> PublishPosts(RecordKind kind, const PublicationValues& 
   return posts;
 }
 
-std::vector<PublishPost> DeletePosts(const PublicationValues& values, const CgiTable& table, std::size_t selected,
-                                     std::string_view ownAddress) {
+std::vector<PublishPost> DeletePosts(const PublicationValues& values, const CgiTable& table,
+                                     std::size_t selected, std::string_view ownAddress) {
   if (selected >= table.size() || table[selected].address.empty()) return {};
   const CgiRow& row = table[selected];
-  return {{row.address, DecodeFormRecord(BuildRecord(RecordKind::kDelete, values, ownAddress, row.password))}};
+  return {
+      {row.address, DecodeFormRecord(BuildRecord(RecordKind::kDelete, values, ownAddress, row.password))}};
 }
 
 std::optional<std::string> CheckPublication(const PublicationValues& values) {

@@ -79,8 +79,8 @@ struct PublishPost {
 std::vector<PublishPost> PublishPosts(RecordKind kind, const PublicationValues& values, const CgiTable& table,
                                       std::string_view ownAddress);
 // Delete: only the selected row (0-based), nothing when its address is empty.
-std::vector<PublishPost> DeletePosts(const PublicationValues& values, const CgiTable& table, std::size_t selected,
-                                     std::string_view ownAddress);
+std::vector<PublishPost> DeletePosts(const PublicationValues& values, const CgiTable& table,
+                                     std::size_t selected, std::string_view ownAddress);
 
 // The button check: the notice for an empty name or password, else nothing.
 std::optional<std::string> CheckPublication(const PublicationValues& values);

@@ -106,7 +106,8 @@ FileDialogSetup LogOpenSetup() {
 
 void SaveLogFile(const QString& path, const std::vector<LogParagraph>& paragraphs, bool recordChoice) {
   const bool rich = IsRtfLogName(path.toStdString());
-  if (recordChoice) WriteSettingString(keys::system::kSection, keys::system::kDefaultExt, rich ? "RTF" : "TXT");
+  if (recordChoice)
+    WriteSettingString(keys::system::kSection, keys::system::kDefaultExt, rich ? "RTF" : "TXT");
   const std::string bytes = rich ? WriteRtfLog(paragraphs) : WriteTextLog(paragraphs);
   WriteFileAtomically(QFile::encodeName(path).toStdString(), bytes);
 }

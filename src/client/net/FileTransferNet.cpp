@@ -22,7 +22,8 @@ QString FileError(const QFile& file) { return file.errorString(); }
 
 }  // namespace
 
-FileServerSocket::FileServerSocket(std::uint16_t firstPort, QObject* parent) : QObject(parent), port_(firstPort) {
+FileServerSocket::FileServerSocket(std::uint16_t firstPort, QObject* parent)
+    : QObject(parent), port_(firstPort) {
   connect(&server_, &QTcpServer::newConnection, this, &FileServerSocket::TakePending);
 }
 
@@ -47,7 +48,8 @@ void FileServerSocket::TakePending() {
   }
 }
 
-FileSendChannel::FileSendChannel(QTcpSocket* socket, const QString& path, std::uint64_t sendAhead, QObject* parent)
+FileSendChannel::FileSendChannel(QTcpSocket* socket, const QString& path, std::uint64_t sendAhead,
+                                 QObject* parent)
     : QObject(parent), socket_(socket), file_(path), sendAhead_(sendAhead) {
   socket->setParent(this);
 }

@@ -52,7 +52,8 @@ struct TransferEnd {
 class FileSendChannel : public QObject {
   Q_OBJECT
  public:
-  FileSendChannel(QTcpSocket* socket, const QString& path, std::uint64_t sendAhead, QObject* parent = nullptr);
+  FileSendChannel(QTcpSocket* socket, const QString& path, std::uint64_t sendAhead,
+                  QObject* parent = nullptr);
   ~FileSendChannel() override;
   // Opens the file and starts sending; false (with `error`) when it cannot be read.
   bool Start(QString& error);

@@ -94,11 +94,12 @@ void HttpClient::Get(const QString& kind, const QUrl& url, Done done, qint64 max
 }
 
 void HttpClient::PostForm(const QString& kind, const QUrl& url, const Form& form, Done done, qint64 maxBody) {
-  Post(kind, url, EncodeForm(form), QStringLiteral("application/x-www-form-urlencoded"), std::move(done), maxBody);
+  Post(kind, url, EncodeForm(form), QStringLiteral("application/x-www-form-urlencoded"), std::move(done),
+       maxBody);
 }
 
-void HttpClient::Post(const QString& kind, const QUrl& url, const QByteArray& body, const QString& contentType,
-                      Done done, qint64 maxBody) {
+void HttpClient::Post(const QString& kind, const QUrl& url, const QByteArray& body,
+                      const QString& contentType, Done done, qint64 maxBody) {
   Abort(kind);
   QNetworkRequest request = MakeRequest(url);
   request.setHeader(QNetworkRequest::ContentTypeHeader, contentType);

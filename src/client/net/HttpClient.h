@@ -58,8 +58,8 @@ class HttpClient : public QObject {
   void PostForm(const QString& kind, const QUrl& url, const Form& form, Done done,
                 qint64 maxBody = kDefaultMaxBody);
   // The body as it is: for peers that read the bytes themselves, not a form.
-  void Post(const QString& kind, const QUrl& url, const QByteArray& body, const QString& contentType, Done done,
-            qint64 maxBody = kDefaultMaxBody);
+  void Post(const QString& kind, const QUrl& url, const QByteArray& body, const QString& contentType,
+            Done done, qint64 maxBody = kDefaultMaxBody);
   void Abort(const QString& kind);
   bool Running(const QString& kind) const { return running_.count(kind) != 0; }
   // Requests on their way, of every kind.

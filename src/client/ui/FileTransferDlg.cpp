@@ -21,7 +21,9 @@ using qtsupport::Ui;
 
 // The progress bar counts in int; large files are shown in proportion.
 constexpr int kBarSteps = 10000;
-bool FitsBar(std::uint64_t total) { return total <= static_cast<std::uint64_t>(std::numeric_limits<int>::max()); }
+bool FitsBar(std::uint64_t total) {
+  return total <= static_cast<std::uint64_t>(std::numeric_limits<int>::max());
+}
 
 QLineEdit* Field(const char* name, bool readOnly, QWidget* parent) {
   auto* edit = new QLineEdit(parent);
@@ -123,7 +125,7 @@ void TFileMessageDlg::ShowCounts() {
   EditSize->setText(Ui(text::kProgressBytes).arg(position_).arg(totalSize_));
   const std::uint64_t shown = std::min(position_, totalSize_);
   ProgressBar->setValue(FitsBar(totalSize_) ? static_cast<int>(shown)
-                                             : static_cast<int>(shown / (totalSize_ / kBarSteps + 1)));
+                                            : static_cast<int>(shown / (totalSize_ / kBarSteps + 1)));
 }
 
 void TFileMessageDlg::TimerTimer() {

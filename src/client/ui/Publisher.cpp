@@ -24,7 +24,11 @@ QUrl UrlOf(const std::string& address) { return QUrl(QString::fromStdString(Sjis
 
 Publisher::Publisher(HttpClient& http, settings::HttpAccessGate& gate, OwnAddress ownAddress, ShowLine show,
                      QObject* parent)
-    : QObject(parent), http_(&http), gate_(gate), ownAddress_(std::move(ownAddress)), show_(std::move(show)) {}
+    : QObject(parent),
+      http_(&http),
+      gate_(gate),
+      ownAddress_(std::move(ownAddress)),
+      show_(std::move(show)) {}
 
 Publisher::~Publisher() { Abort(); }
 
@@ -52,12 +56,12 @@ void Publisher::PostNext(unsigned generation) {
   const bool last = next_ == posts_.size();
   if (http_ == nullptr) return End(std::nullopt);
   http_->Post(kKind, url, QByteArray::fromStdString(post.body), kContentType,
-             [this, generation, last](const HttpResult& result) {
-               if (generation != generation_) return;
-               if (!result.Ok()) return End(std::nullopt);
-               if (last) return End(result.body.toStdString());
-               PostNext(generation);
-             });
+              [this, generation, last](const HttpResult& result) {
+                if (generation != generation_) return;
+                if (!result.Ok()) return End(std::nullopt);
+                if (last) return End(result.body.toStdString());
+                PostNext(generation);
+              });
 }
 
 void Publisher::End(std::optional<std::string> lastBody) {

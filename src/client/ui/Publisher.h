@@ -3,7 +3,8 @@
 // web client, one script after another, and ends at the first failure.
 //
 // For the main window (made right after http_):
-//   publisher_ = new client::Publisher(*http_, httpGate_, [this] { return qtsupport::ToSjis(EditMyIP->text()); },
+//   publisher_ = new client::Publisher(*http_, httpGate_, [this] { return
+//   qtsupport::ToSjis(EditMyIP->text()); },
 //                                      [this](const std::string& line) { DspMessage(2, line); }, this);
 //   AutoOnProc:  publication_.Published(); publisher_->PublishStartAuto();
 //   AutoOffProc: publication_.Withdrawn(); publisher_->PublishStopAuto();
@@ -18,8 +19,8 @@
 #include <vector>
 
 #include "client/core/Publication.h"
-#include "settings/ConnectionSettings.h"
 #include "client/net/HttpClient.h"
+#include "settings/ConnectionSettings.h"
 #include "settings/SetServerDlg.h"
 
 namespace novalune::client {
@@ -27,7 +28,7 @@ namespace novalune::client {
 class Publisher : public QObject {
   Q_OBJECT
  public:
-  using OwnAddress = std::function<std::string()>;     // the main window's address field, Shift-JIS
+  using OwnAddress = std::function<std::string()>;           // the main window's address field, Shift-JIS
   using ShowLine = std::function<void(const std::string&)>;  // display kind 2, Shift-JIS
   using Done = std::function<void(std::optional<std::string> lastBody)>;
 
