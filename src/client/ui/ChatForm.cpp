@@ -147,6 +147,9 @@ void TZKWChatForm::BuildParts() {
   BuildToolBar1();
   addToolBarBreak();
   http_ = new client::HttpClient(this);
+  publisher_ = new client::Publisher(
+      *http_, httpGate_, [this] { return qtsupport::ToSjis(EditMyIP->text()); },
+      [this](const std::string& line) { DspMessage(client::kStyleComment, line); }, this);
   iconFetcher_ = new IconFetcher(
       *http_, [this](const std::string& question) { return httpGate_.MayAccessOutside(question); }, this);
   IconBar = new TIconBar(*iconFetcher_, this);
@@ -231,7 +234,7 @@ void TZKWChatForm::BuildToolBar1() {
   connect(LogViewBtn, &QAction::triggered, this, [this] { displayCommands_->LogViewBtnClick(); });
   // Icons (the icon dialog) and publication are not part of this program yet.
   connect(IconBtn, &QAction::triggered, this, [this] { MenuIconClick(); });
-  OpSvBtn->setEnabled(false);
+  connect(OpSvBtn, &QAction::triggered, this, [this] { MenuServerSetClick(); });
 }
 
 void TZKWChatForm::BuildToolBar2() {
@@ -283,7 +286,7 @@ void TZKWChatForm::BuildMenus() {
   MenuJoin = entry(file, text::kMenuJoin, [this] { MenuJoinClick(); });
   MenuCut = entry(file, text::kMenuCut, [this] { MenuCutClick(); });
   file->addSeparator();
-  entry(file, text::kMenuDspSvr, nullptr);
+  entry(file, text::kMenuDspSvr, [this] { MenuDspSvrClick(); });
   file->addSeparator();
   entry(file, text::kMenuOpen, [this] {
     displayCommands_->MenuOpenClick();
@@ -327,7 +330,7 @@ void TZKWChatForm::BuildMenus() {
   QMenu* folders = settingsMenu->addMenu(Ui(text::kMenuFolder));
   entry(folders, text::kMenuWavDir, [this] { TWavFileListDlg(this).exec(); });
   entry(settingsMenu, text::kMenuIcon, [this] { MenuIconClick(); });
-  entry(settingsMenu, text::kMenuServerSet, nullptr);
+  entry(settingsMenu, text::kMenuServerSet, [this] { MenuServerSetClick(); });
   entry(settingsMenu, text::kMenuICQSet, nullptr);  // no ICQ on this platform
   entry(settingsMenu, text::kMenuProxy, [this] { MenuProxyClick(); });
 
@@ -419,12 +422,7 @@ void TZKWChatForm::StartUp() {
   httpGate_.SetSettings(settings::LoadHttpSettings());
   http_->SetOptions(HttpOptionsFrom(httpGate_.Settings()));
   options_ = display::ReadDspModeValues();
-  namespace pub = keys::server;
-  publication_.Load(ReadSettingFlag(pub::kSection, pub::kAutoOnOf),
-                    ReadSettingFlag(pub::kSection, pub::kAutoTime),
-                    ReadSettingString(pub::kSection, pub::kAutoStrTime),
-                    ReadSettingString(pub::kSection, pub::kAutoEndTime));
-  if (publication_.TimerWanted()) AutoTimer->start();
+  ReloadPublication();
   for (const std::string& name : LoadListFile(files::kWavFile))
     WavListBox->addItem(qtsupport::FromSjis(name));
   EditMyIP->setText(QString::fromStdString(MyAddress()));

@@ -24,6 +24,7 @@
 #include "client/ui/IconBar.h"
 #include "client/ui/IconFetcher.h"
 #include "client/ui/MessageBoard.h"
+#include "client/ui/Publisher.h"
 #include "common/Settings.h"
 #include "settings/ConnectionSettings.h"
 
@@ -165,6 +166,9 @@ class TZKWChatForm : public QMainWindow, public client::ClientView, public app::
   void ConnectFromLink(const std::string& link) override;
   // "目次": the help window, made once.
   void MenuContentsClick();
+  // "サーバー公開" / "サーバーの公開" and "公開サーバーの表示".
+  void MenuServerSetClick();
+  void MenuDspSvrClick();
 
   // Settings of the window, on first showing and on closing.
   void SystemRead();
@@ -188,8 +192,8 @@ class TZKWChatForm : public QMainWindow, public client::ClientView, public app::
   void RestoreApplication();
   void ActiveTimerStop();
   void ActiveTimerTimer();
-  // Publication time window. Publishing itself is not part of this program
-  // yet: AutoOnProc and AutoOffProc only record that their turn has come.
+  // Publication time window; AutoOnProc and AutoOffProc publish the own
+  // server on the group's server lists and withdraw it.
   void AutoTimerTimer();
   void AutoOnProc();
   void AutoOffProc();
@@ -284,6 +288,8 @@ class TZKWChatForm : public QMainWindow, public client::ClientView, public app::
   // The options, fonts, colour and sound the window holds, into the engine
   // and the member model, wherever one of them changed.
   void PushDisplayOptions();
+  // The automatic publication's settings, as the publication dialog left them.
+  void ReloadPublication();
   std::string MyAddress() const;
   std::vector<QWidget*> Companions() const;
   void ApplicationMinimized(Qt::WindowStates before);
@@ -306,6 +312,7 @@ class TZKWChatForm : public QMainWindow, public client::ClientView, public app::
   WhisperNotice* whisperNotice_ = nullptr;
   THelpWindow* help_ = nullptr;
   TFileTransfer* fileTransfer_ = nullptr;
+  client::Publisher* publisher_ = nullptr;
   bool firstShowDone_ = false;
   bool minimized_ = false;
   int idleCountdown_ = 0;

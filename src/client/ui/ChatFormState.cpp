@@ -190,8 +190,28 @@ void TZKWChatForm::AutoTimerTimer() {
   if (actions.withdraw) AutoOffProc();
 }
 
-void TZKWChatForm::AutoOnProc() { publication_.Published(); }
-void TZKWChatForm::AutoOffProc() { publication_.Withdrawn(); }
+void TZKWChatForm::AutoOnProc() {
+  publication_.Published();
+  publisher_->PublishStartAuto();
+}
+
+void TZKWChatForm::AutoOffProc() {
+  publication_.Withdrawn();
+  publisher_->PublishStopAuto();
+}
+
+// The dialog's time texts read the way the dialog reads them.
+void TZKWChatForm::ReloadPublication() {
+  const client::PublicationValues values = client::LoadPublicationValues();
+  publication_.Load(values.autoOnOf, values.autoTime,
+                    client::FormatTimeOfDay(client::ParseTimeOfDay(values.autoStrTime)),
+                    client::FormatTimeOfDay(client::ParseTimeOfDay(values.autoEndTime)));
+  if (publication_.TimerWanted()) {
+    AutoTimer->start();
+  } else {
+    AutoTimer->stop();
+  }
+}
 
 void TZKWChatForm::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
@@ -299,11 +319,15 @@ void TZKWChatForm::closeEvent(QCloseEvent* event) {
 }
 
 bool TZKWChatForm::FormClose() {
-  // 1. No web requests exist in this program yet: nothing to abort.
+  // 1. A publication still on its way is abandoned.
+  publisher_->Abort();
   // 2. Leave the server politely.
   core_->SendQuit();
-  // 3.
-  if (publication_.AtStartAndExit()) AutoOffProc();
+  // 3. The withdrawal is waited for, within the web time-out.
+  if (publication_.AtStartAndExit()) {
+    AutoOffProc();
+    publisher_->Wait();
+  }
   // 4. The log question; a cancelled save dialog keeps the window open, and
   // so does a log that cannot be written: the user may save it elsewhere.
   if (!ExitLogSaved()) return false;

@@ -31,6 +31,8 @@
 #include "client/ui/SoundPlayer.h"
 #include "qtsupport/WidgetText.h"
 #include "settings/ClientDialogs.h"
+#include "settings/SetOpenServerDlg.h"
+#include "settings/SetServerDlg.h"
 
 namespace novalune::ui {
 
@@ -292,6 +294,21 @@ void TZKWChatForm::MenuHelplAboutClick() {
       QFontMetrics(QApplication::font("QMdiSubWindowTitleBar")).horizontalAdvance(caption);
   box.setStyleSheet(QStringLiteral("QLabel { min-width: %1px; }").arg(captionWidth + 120));
   box.exec();
+}
+
+void TZKWChatForm::MenuServerSetClick() {
+  {
+    settings::TSetServerDlg dialog(publisher_->Web(), httpGate_, publisher_->OwnAddressText(),
+                                   settings::ClientNotice(this), this);
+    dialog.exec();
+  }
+  ReloadPublication();
+}
+
+void TZKWChatForm::MenuDspSvrClick() {
+  settings::TSetOpenServerDlg dialog(httpGate_, &client::Publisher::OpenInBrowser,
+                                     settings::ClientNotice(this), this);
+  dialog.exec();
 }
 
 void TZKWChatForm::MenuContentsClick() {
