@@ -17,6 +17,7 @@
 #include "common/SettingsFile.h"
 #include "settings/SetServerDlg.h"
 #include "support/HttpTestServer.h"
+#include "support/ListProgram.h"
 #include "support/ProgramFolder.h"
 #include "support/TestSupport.h"
 
@@ -25,30 +26,6 @@ namespace {
 
 using test::Sjis;
 namespace pub = keys::server;
-
-// The list service as its own process, on a port it picks.
-class ListProgram {
- public:
-  explicit ListProgram(const QString& scriptPassword) {
-    QStringList arguments = {"--port", "0", "--data", data_.path()};
-    if (!scriptPassword.isEmpty()) arguments << "--script-password" << scriptPassword;
-    process_.start(QStringLiteral(NOVALUNE_LIST_PROGRAM), arguments);
-    if (!process_.waitForStarted() || !process_.waitForReadyRead(10000)) return;
-    const QString first = QString::fromUtf8(process_.readLine()).trimmed();
-    if (first.startsWith(QStringLiteral("listening on "))) port_ = first.mid(13).toUInt();
-  }
-  ~ListProgram() {
-    process_.terminate();
-    process_.waitForFinished(10000);
-  }
-  unsigned Port() const { return port_; }
-  std::string Url(const char* path) const { return "http://127.0.0.1:" + std::to_string(port_) + path; }
-
- private:
-  QTemporaryDir data_;
-  QProcess process_;
-  unsigned port_ = 0;
-};
 
 class PublishNet : public test::ProgramFolderTest {
  protected:
@@ -191,7 +168,7 @@ TEST_F(PublishNet, ConsentHttpNotOutStopsOnlyThePublicationAndTheQuestionComesOn
 }
 
 TEST_F(PublishNet, TheListServiceShowsTheServerFromStartToDelete) {
-  ListProgram list(QStringLiteral("合言葉"));
+  test::ListProgram list(QStringLiteral("合言葉"));
   ASSERT_NE(list.Port(), 0U);
   Scripts({list.Url("/register") + "#" + Sjis("合言葉")});
   publisher_->PublishStartAuto();
