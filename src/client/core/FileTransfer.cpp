@@ -101,10 +101,12 @@ std::optional<std::uint64_t> ParseOfferSize(std::string_view word) {
 
 std::string DccOfferLine(std::string_view nick, std::string_view nameToken, std::uint32_t address,
                          std::uint16_t port, std::uint64_t size) {
-  return line::Privmsg(nick, detail::Cat({"\x01"
-                                          "DCC SEND ",
-                                          nameToken, " ", ToDecimal(address), " ", ToDecimal(port), " ",
-                                          ToDecimal(size), "\x01"}));
+  // The 0x01 byte and the words after it are one piece of the payload.
+  constexpr std::string_view kDccSend =
+      "\x01"
+      "DCC SEND ";
+  return line::Privmsg(nick, detail::Cat({kDccSend, nameToken, " ", ToDecimal(address), " ", ToDecimal(port),
+                                          " ", ToDecimal(size), "\x01"}));
 }
 
 std::string RelaySendLine(std::string_view nick, std::string_view nameToken, std::uint64_t size) {

@@ -9,11 +9,11 @@ namespace {
 
 // Bounds on what sits in our own buffers, so memory stays flat whatever the
 // file size or the peer's pace.
-constexpr qint64 kChunk = 256 * 1024;
-constexpr qint64 kSendQueue = 1024 * 1024;
-constexpr qint64 kReadBuffer = 1024 * 1024;
+constexpr qint64 kChunk = qint64{256} * 1024;
+constexpr qint64 kSendQueue = qint64{1024} * 1024;
+constexpr qint64 kReadBuffer = qint64{1024} * 1024;
 // The receiver acknowledges after each piece of this size.
-constexpr qint64 kAckPiece = 64 * 1024;
+constexpr qint64 kAckPiece = qint64{64} * 1024;
 // An ack is skipped while this much is still unsent: the peer is not reading,
 // and a later ack carries the newer total anyway.
 constexpr qint64 kAckBacklog = 4096;

@@ -249,9 +249,8 @@ QString TFileTransfer::ReceiveFileWrite() {
   const QString folder = options_.saveFolder.isEmpty() ? DownloadFolder() : options_.saveFolder;
   const QString proposedPath = QDir(folder).filePath(proposed);
   // The desktop's save dialog asks before it overwrites an existing file.
-  const QString target = hooks_.chooseSavePath
-                             ? hooks_.chooseSavePath(proposedPath)
-                             : QFileDialog::getSaveFileName(parent_, QString(), proposedPath);
+  QString target = hooks_.chooseSavePath ? hooks_.chooseSavePath(proposedPath)
+                                         : QFileDialog::getSaveFileName(parent_, QString(), proposedPath);
   if (target.isEmpty()) return {};
   if (QFile::exists(target)) QFile::remove(target);
   QFile work(WorkPath());

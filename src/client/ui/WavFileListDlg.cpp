@@ -66,6 +66,7 @@ TWavFileListDlg::TWavFileListDlg(QWidget* parent) : TopMostDialog(parent) {
 
 std::vector<std::string> TWavFileListDlg::Folders() const {
   std::vector<std::string> folders;
+  folders.reserve(static_cast<std::size_t>(FolderList->count()));
   for (int i = 0; i < FolderList->count(); ++i) folders.push_back(ToSjis(FolderList->item(i)->text()));
   return folders;
 }
