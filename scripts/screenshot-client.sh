@@ -1,7 +1,7 @@
 #!/bin/sh
 # Takes PNG screenshots of the client under Xvfb: the main window connected
 # to a real server with Japanese talk, members with their marks and one away,
-# member pictures from a local web server, the icon dialog, a whisper window, the URL list, the user history, the connect dialog "Chatの接続", and the server console. The program runs
+# member pictures from a local web server, the icon and publication dialogs, the server list page, a whisper window, the URL list, the user history, the connect dialog "Chatの接続", and the server console. The program runs
 # on the fixed ports ("/SONLY" first, then client copies); users are played
 # by a Python script, and xdotool answers the start question and opens the menu.
 # Usage: scripts/screenshot-client.sh [program] [output-folder]
@@ -16,6 +16,7 @@ if ! command -v xvfb-run >/dev/null 2>&1; then ./scripts/install-deps.sh build d
 need=""
 command -v import >/dev/null 2>&1 || need="$need imagemagick"
 command -v xdotool >/dev/null 2>&1 || need="$need xdotool"
+command -v cutycapt >/dev/null 2>&1 || need="$need cutycapt"
 if [ -n "$need" ]; then
   SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO="sudo"
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends $need
@@ -33,6 +34,9 @@ lines = ["[System]", "Nick=taro", "RoomName=#雑談", "ServerIP=127.0.0.1", "Vie
 for section, color, bold in fonts:
     lines += ["[%s]" % section, "Name=Noto Sans CJK JP", "Size=11", "Color=%d" % color, "Bold=%d" % bold]
 lines += ["[ICON]", "URL=http://127.0.0.1:8088/taro.gif", "SelectNo=0"]
+# The own server is published on a server list at start.
+lines += ["[Server]", "NAME=たろうの雑談部屋", "PASS=himitsu", "ROOM=#雑談", "URL=http://example.org/",
+          "AUTOONOF=1"]
 lines += ["[ZKWChatForm]", "PlaceNormalPos.Left=0", "PlaceNormalPos.Top=0", "PlaceNormalPos.Right=1280",
           "PlaceNormalPos.Bottom=680"]
 open(sys.argv[1], "wb").write(("\r\n".join(lines) + "\r\n").encode("cp932"))
@@ -44,6 +48,8 @@ for who in taro:red:orange hanako:deepskyblue:white jiro:forestgreen:yellow; do
   convert -delay 40 -size 32x32 "xc:${colours%%:*}" "xc:${colours#*:}" -fill black -draw "circle 16,16 16,6" \
     -loop 0 "$home/www/$name.gif"
 done
+printf 'http://127.0.0.1:8089/register#\r\n' >"$home/ZKWCSvr.txt"
+printf 'みんなで気軽に話しましょう。\r\n' | iconv -f UTF-8 -t CP932 >"$home/htmlmsg1.txt"
 printf 'http://127.0.0.1:8088/taro.gif\r\nhttp://127.0.0.1:8088/hanako.gif\r\nhttp://127.0.0.1:8088/jiro.gif\r\n' \
   >"$home/ICONLIST.TXT"
 
@@ -95,6 +101,9 @@ web = subprocess.Popen([sys.executable, "-m", "http.server", "8088", "--bind", "
                         "--directory", os.path.join(os.environ["NOVALUNE_HOME"], "www")],
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 started.append(web)
+listing = subprocess.Popen([os.path.join(os.path.dirname(program), "novalune-list"), "--port", "8089", "--data",
+                            os.path.join(os.environ["NOVALUNE_HOME"], "list")], stdout=subprocess.DEVNULL)
+started.append(listing)
 server = subprocess.Popen([program, "/SONLY"])
 started.append(server)
 try:
@@ -133,6 +142,14 @@ try:
     # "アイコンの変更": the icon dialog with its list and preview.
     xdotool("mousemove", "--window", main, "265", "42", "click", "1")
     shot(window("アイコンの設定"), "client-icondialog.png")
+    xdotool("key", "Escape")
+    # The server list's page, where the client published its server at start.
+    subprocess.run(["cutycapt", "--url=http://127.0.0.1:8089/", "--min-width=900", "--min-height=300",
+                    "--out=" + os.path.join(outdir, "serverlist-page.png")], check=True)
+    print(os.path.join(outdir, "serverlist-page.png"))
+    # "サーバーの公開": the publication dialog.
+    xdotool("mousemove", "--window", main, "298", "42", "click", "1")
+    shot(window("サーバーの公開登録"), "client-publish.png")
     xdotool("key", "Escape")
 
     # A whisper opens hanako's window on taro's side; taro answers in it.
