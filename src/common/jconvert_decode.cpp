@@ -260,7 +260,8 @@ NOVALUNE_AVX2 inline char* Compact16(__m128i v, std::uint32_t keep, char* out) {
   const __m128i packed = _mm_shuffle_epi8(v, order);
   _mm_storel_epi64(reinterpret_cast<__m128i*>(out), packed);
   out += kKeptCount[low];
-  _mm_storeh_pd(reinterpret_cast<double*>(out), _mm_castsi128_pd(packed));
+  // The high half through an unaligned integer store: a double store may not be misaligned.
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_unpackhi_epi64(packed, packed));
   return out + kKeptCount[high];
 }
 

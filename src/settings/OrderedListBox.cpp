@@ -16,7 +16,8 @@ OrderedListBox::OrderedListBox(QListWidget& list, QLineEdit& edit, QPushButton& 
   connect(&edit_, &QLineEdit::textChanged, this, &OrderedListBox::UpdateButtons);
   connect(&list_, &QListWidget::itemClicked, this, &OrderedListBox::Clicked);
   connect(&list_, &QListWidget::currentRowChanged, this, &OrderedListBox::UpdateButtons);
-  list_.viewport()->installEventFilter(this);
+  viewport_ = list_.viewport();
+  viewport_->installEventFilter(this);
 }
 
 std::vector<std::string> OrderedListBox::Entries() const {
@@ -76,7 +77,7 @@ void OrderedListBox::Clicked() {
 // Reordering: a press remembers the entry; moving with the left button held
 // over another entry moves it there.
 bool OrderedListBox::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == list_.viewport()) {
+  if (watched == viewport_) {
     if (event->type() == QEvent::MouseButtonPress) {
       const auto* mouse = static_cast<QMouseEvent*>(event);
       if (mouse->button() == Qt::LeftButton) dragged_ = list_.row(list_.itemAt(mouse->position().toPoint()));

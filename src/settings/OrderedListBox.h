@@ -46,6 +46,8 @@ class OrderedListBox : public QObject {
   QLineEdit& edit_;
   QPushButton& addBtn_;
   QPushButton& delBtn_;
+  // Kept from the start: the list must not be asked for it while it is being destroyed.
+  QObject* viewport_ = nullptr;
   int dragged_ = -1;
 };
 

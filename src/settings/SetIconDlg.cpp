@@ -79,7 +79,8 @@ TSetIconDlg::TSetIconDlg(IconPreviewSource preview, std::function<void(const std
   connect(iconEdit_, &QLineEdit::textChanged, this, &TSetIconDlg::UpdateButtons);
   connect(listBox_, &QListWidget::itemClicked, this, &TSetIconDlg::ListBoxClick);
   connect(listBox_, &QListWidget::currentRowChanged, this, &TSetIconDlg::UpdateButtons);
-  listBox_->viewport()->installEventFilter(this);
+  listViewport_ = listBox_->viewport();
+  listViewport_->installEventFilter(this);
 
   iconEdit_->setText(detail::FromSjis(ReadSettingString(icon::kSection, icon::kUrl)));
   for (const std::string& entry : LoadListFile(files::kIconList)) listBox_->addItem(detail::FromSjis(entry));
@@ -192,7 +193,7 @@ void TSetIconDlg::ShowPreview(const QByteArray& gif) {
 // Reordering: press on an entry remembers it; moving with the left button
 // held over another entry moves it there.
 bool TSetIconDlg::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == listBox_->viewport()) {
+  if (watched == listViewport_) {
     if (event->type() == QEvent::MouseButtonPress) {
       const auto* mouse = static_cast<QMouseEvent*>(event);
       if (mouse->button() == Qt::LeftButton)

@@ -65,6 +65,8 @@ class TSetIconDlg : public TopMostDialog {
   std::function<void(const std::string&)> apply_;
   NoticeFn notice_;
   QListWidget* listBox_;
+  // Kept from the start: the list must not be asked for it while it is being destroyed.
+  QObject* listViewport_ = nullptr;
   QLineEdit* iconEdit_;
   QLabel* iconImage_;
   QPushButton* addBtn_;
