@@ -74,7 +74,7 @@ TEST_F(IconScreens, TheTreeShowsDownloadedPicturesInIconModeAndAnimatesOnlyWhenS
   std::map<std::string, std::string> names;
   for (const auto& [nick, path] :
        {std::pair<std::string, std::string>{"taro", "/red.gif"}, {"hanako", "/anim.gif"}}) {
-    fetcher.FetchGif({}, server.Url(path), [&, nick](const GifResult& result) {
+    fetcher.FetchGif({}, server.Url(path), [&, nick = nick](const GifResult& result) {
       ASSERT_EQ(result.outcome, GifOutcome::kPicture);
       names[nick] = tree.Pictures().Add(result.gif);
       members.SetMemberIcon(nick, names[nick]);
