@@ -6,8 +6,6 @@
 #include <QMouseEvent>
 #include <QTest>
 #include <QToolButton>
-#include <fstream>
-#include <sstream>
 
 #include "client/display/ChatDisplay.h"
 #include "client/display_rtf_reader.h"
@@ -54,12 +52,6 @@ class PrivateWindows : public FormTest {
       texts.push_back(text);
     }
     return texts;
-  }
-  static std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
   }
 
   std::vector<std::string> notices;
@@ -145,7 +137,7 @@ TEST_F(PrivateWindows, ARenameKeepsTheConversationAndALeavingMemberAsksOnceToSav
   QApplication::processEvents();
   ASSERT_EQ(questions, std::vector<std::string>{Sjis("次郎とのささやきを保存をしますか？")});
   EXPECT_EQ(fileDialogs, 1);
-  const std::string rtf = ReadFile(PathOf("jiro.rtf"));
+  const std::string rtf = test::FileBytes(PathOf("jiro.rtf"));
   const test::RtfDocument document = test::RtfReader::Parse(rtf);
   ASSERT_EQ(document.paragraphs.size(), 2u);
   ASSERT_EQ(document.paragraphs[1].size(), 1u);
@@ -179,7 +171,7 @@ TEST_F(PrivateWindows, TheSaveButtonWritesShiftJisTextWithoutChangingTheDefaultT
   savePath = QString::fromStdString(PathOf("talk.txt"));
   w.PrivateBox(1)->SaveBtn->click();
   ASSERT_EQ(fileDialogs, 1);
-  EXPECT_EQ(ReadFile(PathOf("talk.txt")), Sjis("花子\r\n 保存して\r\n"));
+  EXPECT_EQ(test::FileBytes(PathOf("talk.txt")), Sjis("花子\r\n 保存して\r\n"));
   EXPECT_EQ(ReadSettingString(sys::kSection, sys::kDefaultExt), "RTF");
 }
 

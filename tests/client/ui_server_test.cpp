@@ -7,7 +7,6 @@
 #include <QToolButton>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 #include "client/ui/FileTransfer.h"
 #include "client/ui/PrivateBoxForm.h"
@@ -334,8 +333,7 @@ TEST_F(WindowAgainstServer, AFileGoesFromOneWindowToTheOtherDirectlyAndThroughTh
   taro.MenuSendRelay->trigger();
   ASSERT_TRUE(arrived(2)) << "relayed";
   for (const QString& path : saved) {
-    std::ifstream in(path.toStdString(), std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), bytes) << path.toStdString();
+    EXPECT_EQ(test::FileBytes(path.toStdString()), bytes) << path.toStdString();
   }
 }
 

@@ -3,7 +3,6 @@
 #include <QFile>
 #include <QListWidget>
 #include <fstream>
-#include <iterator>
 
 #include "client/ui/SoundPlayer.h"
 #include "client/ui/WavFileListDlg.h"
@@ -21,10 +20,6 @@ class Sounds : public FormTest {
   }
   static void Write(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
-  }
-  static std::string Read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
   }
 };
 
@@ -77,7 +72,7 @@ TEST_F(Sounds, TheFolderDialogAddsOnceRemovesAndWritesOnlyOnOk) {
     EXPECT_EQ(dialog.Folders(), (std::vector<std::string>{b, a}));
     dialog.reject();
   }
-  EXPECT_EQ(Read(PathOf("WavDir.txt")), b + "\r\n") << "cancel keeps the file";
+  EXPECT_EQ(test::FileBytes(PathOf("WavDir.txt")), b + "\r\n") << "cancel keeps the file";
 
   TWavFileListDlg dialog;
   dialog.SetCurrentFolder(QString::fromStdString(a));
@@ -85,7 +80,7 @@ TEST_F(Sounds, TheFolderDialogAddsOnceRemovesAndWritesOnlyOnOk) {
   dialog.FolderList->item(0)->setSelected(true);
   dialog.DelBtnClick();
   dialog.accept();
-  EXPECT_EQ(Read(PathOf("WavDir.txt")), a + "\r\n");
+  EXPECT_EQ(test::FileBytes(PathOf("WavDir.txt")), a + "\r\n");
 }
 
 }  // namespace

@@ -9,7 +9,9 @@
 #include <QCoreApplication>
 #include <QObject>
 #include <chrono>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -20,6 +22,12 @@ namespace novalune::test {
 
 // Shift-JIS of a UTF-8 literal, as the program holds text.
 inline std::string Sjis(std::string_view utf8) { return Utf8ToSjis(utf8); }
+
+// A file's bytes as written; empty when it cannot be read.
+inline std::string FileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
 
 // Made on first use and never destroyed: widgets that tests keep in statics
 // must not outlive it.

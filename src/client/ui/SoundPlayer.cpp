@@ -37,11 +37,11 @@ class WaveOutput {
   void Play(const QByteArray& path) {
     Stop();
     if (!ready_) return;
-    SDL_AudioSpec spec{};
+    SDL_AudioSpec format{};
     Uint8* samples = nullptr;
     Uint32 length = 0;
-    if (!SDL_LoadWAV(path.constData(), &spec, &samples, &length)) return;
-    device_ = SDL_OpenAudioDevice(nullptr, 0, &spec, nullptr, 0);
+    if (!SDL_LoadWAV(path.constData(), &format, &samples, &length)) return;
+    device_ = SDL_OpenAudioDevice(nullptr, 0, &format, nullptr, 0);
     if (device_ != 0) {
       SDL_QueueAudio(device_, samples, length);
       SDL_PauseAudioDevice(device_, 0);
