@@ -7,18 +7,21 @@ namespace novalune::client {
 
 namespace {
 
-// Bounds on what sits in our own buffers, so memory stays flat whatever the
-// file size or the peer's pace.
-constexpr qint64 kChunk = qint64{256} * 1024;
-constexpr qint64 kSendQueue = qint64{1024} * 1024;
-constexpr qint64 kReadBuffer = qint64{1024} * 1024;
-// The receiver acknowledges after each piece of this size.
-constexpr qint64 kAckPiece = qint64{64} * 1024;
-// An ack is skipped while this much is still unsent: the peer is not reading,
-// and a later ack carries the newer total anyway.
-constexpr qint64 kAckBacklog = 4096;
+// Bounds on what one turn of the event loop moves, so memory stays flat and
+// the window stays responsive whatever the file size or the peer's pace.
+constexpr std::size_t kSendPiece = std::size_t{1024} * 1024;
+constexpr std::size_t kTurnLimit = std::size_t{8} * 1024 * 1024;
+// The receiver acknowledges after each read of up to this size: large enough
+// to keep acknowledgements few, small enough that the sender's window refills
+// while the rest is still arriving.
+constexpr std::size_t kReadPiece = std::size_t{64} * 1024;
 
 QString FileError(const QFile& file) { return file.errorString(); }
+
+QString StreamError(const StreamSocket& stream) {
+  const QString error = stream.ErrorString();
+  return error.isEmpty() ? QObject::tr("the connection was closed") : error;
+}
 
 }  // namespace
 
@@ -54,9 +57,7 @@ FileSendChannel::FileSendChannel(QTcpSocket* socket, const QString& path, std::u
   socket->setParent(this);
 }
 
-FileSendChannel::~FileSendChannel() {
-  if (socket_) socket_->abort();
-}
+FileSendChannel::~FileSendChannel() = default;
 
 bool FileSendChannel::Start(QString& error) {
   if (!file_.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
@@ -64,11 +65,15 @@ bool FileSendChannel::Start(QString& error) {
     return false;
   }
   engine_ = std::make_unique<SendEngine>(static_cast<std::uint64_t>(file_.size()), sendAhead_);
-  socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-  connect(socket_, &QTcpSocket::bytesWritten, this, &FileSendChannel::Pump);
-  connect(socket_, &QTcpSocket::readyRead, this, &FileSendChannel::AcksArrived);
-  connect(socket_, &QTcpSocket::disconnected, this, &FileSendChannel::Closed);
-  connect(socket_, &QTcpSocket::errorOccurred, this, &FileSendChannel::Closed);
+  stream_ = socket_ ? StreamSocket::TakeOver(*socket_) : nullptr;
+  // The socket may be the sender of the signal that started this channel.
+  if (socket_) socket_->deleteLater();
+  if (!stream_) {
+    error = tr("the connection was closed");
+    return false;
+  }
+  connect(stream_.get(), &StreamSocket::Readable, this, &FileSendChannel::AcksArrived);
+  connect(stream_.get(), &StreamSocket::Writable, this, &FileSendChannel::Pump);
   if (engine_->Done()) {
     Finish(true, {});
     return true;
@@ -81,68 +86,61 @@ void FileSendChannel::Cancel() { Finish(false, {}); }
 
 void FileSendChannel::Pump() {
   if (finished_) return;
-  QByteArray& chunk = chunk_;
-  while (socket_->bytesToWrite() < kSendQueue) {
-    const qint64 want = static_cast<qint64>(std::min<std::uint64_t>(engine_->Allowance(), kChunk));
-    if (want == 0) return;
-    chunk.resize(want);
-    const qint64 got = file_.read(chunk.data(), want);
-    if (got <= 0) {
-      // The file shrank or broke since it was offered.
-      Finish(false, got < 0 ? FileError(file_) : tr("file ended early"));
+  for (std::size_t moved = 0; moved < kTurnLimit;) {
+    const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(engine_->Allowance(), kSendPiece));
+    if (want == 0) break;
+    const long sent = stream_->SendFile(file_.handle(), engine_->SentBytes(), want);
+    if (sent == StreamSocket::kAgain) {
+      stream_->WatchWritable(true);
       return;
     }
-    socket_->write(chunk.constData(), got);
-    engine_->Sent(static_cast<std::uint64_t>(got));
-    // Out now rather than on the next turn of the event loop: on a fast link
-    // that turn is most of the time between two windows.
-    socket_->flush();
+    // The file shrank or broke since it was offered, or the peer is gone.
+    if (sent == 0) return Finish(false, tr("file ended early"));
+    if (sent < 0) return Finish(false, StreamError(*stream_));
+    engine_->Sent(static_cast<std::uint64_t>(sent));
+    moved += static_cast<std::size_t>(sent);
   }
+  // Either the window is full (an acknowledgement resumes) or this turn moved
+  // enough: the next turn continues when the socket can take more.
+  stream_->WatchWritable(engine_->Allowance() > 0);
 }
 
 void FileSendChannel::AcksArrived() {
   if (finished_) return;
-  const QByteArray acks = socket_->readAll();
-  if (!engine_->Received({acks.constData(), static_cast<std::size_t>(acks.size())})) return;
-  emit Progress(engine_->AckedBytes());
-  if (engine_->Done()) {
-    Finish(true, {});
-    return;
+  char acks[4096];
+  bool grew = false;
+  for (;;) {
+    const long got = stream_->Read(acks, sizeof acks);
+    if (got == StreamSocket::kAgain) break;
+    if (got <= 0) {
+      // The receiver closes once it has everything: the last ack decides.
+      if (grew) emit Progress(engine_->AckedBytes());
+      return Finish(engine_->Done(), engine_->Done() ? QString() : StreamError(*stream_));
+    }
+    grew |= engine_->Received({acks, static_cast<std::size_t>(got)});
   }
+  if (!grew) return;
+  emit Progress(engine_->AckedBytes());
+  if (engine_->Done()) return Finish(true, {});
   Pump();
-}
-
-void FileSendChannel::Closed() {
-  if (finished_) return;
-  AcksArrived();
-  if (!finished_) Finish(false, socket_->errorString());
 }
 
 void FileSendChannel::Finish(bool complete, const QString& reason) {
   if (finished_) return;
   finished_ = true;
   file_.close();
-  if (complete) {
-    socket_->disconnectFromHost();
-  } else {
-    socket_->abort();
-  }
+  if (stream_) stream_->Close();
   emit Finished({complete, engine_ ? engine_->AckedBytes() : 0, reason});
 }
 
 FileReceiveChannel::FileReceiveChannel(const QString& workPath, std::uint64_t size, QObject* parent)
     : QObject(parent), file_(workPath), engine_(size) {
-  socket_.setReadBufferSize(kReadBuffer);
-  connect(&socket_, &QTcpSocket::connected, this, [this] {
-    // Acks are 4-byte writes: held back by Nagle they stall the sender's window.
-    socket_.setSocketOption(QAbstractSocket::LowDelayOption, 1);
-    emit Connected();
-    if (engine_.Done()) Finish(true, {});
+  // Taken over once the connecting socket's own signal has returned.
+  connect(&connector_, &QTcpSocket::connected, this, &FileReceiveChannel::TakeConnection,
+          Qt::QueuedConnection);
+  connect(&connector_, &QTcpSocket::errorOccurred, this, [this] {
+    if (!stream_) Finish(false, connector_.errorString());
   });
-  connect(&socket_, &QTcpSocket::readyRead, this, &FileReceiveChannel::DataArrived);
-  connect(&socket_, &QTcpSocket::bytesWritten, this, &FileReceiveChannel::SendAck);
-  connect(&socket_, &QTcpSocket::disconnected, this, &FileReceiveChannel::Closed);
-  connect(&socket_, &QTcpSocket::errorOccurred, this, &FileReceiveChannel::Closed);
 }
 
 FileReceiveChannel::~FileReceiveChannel() {
@@ -154,71 +152,86 @@ bool FileReceiveChannel::Start(const QString& host, std::uint16_t port, QString&
     error = FileError(file_);
     return false;
   }
-  socket_.connectToHost(host, port);
+  connector_.connectToHost(host, port);
   return true;
 }
 
 void FileReceiveChannel::Cancel() { Finish(false, {}); }
 
+void FileReceiveChannel::TakeConnection() {
+  if (finished_ || stream_) return;
+  stream_ = StreamSocket::TakeOver(connector_);
+  if (!stream_) return Finish(false, tr("the connection was closed"));
+  buffer_ = std::make_unique<char[]>(kReadPiece);
+  connect(stream_.get(), &StreamSocket::Readable, this, &FileReceiveChannel::DataArrived);
+  connect(stream_.get(), &StreamSocket::Writable, this, &FileReceiveChannel::SendAcks);
+  emit Connected();
+  if (engine_.Done()) return Finish(true, {});
+  DataArrived();  // what arrived with the connection
+}
+
 void FileReceiveChannel::DataArrived() {
   if (finished_) return;
-  QByteArray& buffer = buffer_;
   const std::uint64_t before = engine_.ReceivedBytes();
-  while (socket_.bytesAvailable() > 0 && !engine_.Done()) {
-    buffer.resize(std::min(socket_.bytesAvailable(), kAckPiece));
-    const qint64 got = socket_.read(buffer.data(), buffer.size());
-    if (got <= 0) break;
+  for (std::size_t moved = 0; moved < kTurnLimit;) {
+    const long got = stream_->Read(buffer_.get(), kReadPiece);
+    if (got == StreamSocket::kAgain) break;
+    if (got <= 0) return Finish(false, StreamError(*stream_));
     const auto keep = static_cast<qint64>(engine_.Accept(static_cast<std::uint64_t>(got)));
-    if (file_.write(buffer.constData(), keep) != keep) {
-      Finish(false, FileError(file_));
-      return;
-    }
-    // Acked at once, not when the event loop comes round: the sender
-    // refills its window while the rest of this read is written.
-    SendAck();
-    socket_.flush();
+    // Acknowledged before it is written, so the sender refills its window
+    // meanwhile; the last piece only after it is written, so a sender that
+    // hears "complete" knows the whole file is on disk.
+    if (!engine_.Done()) QueueAck();
+    if (file_.write(buffer_.get(), keep) != keep) return Finish(false, FileError(file_));
+    if (engine_.Done()) break;
+    moved += static_cast<std::size_t>(got);
   }
-  // Bytes past the accepted size are not part of the file.
-  if (engine_.Done()) socket_.readAll();
   if (engine_.ReceivedBytes() == before) return;
   emit Progress(engine_.ReceivedBytes());
   if (engine_.Done()) Finish(true, {});
 }
 
-void FileReceiveChannel::SendAck() {
-  if (ackedTotal_ == engine_.ReceivedBytes() || socket_.bytesToWrite() >= kAckBacklog) return;
-  if (socket_.state() != QAbstractSocket::ConnectedState) return;
+// Only the newest total matters: an acknowledgement the socket has not begun
+// to take is replaced; one it took in part is finished first.
+void FileReceiveChannel::QueueAck() {
+  if (ackedTotal_ == engine_.ReceivedBytes()) return;
   ackedTotal_ = engine_.ReceivedBytes();
   const auto ack = engine_.Ack();
-  socket_.write(ack.data(), static_cast<qint64>(ack.size()));
+  ackOut_.resize(ackOut_.size() % ack.size());
+  ackOut_.append(ack.data(), ack.size());
+  SendAcks();
 }
 
-void FileReceiveChannel::Closed() {
-  if (finished_) return;
-  DataArrived();
-  if (!finished_) Finish(false, socket_.errorString());
+void FileReceiveChannel::SendAcks() {
+  if (!stream_) return;
+  while (!ackOut_.empty()) {
+    const long sent = stream_->Write(ackOut_.data(), ackOut_.size());
+    if (sent <= 0) break;  // the stream's read side reports a broken connection
+    ackOut_.erase(0, static_cast<std::size_t>(sent));
+  }
+  stream_->WatchWritable(!ackOut_.empty());
 }
 
 void FileReceiveChannel::Finish(bool complete, const QString& reason) {
   if (finished_) return;
-  if (complete && !file_.flush()) return Finish(false, FileError(file_));
   finished_ = true;
   file_.close();
-  if (complete) {
-    // The last total goes out even when earlier acks were held back.
-    if (ackedTotal_ != engine_.ReceivedBytes()) {
-      ackedTotal_ = engine_.ReceivedBytes();
-      const auto ack = engine_.Ack();
-      socket_.write(ack.data(), static_cast<qint64>(ack.size()));
+  if (complete && stream_) {
+    // The last total goes out before the connection ends; bytes past the
+    // accepted size are not part of the file.
+    QueueAck();
+    stream_->ShutdownWrite();
+    // Unread bytes would make the close a reset, which can take the last
+    // acknowledgement away from a sender that has not read it yet.
+    for (std::size_t drained = 0; drained < kTurnLimit;) {
+      const long got = stream_->Read(buffer_.get(), kReadPiece);
+      if (got <= 0) break;
+      drained += static_cast<std::size_t>(got);
     }
-    // Handed to the system now: the owner may delete this channel at once,
-    // and a socket deleted with unsent bytes drops them.
-    socket_.flush();
-    socket_.disconnectFromHost();
-  } else {
-    socket_.abort();
-    file_.remove();
   }
+  if (stream_) stream_->Close();
+  connector_.abort();
+  if (!complete) file_.remove();
   emit Finished({complete, engine_.ReceivedBytes(), reason});
 }
 

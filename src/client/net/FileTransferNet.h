@@ -12,8 +12,10 @@
 #include <QTcpSocket>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "client/core/FileTransfer.h"
+#include "client/net/StreamSocket.h"
 
 namespace novalune::client {
 
@@ -48,14 +50,15 @@ struct TransferEnd {
 };
 
 // Sends one file on a connected socket (accepted by the listener or opened to
-// the server's relay port).
+// the server's relay port). The channel takes the socket's connection over.
 class FileSendChannel : public QObject {
   Q_OBJECT
  public:
   FileSendChannel(QTcpSocket* socket, const QString& path, std::uint64_t sendAhead,
                   QObject* parent = nullptr);
   ~FileSendChannel() override;
-  // Opens the file and starts sending; false (with `error`) when it cannot be read.
+  // Opens the file and starts sending; false (with `error`) when it cannot be
+  // read or the connection is already gone.
   bool Start(QString& error);
   void Cancel();
   std::uint64_t Size() const { return engine_ ? engine_->Size() : 0; }
@@ -67,14 +70,13 @@ class FileSendChannel : public QObject {
  private:
   void Pump();
   void AcksArrived();
-  void Closed();
   void Finish(bool complete, const QString& reason);
 
   QPointer<QTcpSocket> socket_;
+  std::unique_ptr<StreamSocket> stream_;
   QFile file_;
   std::uint64_t sendAhead_;
   std::unique_ptr<client::SendEngine> engine_;
-  QByteArray chunk_;  // reused for every read of the file
   bool finished_ = false;
 };
 
@@ -98,15 +100,18 @@ class FileReceiveChannel : public QObject {
   void Finished(const novalune::client::TransferEnd& end);
 
  private:
+  void TakeConnection();
   void DataArrived();
-  void SendAck();
-  void Closed();
+  void QueueAck();
+  void SendAcks();
   void Finish(bool complete, const QString& reason);
 
-  QTcpSocket socket_;
+  QTcpSocket connector_;  // until connected; then the stream carries the transfer
+  std::unique_ptr<StreamSocket> stream_;
   QFile file_;
   client::ReceiveEngine engine_;
-  QByteArray buffer_;  // reused for every read of the socket
+  std::unique_ptr<char[]> buffer_;  // one piece of the stream
+  std::string ackOut_;              // acknowledgement bytes the socket has not taken yet
   std::uint64_t ackedTotal_ = 0;
   bool finished_ = false;
 };

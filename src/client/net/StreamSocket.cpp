@@ -1,0 +1,134 @@
+#include "client/net/StreamSocket.h"
+
+#include <QTcpSocket>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <pthread.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#if defined(__linux__)
+#include <sys/sendfile.h>
+#endif
+
+namespace novalune::client {
+
+namespace {
+
+bool WouldBlock(int error) { return error == EAGAIN || error == EWOULDBLOCK; }
+
+#if defined(__linux__)
+// sendfile has no flag against SIGPIPE: the signal is held back around the
+// call and, when the peer was gone, taken before it can end the program.
+ssize_t SendFileQuietly(int socketFd, int fileFd, std::uint64_t offset, std::size_t count) {
+  sigset_t pipe;
+  sigset_t before;
+  sigemptyset(&pipe);
+  sigaddset(&pipe, SIGPIPE);
+  pthread_sigmask(SIG_BLOCK, &pipe, &before);
+  auto at = static_cast<off_t>(offset);
+  const ssize_t sent = ::sendfile(socketFd, fileFd, &at, count);
+  const int error = errno;
+  if (sent < 0 && error == EPIPE) {
+    const timespec none{};
+    sigtimedwait(&pipe, nullptr, &none);
+  }
+  pthread_sigmask(SIG_SETMASK, &before, nullptr);
+  errno = error;
+  return sent;
+}
+#endif
+
+}  // namespace
+
+std::unique_ptr<StreamSocket> StreamSocket::TakeOver(QTcpSocket& socket, QObject* parent) {
+  const int fd = ::fcntl(static_cast<int>(socket.socketDescriptor()), F_DUPFD_CLOEXEC, 0);
+  if (fd < 0) return nullptr;
+  QByteArray early = socket.readAll();
+  // Closing Qt's descriptor leaves the connection to ours.
+  socket.abort();
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+  // Acknowledgements are 4-byte writes: held back by Nagle they stall the sender's window.
+  const int one = 1;
+  ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+  return std::unique_ptr<StreamSocket>(new StreamSocket(fd, std::move(early), parent));
+}
+
+StreamSocket::StreamSocket(int fd, QByteArray early, QObject* parent)
+    : QObject(parent),
+      fd_(fd),
+      early_(std::move(early)),
+      readable_(fd, QSocketNotifier::Read),
+      writable_(fd, QSocketNotifier::Write) {
+  writable_.setEnabled(false);
+  connect(&readable_, &QSocketNotifier::activated, this, &StreamSocket::Readable);
+  connect(&writable_, &QSocketNotifier::activated, this, &StreamSocket::Writable);
+}
+
+StreamSocket::~StreamSocket() { Close(); }
+
+void StreamSocket::Close() {
+  if (fd_ < 0) return;
+  readable_.setEnabled(false);
+  writable_.setEnabled(false);
+  ::close(fd_);
+  fd_ = -1;
+}
+
+long StreamSocket::Failed(int error) {
+  if (WouldBlock(error)) return kAgain;
+  error_ = error;
+  return kBroken;
+}
+
+long StreamSocket::Read(char* data, std::size_t size) {
+  if (!early_.isEmpty()) {
+    const auto taken = static_cast<qsizetype>(std::min<std::size_t>(size, early_.size()));
+    std::memcpy(data, early_.constData(), static_cast<std::size_t>(taken));
+    early_.remove(0, taken);
+    return taken;
+  }
+  for (;;) {
+    const ssize_t got = ::recv(fd_, data, size, 0);
+    if (got >= 0) return got;
+    if (errno != EINTR) return Failed(errno);
+  }
+}
+
+long StreamSocket::Write(const char* data, std::size_t size) {
+  for (;;) {
+    const ssize_t sent = ::send(fd_, data, size, MSG_NOSIGNAL);
+    if (sent >= 0) return sent;
+    if (errno != EINTR) return Failed(errno);
+  }
+}
+
+long StreamSocket::SendFile(int fileFd, std::uint64_t offset, std::size_t count) {
+#if defined(__linux__)
+  for (;;) {
+    const ssize_t sent = SendFileQuietly(fd_, fileFd, offset, count);
+    if (sent >= 0) return sent;
+    if (errno == EINVAL || errno == ENOSYS) break;  // a file sendfile cannot read: copied below
+    if (errno != EINTR) return Failed(errno);
+  }
+#endif
+  char block[64 * 1024];
+  const ssize_t got = ::pread(fileFd, block, std::min(count, sizeof block), static_cast<off_t>(offset));
+  if (got < 0) return Failed(errno);
+  if (got == 0) return 0;
+  return Write(block, static_cast<std::size_t>(got));
+}
+
+void StreamSocket::ShutdownWrite() {
+  if (fd_ >= 0) ::shutdown(fd_, SHUT_WR);
+}
+
+QString StreamSocket::ErrorString() const {
+  return error_ == 0 ? QString() : QString::fromLocal8Bit(std::strerror(error_));
+}
+
+}  // namespace novalune::client
