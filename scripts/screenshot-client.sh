@@ -1,7 +1,10 @@
 #!/bin/sh
 # Takes PNG screenshots of the client under Xvfb: the main window connected
 # to a real server with Japanese talk, members with their marks and one away,
-# member pictures from a local web server, the icon and publication dialogs, the server list page, a whisper window, the URL list, the user history, the connect dialog "Chatの接続", and the server console. The program runs
+# member pictures from a local web server, the icon and publication dialogs,
+# the server list page, a whisper window, the URL list, the user history, a
+# file arriving (the receive question and the progress window), the connect
+# dialog "Chatの接続", and the server console. The program runs
 # on the fixed ports ("/SONLY" first, then client copies); users are played
 # by a Python script, and xdotool answers the start question and opens the menu.
 # Usage: scripts/screenshot-client.sh [program] [output-folder]
@@ -170,6 +173,41 @@ try:
         xdotool("key", *(["Down"] * downs), "Return")
         shot(window(caption), name)
         xdotool("key", "Escape")
+
+    # hanako offers taro a file directly: the receive question, then the
+    # progress window while the file arrives at a slow, steady pace.
+    offer = socket.socket()
+    offer.bind(("127.0.0.2", 0))
+    offer.listen(1)
+    size = 6 * 1024 * 1024
+    send(hanako, "PRIVMSG taro :\x01DCC SEND 旅行の写真.zip %d %d %d\x01"
+         % ((127 << 24) | 2, offer.getsockname()[1], size))
+    sync(hanako)
+    question = window("ファイルの受信")
+    shot(question, "client-receive.png")
+    xdotool("windowactivate", "--sync", question)
+    xdotool("key", "Return")
+    data, _ = offer.accept()
+    data.setblocking(True)
+    def trickle():
+        block = bytes(range(256)) * 256
+        sent = 0
+        while sent < size:
+            data.sendall(block[: min(len(block), size - sent)])
+            sent += min(len(block), size - sent)
+            time.sleep(0.1 if sent < size // 2 else 0)
+    import threading
+    feeder = threading.Thread(target=trickle, daemon=True)
+    feeder.start()
+    time.sleep(2.5)
+    shot(window("ファイル転送"), "client-transfer.png")
+    feeder.join()
+    save = window("保存|Save")  # the save dialog: not kept
+    xdotool("windowactivate", "--sync", save)
+    xdotool("key", "Escape")
+    time.sleep(0.5)
+    data.close()
+    offer.close()
 
     # The connect dialog from a second, unconnected client's menu "ファイル › 接続".
     started.append(subprocess.Popen([program, "/CONLY"]))
