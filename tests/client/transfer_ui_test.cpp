@@ -41,8 +41,13 @@ TEST(TransferWindows, ProgressShowsBytesPast4GiBAndTheAverageSpeed) {
   EXPECT_EQ(FindChild<QLabel>(window, "SpeedLabel")->text(), QString::fromUtf8("4294967301/秒"));
   window.TimerTimer();  // no progress in this second: the average stays
   window.SetProgress(4'294'967'303);
+  // Pieces in quick succession show at the latest with the tick; the last one at once.
   window.TimerTimer();
+  EXPECT_EQ(Text(window, "EditSize"), "4294967303/5000000000 Byte");
   EXPECT_EQ(FindChild<QLabel>(window, "SpeedLabel")->text(), QString::fromUtf8("2147483651/秒"));
+  window.SetProgress(4'294'967'304);
+  window.SetProgress(5'000'000'000);
+  EXPECT_EQ(Text(window, "EditSize"), "5000000000/5000000000 Byte");
   EXPECT_EQ(FindChild<QPushButton>(window, "CancelBtn")->text(), QString::fromUtf8("中止"));
   FindChild<QPushButton>(window, "CancelBtn")->click();
   EXPECT_EQ(cancelled.count(), 1);

@@ -111,6 +111,7 @@ void TFileMessageDlg::StartProgress(std::uint64_t total) {
   timer_.stop();
   totalSize_ = total;
   position_ = lastShown_ = tickCount_ = 0;
+  countsShown_.invalidate();
   ProgressBar->setRange(0, FitsBar(total) ? static_cast<int>(total) : kBarSteps);
   ShowCounts();
 }
@@ -118,6 +119,10 @@ void TFileMessageDlg::StartProgress(std::uint64_t total) {
 void TFileMessageDlg::SetProgress(std::uint64_t position) {
   if (!timer_.isActive()) timer_.start();
   position_ = position;
+  // A fast link reports thousands of pieces a second: the counts are redrawn
+  // at most every 50 ms, and the second's tick shows the latest.
+  if (countsShown_.isValid() && countsShown_.elapsed() < 50 && position_ < totalSize_) return;
+  countsShown_.start();
   ShowCounts();
 }
 
@@ -130,6 +135,7 @@ void TFileMessageDlg::ShowCounts() {
 
 void TFileMessageDlg::TimerTimer() {
   if (position_ == lastShown_) return;
+  ShowCounts();
   ++tickCount_;
   SpeedLabel->setText(Ui(text::kProgressSpeed).arg(position_ / tickCount_));
   lastShown_ = position_;

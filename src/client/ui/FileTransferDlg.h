@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QTimer>
 #include <cstdint>
 
@@ -67,6 +68,7 @@ class TFileMessageDlg : public QDialog {
   std::uint64_t lastShown_ = 0;
   std::uint64_t tickCount_ = 0;
   QTimer timer_;
+  QElapsedTimer countsShown_;
   QLineEdit* EditFile;
   QLineEdit* EditSize;
   QProgressBar* ProgressBar;
