@@ -641,35 +641,66 @@ std::string SjisToJis(std::string_view text) {
 
 namespace {
 
-// Kept out of line: its stack buffers would otherwise be set up for every
-// line, including those the fast path takes.
-[[gnu::noinline]] void AppendDecodedInGeneral(std::string_view text, std::string& out) {
+// Room past the decoded bytes that either decoder may write into.
+constexpr std::size_t kDecodeSlack = std::max(kOverhang, jconvert_detail::kFastSlack);
+
+// Decodes any text into `out`, which has room for text.size() + kOverhang
+// bytes, and returns the decoded size. Kept out of line: its stack buffers
+// would otherwise be set up for every line, including those the fast path takes.
+[[gnu::noinline]] std::size_t DecodeInGeneral(std::string_view text, char* out) {
   const std::size_t n = text.size();
   if (n > kShortInput) {
     std::vector<unsigned char> padded(n + kPadding);
     std::memcpy(padded.data(), text.data(), n);
     std::vector<std::uint64_t> masks(2 * MaskWords(n));
-    const std::size_t used = out.size();
-    out.resize(used + n + kOverhang);
-    const std::size_t size =
-        DecodePadded(padded.data(), n, masks.data(), masks.data() + MaskWords(n), out.data() + used);
-    out.resize(used + size);
-    return;
+    return DecodePadded(padded.data(), n, masks.data(), masks.data() + MaskWords(n), out);
   }
   alignas(16) unsigned char copy[kShortInput + kPadding];
   std::memcpy(copy, text.data(), n);
   std::memset(copy + n, 0, kPadding);
   std::uint64_t escapes[MaskWords(kShortInput)];
   std::uint64_t strays[MaskWords(kShortInput)];
-  alignas(16) char decoded[kShortInput + kOverhang];
-  out.append(decoded, DecodePadded(copy, n, escapes, strays, decoded));
+  return DecodePadded(copy, n, escapes, strays, out);
+}
+
+// Decodes into `out` (room for text.size() + kDecodeSlack bytes) and returns the end.
+char* DecodeAny(std::string_view text, char* out) {
+  if (jconvert_detail::kFastDecode != nullptr) {
+    if (char* end = jconvert_detail::kFastDecode(text, out)) return end;
+  }
+  return out + DecodeInGeneral(text, out);
 }
 
 }  // namespace
 
 void AppendJisToSjis(std::string_view text, std::string& out) {
-  if (jconvert_detail::kFastAppend != nullptr && jconvert_detail::kFastAppend(text, out)) return;
-  AppendDecodedInGeneral(text, out);
+  const std::size_t n = text.size();
+  if (n <= kShortInput) {
+    // A line is decoded on the stack and appended in one step: no zero-filling of the string.
+    alignas(32) char decoded[kShortInput + kDecodeSlack];
+    out.append(decoded, static_cast<std::size_t>(DecodeAny(text, decoded) - decoded));
+    return;
+  }
+  const std::size_t used = out.size();
+  out.resize(used + n + kDecodeSlack);
+  out.resize(static_cast<std::size_t>(DecodeAny(text, out.data() + used) - out.data()));
+}
+
+namespace {
+
+// Out of line, so that a line that fits pays nothing for it. The whole
+// capacity is taken: the string then zero-fills only when it grows.
+[[gnu::noinline]] void GrowRoom(std::string& room, std::size_t need) {
+  room.resize(std::max(need, room.capacity()));
+}
+
+}  // namespace
+
+std::string_view JisToSjisInto(std::string_view text, std::string& room) {
+  const std::size_t need = text.size() + kDecodeSlack;
+  if (room.size() < need) GrowRoom(room, need);
+  char* const begin = room.data();
+  return {begin, static_cast<std::size_t>(DecodeAny(text, begin) - begin)};
 }
 
 std::string JisToSjis(std::string_view text) {

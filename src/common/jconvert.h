@@ -21,6 +21,11 @@ void AppendSjisToJis(std::string_view text, std::string& out);
 // Decodes a received block to Shift-JIS.
 std::string JisToSjis(std::string_view text);
 void AppendJisToSjis(std::string_view text, std::string& out);
+// Decodes into `room`, a string the caller keeps from line to line as raw
+// space: a received line then costs no allocation and no copy. Returns the
+// Shift-JIS, which lies in `room` until it is next changed; the size of
+// `room` itself says nothing about the text.
+std::string_view JisToSjisInto(std::string_view text, std::string& room);
 
 // The arithmetic of one double-byte character.
 BytePair SjisPairToJis(std::uint8_t lead, std::uint8_t trail);

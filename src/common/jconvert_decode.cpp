@@ -18,15 +18,11 @@ namespace novalune::jconvert_detail {
 namespace {
 
 constexpr std::size_t kWord = 64;
-// Inputs up to this size (any chat line) are decoded on the stack and
-// appended in one step, so a line costs no zero-filling of the string.
-constexpr std::size_t kShortInput = 2048;
-// Kernels store whole blocks up to this far past their output.
-constexpr std::size_t kSlack = 32;
 constexpr unsigned char kEsc = 0x1B;
 constexpr std::uint64_t kEvenBits = 0x5555555555555555ULL;
 constexpr std::uint64_t kOddBits = ~kEvenBits;
 constexpr std::uint64_t kAllBits = ~std::uint64_t{0};
+constexpr std::uint64_t kLowHalf = 0xFFFFFFFFULL;
 
 // Bit i of each mask stands for byte i of a 64-byte word.
 struct WordBytes {
@@ -43,23 +39,31 @@ struct WordPlan {
   std::uint64_t keep = 0;   // everything but the escapes: what is written
 };
 
-// The two sums over bits that a word's plan needs, portably.
-struct PortableBits {
-  static std::uint64_t PrefixXor(std::uint64_t x) {
-    for (int shift = 1; shift < 64; shift *= 2) x ^= x << shift;
-    return x;
-  }
-  static std::uint64_t AddWithCarry(std::uint64_t a, std::uint64_t b, std::uint64_t& carry) {
-    const std::uint64_t sum = a + b;
-    const std::uint64_t total = sum + carry;
-    carry = static_cast<std::uint64_t>(sum < a) | static_cast<std::uint64_t>(total < sum);
-    return total;
-  }
-};
+// A text of at most one word is loaded with its last byte at the word's last
+// bit, so that a load ending at the text's end needs no shifting of bytes.
+// Its two halves may overlap: when the low half is classified `lowShift`
+// bits up, every byte lies at its place in the word. Written back, each
+// byte must be written from one half only.
+inline std::uint64_t OneWordToLoaded(std::uint64_t mask, unsigned lowShift) {
+  return ((mask >> lowShift) & kLowHalf) | (mask & (kAllBits << (32 + lowShift)));
+}
+
+// a + b + carry, and the carry out of it.
+inline std::uint64_t AddWithCarry(std::uint64_t a, std::uint64_t b, std::uint64_t& carry) {
+#if defined(NOVALUNE_JCONVERT_X86)
+  unsigned long long sum = 0;
+  carry = _addcarry_u64(static_cast<unsigned char>(carry), a, b, &sum);
+  return sum;
+#else
+  const std::uint64_t sum = a + b;
+  const std::uint64_t total = sum + carry;
+  carry = static_cast<std::uint64_t>(sum < a) | static_cast<std::uint64_t>(total < sum);
+  return total;
+#endif
+}
 
 // Turns the byte masks of consecutive words into plans. The mode, the escape
 // and the Kanji run that a word leaves open carry into the next one.
-template <typename Bits>
 class Planner {
  public:
   // False when the word shows that the text is not well formed.
@@ -72,11 +76,16 @@ class Planner {
     std::uint64_t bad = b.esc & (esc1 | esc2 | esc3);
     // The mode flips at the selectors; only strict alternation, into Kanji
     // at each '$' and back at each '(', is read here.
+    // As a number, the '(' bits less the '$' bits set every bit from each '$'
+    // up to the next '(': the borrow runs through each Kanji run and out of
+    // the word while one is open. A switch to the mode already in force
+    // leaves its selector's bit the wrong way round.
     const std::uint64_t intoKanji = esc1 & b.dollar;
-    const std::uint64_t flips = intoKanji | (esc1 & b.paren);
-    const std::uint64_t mode = Bits::PrefixXor(flips) ^ mode_;
-    mode_ = 0 - (mode >> 63);
-    bad |= (mode & flips) ^ intoKanji;
+    const std::uint64_t intoRoman = esc1 & b.paren;
+    const std::uint64_t opened = intoKanji + kanjiOpen_;
+    const std::uint64_t mode = intoRoman - opened;
+    kanjiOpen_ = static_cast<std::uint64_t>(intoRoman < opened);
+    bad |= (mode & (intoKanji | intoRoman)) ^ intoKanji;
     plan.keep = ~(b.esc | esc1 | esc2) & valid;
     const std::uint64_t kanji = mode & plan.keep;
     bad |= kanji & ~b.jis;
@@ -84,7 +93,7 @@ class Planner {
     // bit of each run that starts at an odd byte carries through that run:
     // the bits it clears are the runs paired from odd bytes.
     const std::uint64_t starts = kanji & ~((kanji << 1) | (prevKanji_ >> 63));
-    const std::uint64_t carried = Bits::AddWithCarry(kanji, starts & kOddBits, carry_);
+    const std::uint64_t carried = AddWithCarry(kanji, starts & kOddBits, carry_);
     const std::uint64_t oddRuns = kanji & ~carried;
     const std::uint64_t first = kanji & (kEvenBits ^ oddRuns);
     bad |= ((first << 1) | (prevFirst_ >> 63)) & ~kanji;  // a run ending inside a pair
@@ -102,37 +111,36 @@ class Planner {
 
  private:
   std::uint64_t prevEsc_ = 0;
-  std::uint64_t mode_ = 0;  // all ones in Kanji mode
+  std::uint64_t kanjiOpen_ = 0;  // 1 in Kanji mode
   std::uint64_t prevKanji_ = 0;
   std::uint64_t prevFirst_ = 0;
   std::uint64_t carry_ = 0;
   std::uint64_t cutOff_ = 0;  // an escape's first two bytes and the first byte of each pair
 };
 
-// Each kernel fetches a word of the input without reading past its end
-// (Load), classifies its bytes (Classify) and writes its kept bytes, pairs
-// converted, returning how many (Emit). State keeps the word's last byte for
-// the next one: the first byte of a pair split between words. `kHalves` is
-// how many 32-byte halves of the word hold input: a chat line's last word is
-// often only half full, and its empty half need not be worked on.
+// Each kernel fetches a word of the input (Load) or a text of at most one
+// word, ending at the word's end (LoadOneWord), without reading past the
+// input's end; classifies the bytes it loaded (Classify) and writes the kept
+// ones, pairs converted, returning how many (Emit). State keeps the word's
+// last byte for the next one: the first byte of a pair split between words.
 
 struct ScalarKernel {
-  using Bits = PortableBits;
   struct State {
     unsigned char last = 0;
   };
   using Word = const unsigned char*;
-  // A word of the input, or its last bytes copied into `scratch` with zeros after them.
-  template <std::size_t kHalves>
-  static Word Load(const unsigned char* in, std::size_t n, std::size_t offset, unsigned char* scratch) {
-    if (n - offset >= kWord) return in + offset;
+
+  static Word Load(const unsigned char* in, std::size_t offset) { return in + offset; }
+
+  // The text copied to the end of `scratch`, zeros before it.
+  static Word LoadOneWord(const unsigned char* in, std::size_t n, unsigned char* scratch, unsigned& lowShift) {
     std::memset(scratch, 0, kWord);
-    std::memcpy(scratch, in + offset, n - offset);
+    std::memcpy(scratch + kWord - n, in, n);
+    lowShift = 0;
     return scratch;
   }
 
-  template <std::size_t kHalves>
-  static WordBytes Classify(const unsigned char* in, const State&) {
+  static WordBytes Classify(const unsigned char* in, const State&, unsigned = 0) {
     WordBytes b;
     for (std::size_t i = 0; i < kWord; ++i) {
       const std::uint64_t bit = std::uint64_t{1} << i;
@@ -145,7 +153,6 @@ struct ScalarKernel {
     return b;
   }
 
-  template <std::size_t kHalves>
   static std::size_t Emit(const unsigned char* in, const WordPlan& plan, State& state, char* out) {
     char* o = out;
     unsigned char before = state.last;
@@ -169,7 +176,7 @@ struct ScalarKernel {
 
 #if defined(NOVALUNE_JCONVERT_X86)
 
-#define NOVALUNE_AVX2 __attribute__((target("avx2,popcnt,pclmul")))
+#define NOVALUNE_AVX2 __attribute__((target("avx2,bmi,bmi2,popcnt")))
 
 using Splat = std::array<unsigned char, 32>;
 
@@ -269,45 +276,7 @@ NOVALUNE_AVX2 inline std::uint64_t Bits32(__m256i isSet, std::size_t shift) {
   return static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm256_movemask_epi8(isSet))) << shift;
 }
 
-// Shuffle controls for ShiftDown, read at the shift: the bytes that stay in
-// their 16-byte lane, and those that come down from the upper lane.
-constexpr std::array<unsigned char, 64> MakeSlide(unsigned from) {
-  std::array<unsigned char, 64> slide{};
-  for (unsigned m = 0; m < 64; ++m)
-    slide[m] = m >= from && m < from + 16 ? static_cast<unsigned char>(m - from) : 0x80;
-  return slide;
-}
-
-constexpr std::array<unsigned char, 64> kSlideSame = MakeSlide(0);
-constexpr std::array<unsigned char, 64> kSlideUpper = MakeSlide(16);
-
-// Byte j of the result is byte j + shift of x, or zero past x (shift <= 32).
-NOVALUNE_AVX2 inline __m256i ShiftDown(__m256i x, std::size_t shift) {
-  const __m256i same = _mm256_broadcastsi128_si256(
-      _mm_loadu_si128(reinterpret_cast<const __m128i*>(kSlideSame.data() + shift)));
-  const __m256i upper = _mm256_broadcastsi128_si256(
-      _mm_loadu_si128(reinterpret_cast<const __m128i*>(kSlideUpper.data() + shift)));
-  const __m256i high = _mm256_permute2x128_si256(x, x, 0x81);  // upper lane down, zeros above
-  return _mm256_or_si256(_mm256_shuffle_epi8(x, same), _mm256_shuffle_epi8(high, upper));
-}
-
 struct Avx2Kernel {
-  struct Bits {
-    // As one add with carry; the intrinsic's result pointer made the compiler
-    // keep the sum and the carry in memory.
-    static std::uint64_t AddWithCarry(std::uint64_t a, std::uint64_t b, std::uint64_t& carry) {
-      __extension__ using Wide = unsigned __int128;
-      const Wide sum = static_cast<Wide>(a) + b + carry;
-      carry = static_cast<std::uint64_t>(sum >> 64);
-      return static_cast<std::uint64_t>(sum);
-    }
-    // Carry-less multiplication by all ones.
-    NOVALUNE_AVX2 static std::uint64_t PrefixXor(std::uint64_t x) {
-      const __m128i product =
-          _mm_clmulepi64_si128(_mm_cvtsi64_si128(static_cast<long long>(x)), _mm_set1_epi8(-1), 0);
-      return static_cast<std::uint64_t>(_mm_cvtsi128_si64(product));
-    }
-  };
   struct State {
     __m256i last = {};
     const Avx2Constants& k = *OpaqueConstants();
@@ -317,39 +286,33 @@ struct Avx2Kernel {
     __m256i half[2];
   };
 
-  // A word of the input built in registers: each half is loaded from where it
-  // lies wholly inside the input and moved down, zeros after the input's end.
-  template <std::size_t kHalves>
-  NOVALUNE_AVX2 static Word Load(const unsigned char* in, std::size_t n, std::size_t offset,
-                                 unsigned char* scratch) {
-    if (n < 32) {  // too short for a whole load
-      std::memset(scratch, 0, kWord);
-      std::memcpy(scratch, in, n);
-      in = scratch;
-      n = kWord;
-    }
-    Word word;
-    if (n - offset >= kWord) {  // a whole word: as it is
-      word.half[0] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + offset));
-      word.half[1] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + offset + 32));
-      return word;
-    }
-    for (std::size_t h = 0; h < kHalves; ++h) {
-      const std::size_t at = offset + 32 * h;
-      const std::size_t from = at < n - 32 ? at : n - 32;
-      const std::size_t shift = at - from < 32 ? at - from : 32;
-      word.half[h] = ShiftDown(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + from)), shift);
-    }
-    return word;
+  NOVALUNE_AVX2 static Word Load(const unsigned char* in, std::size_t offset) {
+    return {_mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + offset)),
+            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + offset + 32))};
   }
 
-  template <std::size_t kHalves>
-  NOVALUNE_AVX2 static WordBytes Classify(const Word& word, const State& state) {
+  // The text's first 32 bytes and its last 32, which overlap unless the text
+  // is a whole word: only a text too short for one whole load is copied.
+  NOVALUNE_AVX2 static Word LoadOneWord(const unsigned char* in, std::size_t n, unsigned char* scratch,
+                                        unsigned& lowShift) {
+    if (n <= 32) {
+      std::memset(scratch, 0, kWord);
+      std::memcpy(scratch + kWord - n, in, n);
+      lowShift = 0;
+      return Load(scratch, 0);
+    }
+    lowShift = static_cast<unsigned>(kWord - n);
+    return {_mm256_loadu_si256(reinterpret_cast<const __m256i*>(in)),
+            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + n - 32))};
+  }
+
+  // With the low half's bits `lowShift` up.
+  NOVALUNE_AVX2 static WordBytes Classify(const Word& word, const State& state, unsigned lowShift = 0) {
     const Avx2Constants& k = state.k;
     WordBytes b;
-    for (std::size_t h = 0; h < kHalves; ++h) {
+    for (std::size_t h = 0; h < 2; ++h) {
       const __m256i v = word.half[h];
-      const std::size_t t = 32 * h;
+      const std::size_t t = h == 0 ? lowShift : 32;
       const __m256i jis = _mm256_cmpgt_epi8(Load32(k.jisLimit), _mm256_add_epi8(v, Load32(k.jisBias)));
       b.esc |= Bits32(_mm256_cmpeq_epi8(v, Load32(k.esc)), t);
       b.jis |= Bits32(jis, t);
@@ -359,7 +322,6 @@ struct Avx2Kernel {
     return b;
   }
 
-  template <std::size_t kHalves>
   NOVALUNE_AVX2 static std::size_t Emit(const Word& word, const WordPlan& plan, State& state, char* out) {
     const __m256i bitOfByte = Load32(state.k.bitOfByte);
     // Both masks in each lane, kanji bits low and first bits high; `byte`
@@ -369,7 +331,7 @@ struct Avx2Kernel {
     const __m256i byte = _mm256_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1,  //
                                           2, 2, 2, 2, 2, 2, 2, 2, 3, 3, 3, 3, 3, 3, 3, 3);
     char* o = out;
-    for (std::size_t h = 0; h < kHalves; ++h) {
+    for (std::size_t h = 0; h < 2; ++h) {
       const std::size_t t = 32 * h;
       const __m256i v = word.half[h];
       const __m256i before = _mm256_alignr_epi8(v, _mm256_permute2x128_si256(state.last, v, 0x21), 15);
@@ -391,77 +353,89 @@ struct Avx2Kernel {
 
 #endif
 
-// Plans and writes the word at `offset`, of which `kHalves` halves hold input.
-template <typename Kernel, std::size_t kHalves>
-[[gnu::always_inline]] inline bool DecodeWord(const unsigned char* in, std::size_t n, std::size_t offset,
-                                              std::uint64_t valid, Planner<typename Kernel::Bits>& planner,
+// Plans and writes the whole word at `offset`.
+template <typename Kernel>
+[[gnu::always_inline]] inline bool DecodeWord(const unsigned char* in, std::size_t offset,
+                                              Planner& planner,
                                               typename Kernel::State& state, char*& out) {
-  alignas(32) unsigned char scratch[kWord];
-  const typename Kernel::Word word = Kernel::template Load<kHalves>(in, n, offset, scratch);
+  const typename Kernel::Word word = Kernel::Load(in, offset);
   WordPlan plan;
-  if (!planner.Plan(Kernel::template Classify<kHalves>(word, state), valid, plan)) return false;
-  out += Kernel::template Emit<kHalves>(word, plan, state, out);
+  if (!planner.Plan(Kernel::Classify(word, state), kAllBits, plan)) return false;
+  out += Kernel::Emit(word, plan, state, out);
   return true;
 }
 
-// Decodes in[0, n) into `out` (room for n + kSlack bytes) and returns the end
-// of what it wrote; nullptr, leaving `out` in an unknown state, when the text
-// is not well formed.
+// Plans and writes the last word: the input's last 64 bytes, of which the
+// first `overlap` were decoded with the word before.
 template <typename Kernel>
-[[gnu::always_inline]] inline char* DecodeWords(const unsigned char* in, std::size_t n, char* out) {
+[[gnu::always_inline]] inline bool DecodeLastWord(const unsigned char* in, std::size_t n, unsigned overlap,
+                                                  Planner& planner, typename Kernel::State& state, char*& out) {
+  const typename Kernel::Word word = Kernel::Load(in, n - kWord);
+  const WordBytes loaded = Kernel::Classify(word, state);
+  const WordBytes bytes = {loaded.esc >> overlap, loaded.jis >> overlap, loaded.dollar >> overlap,
+                           loaded.paren >> overlap};
+  WordPlan plan;
+  if (!planner.Plan(bytes, kAllBits >> overlap, plan) || planner.CutOffAt(kWord - 1 - overlap)) return false;
+  plan = {plan.kanji << overlap, plan.first << overlap, plan.keep << overlap};
+  out += Kernel::Emit(word, plan, state, out);
+  return true;
+}
+
+// Decodes a text of 1 to 64 bytes, planned with its last byte at the last bit
+// and the bits before it empty: bytes that are not there.
+template <typename Kernel>
+[[gnu::always_inline]] inline char* DecodeOneWord(const unsigned char* in, std::size_t n, char* out) {
+  alignas(32) unsigned char scratch[kWord];
+  unsigned lowShift = 0;
+  typename Kernel::State state;
+  const typename Kernel::Word word = Kernel::LoadOneWord(in, n, scratch, lowShift);
+  Planner planner;
+  WordPlan plan;
+  if (!planner.Plan(Kernel::Classify(word, state, lowShift), kAllBits << (kWord - n), plan) ||
+      planner.CutOffAt(kWord - 1))
+    return nullptr;
+  plan = {OneWordToLoaded(plan.kanji, lowShift), OneWordToLoaded(plan.first, lowShift),
+          OneWordToLoaded(plan.keep, lowShift)};
+  return out + Kernel::Emit(word, plan, state, out);
+}
+
+// Decodes in[0, n) into `out` (room for n + kFastSlack bytes) and returns the
+// end of what it wrote; nullptr, leaving `out` in an unknown state, when the
+// text is not well formed.
+template <typename Kernel>
+[[gnu::always_inline]] inline char* DecodeWords(std::string_view text, char* out) {
+  const auto* in = reinterpret_cast<const unsigned char*>(text.data());
+  const std::size_t n = text.size();
   if (n == 0) return out;
-  Planner<typename Kernel::Bits> planner;
+  if (n <= kWord) return DecodeOneWord<Kernel>(in, n, out);
+  Planner planner;
   typename Kernel::State state;
   std::size_t offset = 0;
   for (; n - offset > kWord; offset += kWord) {
-    if (!DecodeWord<Kernel, 2>(in, n, offset, kAllBits, planner, state, out)) return nullptr;
+    if (!DecodeWord<Kernel>(in, offset, planner, state, out)) return nullptr;
   }
-  const std::size_t left = n - offset;  // 1..64
-  const std::uint64_t valid = kAllBits >> (kWord - left);
-  const bool ok = left <= kWord / 2 ? DecodeWord<Kernel, 1>(in, n, offset, valid, planner, state, out)
-                                    : DecodeWord<Kernel, 2>(in, n, offset, valid, planner, state, out);
-  // An escape or a pair cut off at the end: the general decoder's case.
-  return ok && !planner.CutOffAt(left - 1) ? out : nullptr;
+  const auto overlap = static_cast<unsigned>(kWord - (n - offset));
+  return DecodeLastWord<Kernel>(in, n, overlap, planner, state, out) ? out : nullptr;
 }
 
-// Appends the decoding of `text` to `out` when it is well formed. A line is
-// decoded on the stack and appended in one step, so it costs no zero-filling.
-template <typename Kernel>
-[[gnu::always_inline]] inline bool AppendDecoded(std::string_view text, std::string& out) {
-  const auto* in = reinterpret_cast<const unsigned char*>(text.data());
-  const std::size_t n = text.size();
-  if (n <= kShortInput) {
-    alignas(32) char decoded[kShortInput + kSlack];
-    const char* end = DecodeWords<Kernel>(in, n, decoded);
-    if (end == nullptr) return false;
-    out.append(decoded, static_cast<std::size_t>(end - decoded));
-    return true;
-  }
-  const std::size_t used = out.size();
-  out.resize(used + n + kSlack);
-  const char* end = DecodeWords<Kernel>(in, n, out.data() + used);
-  out.resize(end != nullptr ? static_cast<std::size_t>(end - out.data()) : used);
-  return end != nullptr;
-}
-
-bool AppendScalar(std::string_view text, std::string& out) { return AppendDecoded<ScalarKernel>(text, out); }
+char* DecodeScalar(std::string_view text, char* out) { return DecodeWords<ScalarKernel>(text, out); }
 
 #if defined(NOVALUNE_JCONVERT_X86)
-NOVALUNE_AVX2 __attribute__((flatten)) bool AppendAvx2(std::string_view text, std::string& out) {
-  return AppendDecoded<Avx2Kernel>(text, out);
+NOVALUNE_AVX2 __attribute__((flatten)) char* DecodeAvx2(std::string_view text, char* out) {
+  return DecodeWords<Avx2Kernel>(text, out);
 }
 
 bool HasAvx2() {
   __builtin_cpu_init();
-  return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt") &&
-         __builtin_cpu_supports("pclmul");
+  return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") && __builtin_cpu_supports("bmi2") &&
+         __builtin_cpu_supports("popcnt");
 }
 #endif
 
 // Without AVX2 the general decoder, SSE2 throughout, is the faster one.
-WellFormedAppend ChooseFastAppend() {
+WellFormedDecode ChooseFastDecode() {
 #if defined(NOVALUNE_JCONVERT_X86)
-  if (HasAvx2()) return AppendAvx2;
+  if (HasAvx2()) return DecodeAvx2;
 #endif
   return nullptr;
 }
@@ -470,7 +444,7 @@ WellFormedAppend ChooseFastAppend() {
 
 // Chosen once; null (the general decoder) until then, should a conversion run
 // while the program's statics are still being set up.
-const WellFormedAppend kFastAppend = ChooseFastAppend();
+const WellFormedDecode kFastDecode = ChooseFastDecode();
 
 bool KernelSupported(DecodeKernel kernel) {
 #if defined(NOVALUNE_JCONVERT_X86)
@@ -482,12 +456,20 @@ bool KernelSupported(DecodeKernel kernel) {
   return kernel == DecodeKernel::kScalar;
 }
 
-bool AppendWellFormedWith(DecodeKernel kernel, std::string_view text, std::string& out) {
-  if (!KernelSupported(kernel)) return false;
+char* DecodeWellFormedWith(DecodeKernel kernel, std::string_view text, char* out) {
+  if (!KernelSupported(kernel)) return nullptr;
 #if defined(NOVALUNE_JCONVERT_X86)
-  if (kernel == DecodeKernel::kAvx2) return AppendAvx2(text, out);
+  if (kernel == DecodeKernel::kAvx2) return DecodeAvx2(text, out);
 #endif
-  return AppendScalar(text, out);
+  return DecodeScalar(text, out);
+}
+
+bool AppendWellFormedWith(DecodeKernel kernel, std::string_view text, std::string& out) {
+  const std::size_t used = out.size();
+  out.resize(used + text.size() + kFastSlack);
+  const char* end = DecodeWellFormedWith(kernel, text, out.data() + used);
+  out.resize(end != nullptr ? static_cast<std::size_t>(end - out.data()) : used);
+  return end != nullptr;
 }
 
 }  // namespace novalune::jconvert_detail

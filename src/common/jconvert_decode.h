@@ -4,6 +4,7 @@
 // other text is left to the general decoder in jconvert.cpp.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -16,15 +17,21 @@ enum class DecodeKernel { kScalar, kAvx2 };
 
 bool KernelSupported(DecodeKernel kernel);
 
-// Appends the Shift-JIS of `text` to `out` and returns true when `text` is
-// well formed: escapes complete, no ESC inside or right after an escape,
-// escapes into and out of Kanji mode alternating, and every Kanji run an
-// even number of bytes 0x21..0x7E. Otherwise returns false with `out` as it was.
+// Room past its output that the fast path may write into.
+inline constexpr std::size_t kFastSlack = 32;
+
+// Decodes `text` into `out`, which has room for text.size() + kFastSlack
+// bytes, and returns the end of the Shift-JIS when `text` is well formed:
+// escapes complete, no ESC inside or right after an escape, escapes into and
+// out of Kanji mode alternating, and every Kanji run an even number of bytes
+// 0x21..0x7E. Otherwise returns null, whatever it wrote into `out`.
+char* DecodeWellFormedWith(DecodeKernel kernel, std::string_view text, char* out);
+// The same, appended to `out`; false with `out` as it was when not well formed.
 bool AppendWellFormedWith(DecodeKernel kernel, std::string_view text, std::string& out);
 
 // The fastest kernel on this processor, called directly so that a chat line
 // pays for no dispatch; null where the general decoder is the faster one.
-using WellFormedAppend = bool (*)(std::string_view text, std::string& out);
-extern const WellFormedAppend kFastAppend;
+using WellFormedDecode = char* (*)(std::string_view text, char* out);
+extern const WellFormedDecode kFastDecode;
 
 }  // namespace novalune::jconvert_detail
