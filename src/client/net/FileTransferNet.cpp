@@ -1,6 +1,7 @@
 #include "client/net/FileTransferNet.h"
 
 #include <QHostAddress>
+#include <QMetaObject>
 #include <algorithm>
 
 namespace novalune::client {
@@ -65,27 +66,27 @@ bool FileSendChannel::Start(QString& error) {
     return false;
   }
   engine_ = std::make_unique<SendEngine>(static_cast<std::uint64_t>(file_.size()), sendAhead_);
+  // The socket may be inside its own signal (the one that started this
+  // channel), where closing it would pull its engine from under it.
+  QMetaObject::invokeMethod(this, &FileSendChannel::TakeConnection, Qt::QueuedConnection);
+  return true;
+}
+
+void FileSendChannel::TakeConnection() {
+  if (finished_) return;
   stream_ = socket_ ? StreamSocket::TakeOver(*socket_) : nullptr;
-  // The socket may be the sender of the signal that started this channel.
   if (socket_) socket_->deleteLater();
-  if (!stream_) {
-    error = tr("the connection was closed");
-    return false;
-  }
+  if (!stream_) return Finish(false, tr("the connection was closed"));
   connect(stream_.get(), &StreamSocket::Readable, this, &FileSendChannel::AcksArrived);
   connect(stream_.get(), &StreamSocket::Writable, this, &FileSendChannel::Pump);
-  if (engine_->Done()) {
-    Finish(true, {});
-    return true;
-  }
+  if (engine_->Done()) return Finish(true, {});
   Pump();
-  return true;
 }
 
 void FileSendChannel::Cancel() { Finish(false, {}); }
 
 void FileSendChannel::Pump() {
-  if (finished_) return;
+  if (finished_ || !stream_) return;
   for (std::size_t moved = 0; moved < kTurnLimit;) {
     const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(engine_->Allowance(), kSendPiece));
     if (want == 0) break;
@@ -129,7 +130,11 @@ void FileSendChannel::Finish(bool complete, const QString& reason) {
   if (finished_) return;
   finished_ = true;
   file_.close();
-  if (stream_) stream_->Close();
+  if (stream_) {
+    stream_->Close();
+  } else if (socket_) {
+    socket_->abort();
+  }
   emit Finished({complete, engine_ ? engine_->AckedBytes() : 0, reason});
 }
 

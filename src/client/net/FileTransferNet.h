@@ -57,8 +57,8 @@ class FileSendChannel : public QObject {
   FileSendChannel(QTcpSocket* socket, const QString& path, std::uint64_t sendAhead,
                   QObject* parent = nullptr);
   ~FileSendChannel() override;
-  // Opens the file and starts sending; false (with `error`) when it cannot be
-  // read or the connection is already gone.
+  // Opens the file and starts sending once the event loop comes round; false
+  // (with `error`) when the file cannot be read.
   bool Start(QString& error);
   void Cancel();
   std::uint64_t Size() const { return engine_ ? engine_->Size() : 0; }
@@ -68,6 +68,7 @@ class FileSendChannel : public QObject {
   void Finished(const novalune::client::TransferEnd& end);
 
  private:
+  void TakeConnection();
   void Pump();
   void AcksArrived();
   void Finish(bool complete, const QString& reason);
