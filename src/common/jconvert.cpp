@@ -641,12 +641,23 @@ std::string SjisToJis(std::string_view text) {
 
 namespace {
 
-// Room past the decoded bytes that either decoder may write into.
-constexpr std::size_t kDecodeSlack = std::max(kOverhang, jconvert_detail::kFastSlack);
+static_assert(kOverhang <= jconvert_detail::kDecodeSlack);
+using jconvert_detail::kDecodeSlack;
 
-// Decodes any text into `out`, which has room for text.size() + kOverhang
-// bytes, and returns the decoded size. Kept out of line: its stack buffers
-// would otherwise be set up for every line, including those the fast path takes.
+// Decodes into `out` (room for text.size() + kDecodeSlack bytes) and returns the end.
+char* DecodeAny(std::string_view text, char* out) {
+  if (jconvert_detail::kFastDecode != nullptr) {
+    if (char* end = jconvert_detail::kFastDecode(text, out)) return end;
+  }
+  return out + jconvert_detail::DecodeInGeneral(text, out);
+}
+
+}  // namespace
+
+namespace jconvert_detail {
+
+// Kept out of line: its stack buffers would otherwise be set up for every
+// line, including those the fast path takes.
 [[gnu::noinline]] std::size_t DecodeInGeneral(std::string_view text, char* out) {
   const std::size_t n = text.size();
   if (n > kShortInput) {
@@ -663,15 +674,10 @@ constexpr std::size_t kDecodeSlack = std::max(kOverhang, jconvert_detail::kFastS
   return DecodePadded(copy, n, escapes, strays, out);
 }
 
-// Decodes into `out` (room for text.size() + kDecodeSlack bytes) and returns the end.
-char* DecodeAny(std::string_view text, char* out) {
-  if (jconvert_detail::kFastDecode != nullptr) {
-    if (char* end = jconvert_detail::kFastDecode(text, out)) return end;
-  }
-  return out + DecodeInGeneral(text, out);
-}
+// The whole capacity is taken: the string then zero-fills only when it grows.
+void GrowRoom(std::string& room, std::size_t size) { room.resize(std::max(size, room.capacity())); }
 
-}  // namespace
+}  // namespace jconvert_detail
 
 void AppendJisToSjis(std::string_view text, std::string& out) {
   const std::size_t n = text.size();
@@ -688,19 +694,18 @@ void AppendJisToSjis(std::string_view text, std::string& out) {
 
 namespace {
 
-// Out of line, so that a line that fits pays nothing for it. The whole
-// capacity is taken: the string then zero-fills only when it grows.
-[[gnu::noinline]] void GrowRoom(std::string& room, std::size_t need) {
-  room.resize(std::max(need, room.capacity()));
+std::string_view DecodeIntoRoomInGeneral(std::string_view text, std::string& room) {
+  const std::size_t need = text.size() + kDecodeSlack;
+  if (room.size() < need) jconvert_detail::GrowRoom(room, need);
+  return {room.data(), jconvert_detail::DecodeInGeneral(text, room.data())};
 }
 
 }  // namespace
 
 std::string_view JisToSjisInto(std::string_view text, std::string& room) {
-  const std::size_t need = text.size() + kDecodeSlack;
-  if (room.size() < need) GrowRoom(room, need);
-  char* const begin = room.data();
-  return {begin, static_cast<std::size_t>(DecodeAny(text, begin) - begin)};
+  // One jump: the fast path does all the rest.
+  const jconvert_detail::RoomDecode fast = jconvert_detail::kFastDecodeInto;
+  return (fast != nullptr ? fast : DecodeIntoRoomInGeneral)(text, room);
 }
 
 std::string JisToSjis(std::string_view text) {

@@ -140,6 +140,7 @@ struct ScalarKernel {
     return scratch;
   }
 
+  template <std::size_t kFrom = 0>
   static WordBytes Classify(const unsigned char* in, const State&, unsigned = 0) {
     WordBytes b;
     for (std::size_t i = 0; i < kWord; ++i) {
@@ -153,6 +154,7 @@ struct ScalarKernel {
     return b;
   }
 
+  template <std::size_t kFrom = 0>
   static std::size_t Emit(const unsigned char* in, const WordPlan& plan, State& state, char* out) {
     char* o = out;
     unsigned char before = state.last;
@@ -307,10 +309,11 @@ struct Avx2Kernel {
   }
 
   // With the low half's bits `lowShift` up.
+  template <std::size_t kFrom = 0>
   NOVALUNE_AVX2 static WordBytes Classify(const Word& word, const State& state, unsigned lowShift = 0) {
     const Avx2Constants& k = state.k;
     WordBytes b;
-    for (std::size_t h = 0; h < 2; ++h) {
+    for (std::size_t h = kFrom; h < 2; ++h) {
       const __m256i v = word.half[h];
       const std::size_t t = h == 0 ? lowShift : 32;
       const __m256i jis = _mm256_cmpgt_epi8(Load32(k.jisLimit), _mm256_add_epi8(v, Load32(k.jisBias)));
@@ -322,6 +325,7 @@ struct Avx2Kernel {
     return b;
   }
 
+  template <std::size_t kFrom = 0>
   NOVALUNE_AVX2 static std::size_t Emit(const Word& word, const WordPlan& plan, State& state, char* out) {
     const __m256i bitOfByte = Load32(state.k.bitOfByte);
     // Both masks in each lane, kanji bits low and first bits high; `byte`
@@ -331,7 +335,8 @@ struct Avx2Kernel {
     const __m256i byte = _mm256_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1,  //
                                           2, 2, 2, 2, 2, 2, 2, 2, 3, 3, 3, 3, 3, 3, 3, 3);
     char* o = out;
-    for (std::size_t h = 0; h < 2; ++h) {
+    if (kFrom == 1) state.last = word.half[0];
+    for (std::size_t h = kFrom; h < 2; ++h) {
       const std::size_t t = 32 * h;
       const __m256i v = word.half[h];
       const __m256i before = _mm256_alignr_epi8(v, _mm256_permute2x128_si256(state.last, v, 0x21), 15);
@@ -367,18 +372,25 @@ template <typename Kernel>
 
 // Plans and writes the last word: the input's last 64 bytes, of which the
 // first `overlap` were decoded with the word before.
-template <typename Kernel>
-[[gnu::always_inline]] inline bool DecodeLastWord(const unsigned char* in, std::size_t n, unsigned overlap,
+template <typename Kernel, std::size_t kFrom>
+[[gnu::always_inline]] inline bool DecodeLastWordFrom(const unsigned char* in, std::size_t n, unsigned overlap,
                                                   Planner& planner, typename Kernel::State& state, char*& out) {
   const typename Kernel::Word word = Kernel::Load(in, n - kWord);
-  const WordBytes loaded = Kernel::Classify(word, state);
+  const WordBytes loaded = Kernel::template Classify<kFrom>(word, state);
   const WordBytes bytes = {loaded.esc >> overlap, loaded.jis >> overlap, loaded.dollar >> overlap,
                            loaded.paren >> overlap};
   WordPlan plan;
   if (!planner.Plan(bytes, kAllBits >> overlap, plan) || planner.CutOffAt(kWord - 1 - overlap)) return false;
   plan = {plan.kanji << overlap, plan.first << overlap, plan.keep << overlap};
-  out += Kernel::Emit(word, plan, state, out);
+  out += Kernel::template Emit<kFrom>(word, plan, state, out);
   return true;
+}
+
+template <typename Kernel>
+[[gnu::always_inline]] inline bool DecodeLastWord(const unsigned char* in, std::size_t n, unsigned overlap,
+                                                  Planner& planner, typename Kernel::State& state, char*& out) {
+  if (overlap >= 32) return DecodeLastWordFrom<Kernel, 1>(in, n, overlap, planner, state, out);
+  return DecodeLastWordFrom<Kernel, 0>(in, n, overlap, planner, state, out);
 }
 
 // Decodes a text of 1 to 64 bytes, planned with its last byte at the last bit
@@ -399,7 +411,7 @@ template <typename Kernel>
   return out + Kernel::Emit(word, plan, state, out);
 }
 
-// Decodes in[0, n) into `out` (room for n + kFastSlack bytes) and returns the
+// Decodes in[0, n) into `out` (room for n + kDecodeSlack bytes) and returns the
 // end of what it wrote; nullptr, leaving `out` in an unknown state, when the
 // text is not well formed.
 template <typename Kernel>
@@ -418,11 +430,26 @@ template <typename Kernel>
   return DecodeLastWord<Kernel>(in, n, overlap, planner, state, out) ? out : nullptr;
 }
 
+template <typename Kernel>
+[[gnu::always_inline]] inline std::string_view DecodeIntoRoom(std::string_view text, std::string& room) {
+  const std::size_t need = text.size() + kDecodeSlack;
+  if (room.size() < need) GrowRoom(room, need);
+  char* const begin = room.data();
+  char* end = DecodeWords<Kernel>(text, begin);
+  if (end == nullptr) end = begin + DecodeInGeneral(text, begin);
+  return {begin, static_cast<std::size_t>(end - begin)};
+}
+
 char* DecodeScalar(std::string_view text, char* out) { return DecodeWords<ScalarKernel>(text, out); }
 
 #if defined(NOVALUNE_JCONVERT_X86)
 NOVALUNE_AVX2 __attribute__((flatten)) char* DecodeAvx2(std::string_view text, char* out) {
   return DecodeWords<Avx2Kernel>(text, out);
+}
+
+NOVALUNE_AVX2 __attribute__((flatten)) std::string_view DecodeAvx2IntoRoom(std::string_view text,
+                                                                          std::string& room) {
+  return DecodeIntoRoom<Avx2Kernel>(text, room);
 }
 
 bool HasAvx2() {
@@ -440,11 +467,19 @@ WellFormedDecode ChooseFastDecode() {
   return nullptr;
 }
 
+RoomDecode ChooseFastDecodeInto() {
+#if defined(NOVALUNE_JCONVERT_X86)
+  if (HasAvx2()) return DecodeAvx2IntoRoom;
+#endif
+  return nullptr;
+}
+
 }  // namespace
 
 // Chosen once; null (the general decoder) until then, should a conversion run
 // while the program's statics are still being set up.
 const WellFormedDecode kFastDecode = ChooseFastDecode();
+const RoomDecode kFastDecodeInto = ChooseFastDecodeInto();
 
 bool KernelSupported(DecodeKernel kernel) {
 #if defined(NOVALUNE_JCONVERT_X86)
@@ -466,7 +501,7 @@ char* DecodeWellFormedWith(DecodeKernel kernel, std::string_view text, char* out
 
 bool AppendWellFormedWith(DecodeKernel kernel, std::string_view text, std::string& out) {
   const std::size_t used = out.size();
-  out.resize(used + text.size() + kFastSlack);
+  out.resize(used + text.size() + kDecodeSlack);
   const char* end = DecodeWellFormedWith(kernel, text, out.data() + used);
   out.resize(end != nullptr ? static_cast<std::size_t>(end - out.data()) : used);
   return end != nullptr;

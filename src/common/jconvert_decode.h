@@ -17,10 +17,10 @@ enum class DecodeKernel { kScalar, kAvx2 };
 
 bool KernelSupported(DecodeKernel kernel);
 
-// Room past its output that the fast path may write into.
-inline constexpr std::size_t kFastSlack = 32;
+// Room past its output that either decoder may write into.
+inline constexpr std::size_t kDecodeSlack = 32;
 
-// Decodes `text` into `out`, which has room for text.size() + kFastSlack
+// Decodes `text` into `out`, which has room for text.size() + kDecodeSlack
 // bytes, and returns the end of the Shift-JIS when `text` is well formed:
 // escapes complete, no ESC inside or right after an escape, escapes into and
 // out of Kanji mode alternating, and every Kanji run an even number of bytes
@@ -33,5 +33,15 @@ bool AppendWellFormedWith(DecodeKernel kernel, std::string_view text, std::strin
 // pays for no dispatch; null where the general decoder is the faster one.
 using WellFormedDecode = char* (*)(std::string_view text, char* out);
 extern const WellFormedDecode kFastDecode;
+// JisToSjisInto with that kernel, the general decoder taking what it leaves:
+// the whole call in one function, as a line costs little more than a call.
+using RoomDecode = std::string_view (*)(std::string_view text, std::string& room);
+extern const RoomDecode kFastDecodeInto;
+
+// The general decoder (jconvert.cpp): any text into `out`, with room for
+// text.size() + kDecodeSlack bytes; returns the decoded size.
+std::size_t DecodeInGeneral(std::string_view text, char* out);
+// Gives `room` at least `size` bytes.
+void GrowRoom(std::string& room, std::size_t size);
 
 }  // namespace novalune::jconvert_detail
