@@ -48,20 +48,6 @@ inline std::uint64_t OneWordToLoaded(std::uint64_t mask, unsigned lowShift) {
   return ((mask >> lowShift) & kLowHalf) | (mask & (kAllBits << (32 + lowShift)));
 }
 
-// a + b + carry, and the carry out of it.
-inline std::uint64_t AddWithCarry(std::uint64_t a, std::uint64_t b, std::uint64_t& carry) {
-#if defined(NOVALUNE_JCONVERT_X86)
-  unsigned long long sum = 0;
-  carry = _addcarry_u64(static_cast<unsigned char>(carry), a, b, &sum);
-  return sum;
-#else
-  const std::uint64_t sum = a + b;
-  const std::uint64_t total = sum + carry;
-  carry = static_cast<std::uint64_t>(sum < a) | static_cast<std::uint64_t>(total < sum);
-  return total;
-#endif
-}
-
 // Turns the byte masks of consecutive words into plans. The mode, the escape
 // and the Kanji run that a word leaves open carry into the next one.
 class Planner {
@@ -92,8 +78,11 @@ class Planner {
     // Pairs count from the start of each run of Kanji data. Adding the start
     // bit of each run that starts at an odd byte carries through that run:
     // the bits it clears are the runs paired from odd bytes.
+    // The carry from the word before, a run still open, comes in at bit 0:
+    // an even bit, where no run starts at an odd byte.
     const std::uint64_t starts = kanji & ~((kanji << 1) | (prevKanji_ >> 63));
-    const std::uint64_t carried = AddWithCarry(kanji, starts & kOddBits, carry_);
+    const std::uint64_t carried = kanji + ((starts & kOddBits) | carry_);
+    carry_ = static_cast<std::uint64_t>(carried < kanji);
     const std::uint64_t oddRuns = kanji & ~carried;
     const std::uint64_t first = kanji & (kEvenBits ^ oddRuns);
     bad |= ((first << 1) | (prevFirst_ >> 63)) & ~kanji;  // a run ending inside a pair
