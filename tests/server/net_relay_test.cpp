@@ -2,9 +2,13 @@
 // both directions, back-pressure, and two transfers at once kept apart.
 #include <gtest/gtest.h>
 
+#include <poll.h>
+#include <sys/socket.h>
+
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <thread>
 
@@ -182,6 +186,83 @@ std::size_t OpenDescriptors() {
   std::size_t count = 0;
   for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) ++count;
   return count;
+}
+
+// Resident memory of this process, which runs the server.
+std::size_t ResidentBytes() {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.rfind("VmRSS:", 0) == 0) return std::stoul(line.substr(6)) * 1024;
+  }
+  return 0;
+}
+
+// Writes until the socket has taken nothing for `stall`; the count written.
+std::size_t SendUntilStalled(int fd, std::string_view bytes, std::chrono::milliseconds stall) {
+  std::size_t sent = 0;
+  while (sent < bytes.size()) {
+    pollfd poller{fd, POLLOUT, 0};
+    if (::poll(&poller, 1, static_cast<int>(stall.count())) <= 0) break;
+    const ssize_t n = ::send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
+    if (n > 0) sent += static_cast<std::size_t>(n);
+  }
+  return sent;
+}
+
+TEST_F(RelayTest, AStalledReceiverHoldsTheSenderBackAndTheCloseBehindTheBytesIsSeen) {
+  TestClient taro;
+  TestClient hanako;
+  RegisterTaroAndHanako(taro, hanako);
+  if (HasFatalFailure()) return;
+  TestClient upload;
+  TestClient download;
+  const std::size_t size = 64 * 1024 * 1024;
+  OpenTransfer(taro, "taro", "hanako", hanako, download, "127.0.0.2", upload, "", size);
+  if (HasFatalFailure()) return;
+
+  // Only the sockets' buffers and one pipe lie between the two: the server's memory stays as it was.
+  const std::string file = BinaryFile(size, 9);
+  const std::size_t memoryBefore = ResidentBytes();
+  const std::size_t early = SendUntilStalled(upload.Fd(), file, std::chrono::milliseconds(300));
+  EXPECT_LT(early, size) << "the server took everything while the receiver read nothing";
+  EXPECT_LT(ResidentBytes(), memoryBefore + 16 * 1024 * 1024);
+
+  std::string received;
+  std::thread reader([&] { received = download.ReadBytes(size, std::chrono::seconds(60)); });
+  EXPECT_TRUE(upload.SendRaw(std::string_view(file).substr(early), std::chrono::seconds(60)));
+  upload.Disconnect();
+  reader.join();
+  EXPECT_TRUE(received == file) << "received " << received.size() << " of " << size << " bytes";
+  // The sender's close came behind its last bytes and was seen once they had gone on.
+  TestClient probe;
+  EXPECT_TRUE(WaitUntil([&] { return !probe.Connect(server.RelaySenderPort()); }));
+}
+
+TEST_F(RelayTest, EachPairsPipesCloseWithThePair) {
+  TestClient taro;
+  TestClient hanako;
+  RegisterTaroAndHanako(taro, hanako);
+  if (HasFatalFailure()) return;
+  const std::size_t before = OpenDescriptors();
+
+  for (int transfer = 0; transfer < 10; ++transfer) {
+    TestClient upload;
+    TestClient download;
+    const std::size_t size = 256 * 1024;
+    OpenTransfer(taro, "taro", "hanako", hanako, download, "127.0.0.2", upload, "", size);
+    if (HasFatalFailure()) return;
+    const std::string file = BinaryFile(size, static_cast<unsigned>(transfer));
+    ASSERT_TRUE(upload.SendRaw(file));
+    ASSERT_TRUE(download.ReadBytes(size) == file) << "transfer " << transfer;
+    ASSERT_TRUE(download.SendRaw("ack!"));
+    ASSERT_EQ(upload.ReadBytes(4), "ack!") << "transfer " << transfer;
+    upload.Disconnect();
+    // The receiver's connection stays, both its ends in this process; the pair's pipes are gone.
+    ASSERT_TRUE(WaitUntil([&] { return OpenDescriptors() == before + 2; }))
+        << "transfer " << transfer << ": " << OpenDescriptors() << " descriptors, " << before << " before";
+    download.Disconnect();
+    ASSERT_TRUE(WaitUntil([&] { return OpenDescriptors() == before; })) << "transfer " << transfer;
+  }
 }
 
 TEST_F(RelayTest, AbandonedTransfersAreForgottenAndLeaveNoDescriptorsBehind) {

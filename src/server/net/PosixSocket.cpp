@@ -1,11 +1,14 @@
 #include "server/net/PosixSocket.h"
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <pthread.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 
 namespace novalune::server::net {
@@ -127,6 +130,55 @@ long ReadSome(int fd, char* data, std::size_t size) {
 void SetNoDelay(int fd) {
   const int one = 1;
   ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+}
+
+Pipe OpenPipe(std::size_t capacity) {
+  int ends[2];
+  if (::pipe2(ends, O_NONBLOCK | O_CLOEXEC) != 0) return {};
+  Pipe pipe;
+  pipe.readEnd = Fd(ends[0]);
+  pipe.writeEnd = Fd(ends[1]);
+  // Refused past the per-user pipe allowance: the default size still works, only slower.
+  ::fcntl(ends[1], F_SETPIPE_SZ, static_cast<int>(capacity));
+  const int granted = ::fcntl(ends[1], F_GETPIPE_SZ);
+  pipe.capacity = granted > 0 ? static_cast<std::size_t>(granted) : 0;
+  return pipe;
+}
+
+namespace {
+
+long SpliceOnce(int from, int to, std::size_t size) {
+  for (;;) {
+    const ssize_t moved = ::splice(from, nullptr, to, nullptr, size, SPLICE_F_NONBLOCK | SPLICE_F_MOVE);
+    if (moved >= 0) return static_cast<long>(moved);
+    if (errno == EINTR) continue;
+    if (errno == EAGAIN || errno == EWOULDBLOCK) return kReadAgain;
+    if (errno == EINVAL) return kSpliceUnsupported;
+    return kReadBroken;
+  }
+}
+
+}  // namespace
+
+long SpliceFromSocket(int socketFd, int pipeWriteFd, std::size_t size) {
+  return SpliceOnce(socketFd, pipeWriteFd, size);
+}
+
+// splice has no flag against SIGPIPE: the signal is held back around the call and, when the
+// peer was gone, taken before it can end the program.
+long SpliceToSocket(int pipeReadFd, int socketFd, std::size_t size) {
+  sigset_t brokenPipe;
+  sigset_t before;
+  sigemptyset(&brokenPipe);
+  sigaddset(&brokenPipe, SIGPIPE);
+  pthread_sigmask(SIG_BLOCK, &brokenPipe, &before);
+  const long moved = SpliceOnce(pipeReadFd, socketFd, size);
+  if (moved == kReadBroken) {
+    const timespec none{};
+    ::sigtimedwait(&brokenPipe, nullptr, &none);
+  }
+  pthread_sigmask(SIG_SETMASK, &before, nullptr);
+  return moved;
 }
 
 }  // namespace novalune::server::net

@@ -59,4 +59,23 @@ constexpr long kReadBroken = -2;
 // Disables the Nagle delay: the adapter gathers its own writes.
 void SetNoDelay(int fd);
 
+// A non-blocking pipe through which relayed bytes pass from one socket to another
+// inside the kernel, never copied into the program.
+struct Pipe {
+  Fd readEnd;
+  Fd writeEnd;
+  std::size_t capacity = 0;  // what the system granted
+  bool Valid() const { return readEnd.Valid(); }
+};
+// Asks for `capacity` bytes; the system may grant less. Invalid when out of descriptors.
+Pipe OpenPipe(std::size_t capacity);
+
+// splice(2) between a socket and a pipe, at most `size` bytes. Returns the count, 0 at the
+// socket's end of stream, kReadAgain when nothing can move now, kReadBroken when the
+// connection is broken and kSpliceUnsupported when a descriptor does not support splicing.
+// Writing to a socket never raises SIGPIPE.
+long SpliceFromSocket(int socketFd, int pipeWriteFd, std::size_t size);
+long SpliceToSocket(int pipeReadFd, int socketFd, std::size_t size);
+constexpr long kSpliceUnsupported = -3;
+
 }  // namespace novalune::server::net

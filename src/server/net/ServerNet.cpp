@@ -18,6 +18,10 @@ namespace {
 constexpr std::size_t kUserReadChunk = std::size_t{16} * 1024;
 constexpr std::size_t kRelayReadChunk = std::size_t{64} * 1024;
 constexpr std::size_t kReadBufferSize = kRelayReadChunk;
+// One pipe per relay direction; what one splice can move.
+constexpr std::size_t kRelayPipeSize = std::size_t{1024} * 1024;
+// What one relay source may splice per round: fairness.
+constexpr std::size_t kRelaySpliceShare = std::size_t{4} * 1024 * 1024;
 // What a closing source may still hand over.
 constexpr std::size_t kRelayDrainLimit = std::size_t{8} * 1024 * 1024;
 // Unread input discarded before close.
@@ -316,7 +320,7 @@ void ServerNet::Release(ConnId id) {
     c = Find(id);
     if (!c) return;
   }
-  WriteQueue(*c);
+  WriteOut(*c);
   Teardown(*c);
   freeSlots_.push_back(SlotOf(id));
 }
@@ -360,18 +364,65 @@ void ServerNet::ReadFrom(ConnId id) {
 }
 
 void ServerNet::ReadRelay(ConnId id, Connection& c) {
+  Connection* destination = c.partner ? Find(c.partner) : nullptr;
+  if (destination && destination->dropping) destination = nullptr;  // nothing can take these bytes any more
+  if (destination && UsePipe(*destination)) {
+    SpliceRelay(id, c, c.partner, *destination);
+    return;
+  }
   const long got = net::ReadSome(c.fd, readBuffer_.get(), kRelayReadChunk);
   if (got == net::kReadAgain) return;
   if (got <= 0) {
     PeerGone(id);
     return;
   }
-  Connection* destination = c.partner ? Find(c.partner) : nullptr;
-  if (!destination || destination->dropping) return;  // nothing can take these bytes any more
+  if (!destination) return;
   Enqueue(c.partner, *destination, readBuffer_.get(), static_cast<std::size_t>(got));
-  if (destination->Queued() > limits_.relayHigh) {
+  if (destination->Held() > limits_.relayHigh) {
     c.paused = true;
     UpdateEvents(id, c);
+  }
+}
+
+// Splicing needs the destination's queue empty, or new bytes would overtake what waits there.
+// Its pipe is made on first use and goes when the pair does.
+bool ServerNet::UsePipe(Connection& destination) {
+  if (destination.copyOnly || destination.Queued() > 0) return false;
+  if (!destination.pipe.Valid()) {
+    destination.pipe = net::OpenPipe(kRelayPipeSize);
+    destination.copyOnly = !destination.pipe.Valid() || destination.pipe.capacity == 0;
+  }
+  return !destination.copyOnly;
+}
+
+// Moves what the source has through the destination's pipe to its socket, until the source is
+// empty, the destination full or this round's share moved. Bytes left in the pipe pause the
+// source until the destination has taken them.
+void ServerNet::SpliceRelay(ConnId sourceId, Connection& source, ConnId destinationId,
+                            Connection& destination) {
+  for (std::size_t moved = 0; moved < kRelaySpliceShare && destination.piped == 0;) {
+    const long got =
+        net::SpliceFromSocket(source.fd, destination.pipe.writeEnd.Get(), destination.pipe.capacity);
+    if (got == net::kReadAgain) return;
+    if (got == net::kSpliceUnsupported) {
+      destination.copyOnly = true;  // the next read event copies
+      return;
+    }
+    if (got <= 0) {
+      PeerGone(sourceId);
+      return;
+    }
+    destination.piped += static_cast<std::size_t>(got);
+    moved += static_cast<std::size_t>(got);
+    if (!WritePipe(destination)) {
+      PeerGone(destinationId);
+      return;
+    }
+  }
+  if (destination.piped > 0) {
+    source.paused = true;
+    UpdateEvents(sourceId, source);
+    UpdateEvents(destinationId, destination);
   }
 }
 
@@ -392,6 +443,8 @@ void ServerNet::PeerGone(ConnId id) {
   }
   c->queue.clear();
   c->queueStart = 0;
+  c->pipe = {};
+  c->piped = 0;
   UpdateEvents(id, *c);
 }
 
@@ -408,11 +461,14 @@ void ServerNet::DrainToPartner(Connection& c) {
 }
 
 // Dissolves a pair; the side left over reads and discards from now on so that its close is seen.
+// An empty pipe goes with the pair; one still holding bytes goes once they are written.
 void ServerNet::Unpair(Connection& c) {
   const ConnId partnerId = c.partner;
   c.partner = 0;
+  if (c.piped == 0) c.pipe = {};
   if (Connection* partner = Find(partnerId)) {
     partner->partner = 0;
+    if (partner->piped == 0) partner->pipe = {};
     partner->paused = false;
     partner->orphan = true;
     UpdateEvents(partnerId, *partner);
@@ -444,12 +500,46 @@ void ServerNet::Enqueue(ConnId id, Connection& c, const char* data, std::size_t 
 void ServerNet::FlushConn(ConnId id) {
   Connection* c = Find(id);
   if (!c) return;
-  if (!WriteQueue(*c)) {
+  if (!WriteOut(*c)) {
     PeerGone(id);
     return;
   }
-  if (c->Queued() < limits_.relayLow) ResumePartner(*c);
+  if (c->piped == 0 && c->Queued() < limits_.relayLow) ResumePartner(*c);
   UpdateEvents(id, *c);
+}
+
+// The pipe's bytes are the older ones: the queue follows once the pipe is empty.
+bool ServerNet::WriteOut(Connection& c) {
+  if (!WritePipe(c)) return false;
+  return c.piped > 0 || WriteQueue(c);
+}
+
+// Writes as much of the pipe as the socket takes now. False when the connection is broken.
+bool ServerNet::WritePipe(Connection& c) {
+  if (c.piped == 0) return true;
+  const long sent = net::SpliceToSocket(c.pipe.readEnd.Get(), c.fd, c.piped);
+  if (sent == net::kSpliceUnsupported) return PipeToQueue(c);
+  if (sent == net::kReadBroken) return false;
+  if (sent > 0) c.piped -= static_cast<std::size_t>(sent);
+  if (c.piped == 0 && !c.partner) c.pipe = {};  // the pair has gone
+  return true;
+}
+
+// The socket does not take spliced bytes: what the pipe holds goes ahead of the queue and
+// everything from now on is copied.
+bool ServerNet::PipeToQueue(Connection& c) {
+  std::string held(c.piped, '\0');
+  for (std::size_t got = 0; got < held.size();) {
+    const ssize_t n = ::read(c.pipe.readEnd.Get(), held.data() + got, held.size() - got);
+    if (n <= 0) return false;
+    got += static_cast<std::size_t>(n);
+  }
+  c.queue.replace(0, c.queueStart, held);
+  c.queueStart = 0;
+  c.pipe = {};
+  c.piped = 0;
+  c.copyOnly = true;
+  return WriteQueue(c);
 }
 
 // Writes as much as the socket takes now. False when the connection is broken.
@@ -482,7 +572,7 @@ void ServerNet::ResumePartner(Connection& c) {
 }
 
 std::uint32_t ServerNet::WantedEvents(const Connection& c) const {
-  std::uint32_t events = c.Queued() > 0 ? std::uint32_t{EPOLLOUT} : 0u;
+  std::uint32_t events = c.Held() > 0 ? std::uint32_t{EPOLLOUT} : 0u;
   if (c.dropping) return 0;
   switch (c.kind) {
     case Kind::User:

@@ -6,7 +6,9 @@
 // loop watches through a single notifier: per connection only a small record
 // and an output queue. Whatever the engine sends during one round of events is
 // gathered per connection and written with one send() when the round ends (or
-// earlier, once the round has gathered a few MiB).
+// earlier, once the round has gathered a few MiB). Relayed bytes do not pass
+// through the program: they are spliced from socket to socket through a pipe
+// per direction, inside the read event.
 #pragma once
 
 #include <QObject>
@@ -38,7 +40,9 @@ struct NetLimits {
   // A user or host-link connection whose unsent output passes this is disconnected.
   std::size_t maxQueue = std::size_t{1024} * 1024;
   // Relay back-pressure: stop reading a source while its destination holds more
-  // than `relayHigh` unsent bytes, read again once it is below `relayLow`.
+  // than `relayHigh` unsent bytes, read again once it is below `relayLow`. Spliced
+  // bytes stop at once when the destination's socket is full, and go on once the
+  // pipe has emptied.
   std::size_t relayHigh = std::size_t{256} * 1024;
   std::size_t relayLow = std::size_t{64} * 1024;
 };
@@ -109,9 +113,13 @@ class ServerNet final : public QObject, public ServerOutput {
     bool paused = false;    // relay: the destination is too full
     bool orphan = false;    // relay: was paired, the other side has gone
     ConnId partner = 0;
-    std::string queue;  // unsent bytes from queueStart on
+    bool copyOnly = false;  // relay: no pipe to be had, bytes pass through the read buffer
+    std::string queue;      // unsent bytes from queueStart on
     std::size_t queueStart = 0;
+    net::Pipe pipe;         // relay: bytes on their way here, all older than `queue`
+    std::size_t piped = 0;  // bytes in `pipe`
     std::size_t Queued() const { return queue.size() - queueStart; }
+    std::size_t Held() const { return piped + Queued(); }
   };
 
   // Engine calls: counted so that output calls know whether they run inside one.
@@ -136,6 +144,8 @@ class ServerNet final : public QObject, public ServerOutput {
 
   void ReadFrom(ConnId id);
   void ReadRelay(ConnId id, Connection& c);
+  bool UsePipe(Connection& destination);
+  void SpliceRelay(ConnId sourceId, Connection& source, ConnId destinationId, Connection& destination);
   void PeerGone(ConnId id);
   void DrainToPartner(Connection& c);
   void Unpair(Connection& c);
@@ -143,6 +153,9 @@ class ServerNet final : public QObject, public ServerOutput {
 
   void Enqueue(ConnId id, Connection& c, const char* data, std::size_t size);
   void FlushConn(ConnId id);
+  bool WriteOut(Connection& c);
+  bool WritePipe(Connection& c);
+  bool PipeToQueue(Connection& c);
   bool WriteQueue(Connection& c);
   void ResumePartner(Connection& c);
   void UpdateEvents(ConnId id, Connection& c);
