@@ -419,6 +419,46 @@ TEST(JisToSjisTest, AppendKeepsWhatIsAlreadyInTheBuffer) {
   EXPECT_EQ(out, "partial line \x82\xA0\r\n");
 }
 
+// --- Decoding into room kept from line to line -------------------------------
+
+// A line of exactly `size` bytes: `phase` Roman letters, then Kanji
+// characters between Roman letters, so that the escapes fall at every offset
+// of the words the decoder works in.
+std::string KanjiLine(std::size_t size, std::size_t phase) {
+  static const std::string unit = "\x1B$B\x30\x21\x46\x7E\x1B(Jx";
+  std::string s(phase, 'a');
+  while (s.size() + unit.size() <= size) s += unit;
+  s.resize(size, 'b');
+  return s;
+}
+
+TEST(JisToSjisIntoTest, LinesOfEverySizeGiveTheByteByByteReadingInOneReusedRoom) {
+  std::string room;  // one for all, through longer and shorter lines alike
+  for (std::size_t size : {0u, 1u, 31u, 32u, 33u, 63u, 64u, 65u, 95u, 96u, 97u, 128u, 129u, 2048u, 2049u, 5u}) {
+    for (std::size_t phase = 0; phase < 11; ++phase) {
+      std::string stray = KanjiLine(size, phase);  // a control byte inside a Kanji run
+      if (const std::size_t at = stray.find("\x1B$B"); at != std::string::npos && at + 4 < size) stray[at + 4] = '\r';
+      std::string cut = KanjiLine(size, phase);  // a pair cut off at the end
+      if (size >= 4) cut.replace(size - 4, 4, "\x1B$B\x30");
+      for (const std::string& line : {KanjiLine(size, phase), stray, cut}) {
+        const std::string_view decoded = JisToSjisInto(HeapBytes(line).view(), room);
+        ASSERT_EQ(decoded, ReferenceJisToSjis(line)) << size << ' ' << phase << ' ' << testing::PrintToString(line);
+        ASSERT_EQ(decoded.data(), room.data());
+      }
+    }
+  }
+}
+
+TEST(JisToSjisIntoTest, RoomGrowsForALongLineAndServesShorterOnesWithoutMoving) {
+  std::string room;
+  const std::string longLine = KanjiLine(3000, 0);
+  EXPECT_EQ(JisToSjisInto(longLine, room), ReferenceJisToSjis(longLine));
+  const char* const place = room.data();
+  EXPECT_EQ(JisToSjisInto("\x1B$B\x24\x22\x1B(J\r\n", room), "\x82\xA0\r\n");
+  EXPECT_EQ(JisToSjisInto(KanjiLine(70, 3), room), ReferenceJisToSjis(KanjiLine(70, 3)));
+  EXPECT_EQ(room.data(), place);
+}
+
 // --- Long and random inputs against a byte-by-byte reading -----------------
 //
 // The converters work a block at a time; the readings of jconvert_reference.h
