@@ -116,11 +116,10 @@ void Impl::Receive(ConnId conn, std::string_view bytes) {
 void Impl::DispatchReceived(const Sender& sender, std::string_view rawLine) {
   if (Link(sender.id).standard) {
     decoded = Utf8ToSjis(rawLine);
+    Dispatch(sender, decoded);
   } else {
-    decoded.clear();
-    AppendJisToSjis(rawLine, decoded);
+    Dispatch(sender, JisToSjisInto(rawLine, decoded));  // straight into the room the last line had
   }
-  Dispatch(sender, decoded);
 }
 
 void Impl::KeepPartialLine(UserId id, std::string_view rest) {
