@@ -411,7 +411,9 @@ template <typename Kernel>
   if (n <= kWord) return DecodeOneWord<Kernel>(in, n, out);
   Planner planner;
   typename Kernel::State state;
-  std::size_t offset = 0;
+  // The first word by itself: most chat lines have one more, the last.
+  if (!DecodeWord<Kernel>(in, 0, planner, state, out)) return nullptr;
+  std::size_t offset = kWord;
   for (; n - offset > kWord; offset += kWord) {
     if (!DecodeWord<Kernel>(in, offset, planner, state, out)) return nullptr;
   }
