@@ -55,6 +55,8 @@ void CheckDecoder(std::string_view data) {
   std::string appended = "prefix";
   AppendJisToSjis(data, appended);
   Check(appended == "prefix" + decoded, "AppendJisToSjis differs from JisToSjis");
+  static std::string room;  // kept from input to input, as a read loop keeps it
+  Check(JisToSjisInto(data, room) == decoded, "JisToSjisInto differs from JisToSjis");
 }
 
 // Both kernels of the decoder's fast path take the same texts and decode them exactly.
