@@ -60,12 +60,11 @@ class Planner {
     prevEsc_ = b.esc;
     // The byte after an escape is data even when it is an ESC: the general decoder's case.
     std::uint64_t bad = b.esc & (esc1 | esc2 | esc3);
-    // The mode flips at the selectors; only strict alternation, into Kanji
-    // at each '$' and back at each '(', is read here.
-    // As a number, the '(' bits less the '$' bits set every bit from each '$'
-    // up to the next '(': the borrow runs through each Kanji run and out of
-    // the word while one is open. A switch to the mode already in force
-    // leaves its selector's bit the wrong way round.
+    // Kanji mode runs from each '$' selector to the next '(': as a number,
+    // the '(' bits less the '$' bits, the borrow running through each run and
+    // out of the word while one is open. Only strict alternation is read so:
+    // a switch to the mode already in force leaves its selector's bit the
+    // wrong way round.
     const std::uint64_t intoKanji = esc1 & b.dollar;
     const std::uint64_t intoRoman = esc1 & b.paren;
     const std::uint64_t opened = intoKanji + kanjiOpen_;
@@ -77,9 +76,9 @@ class Planner {
     bad |= kanji & ~b.jis;
     // Pairs count from the start of each run of Kanji data. Adding the start
     // bit of each run that starts at an odd byte carries through that run:
-    // the bits it clears are the runs paired from odd bytes.
-    // The carry from the word before, a run still open, comes in at bit 0:
-    // an even bit, where no run starts at an odd byte.
+    // the bits it clears are the runs paired from odd bytes. A run still open
+    // from the word before brings its carry in at bit 0, an even bit, where
+    // no such start bit can be.
     const std::uint64_t starts = kanji & ~((kanji << 1) | (prevKanji_ >> 63));
     const std::uint64_t carried = kanji + ((starts & kOddBits) | carry_);
     carry_ = static_cast<std::uint64_t>(carried < kanji);
@@ -112,6 +111,8 @@ class Planner {
 // input's end; classifies the bytes it loaded (Classify) and writes the kept
 // ones, pairs converted, returning how many (Emit). State keeps the word's
 // last byte for the next one: the first byte of a pair split between words.
+// With `kFrom` 1 they leave out the low half, which then holds nothing to
+// decode: a short last word costs half as much.
 
 struct ScalarKernel {
   struct State {
@@ -122,7 +123,8 @@ struct ScalarKernel {
   static Word Load(const unsigned char* in, std::size_t offset) { return in + offset; }
 
   // The text copied to the end of `scratch`, zeros before it.
-  static Word LoadOneWord(const unsigned char* in, std::size_t n, unsigned char* scratch, unsigned& lowShift) {
+  static Word LoadOneWord(const unsigned char* in, std::size_t n, unsigned char* scratch,
+                          unsigned& lowShift) {
     std::memset(scratch, 0, kWord);
     std::memcpy(scratch + kWord - n, in, n);
     lowShift = 0;
@@ -324,7 +326,7 @@ struct Avx2Kernel {
     const __m256i byte = _mm256_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1,  //
                                           2, 2, 2, 2, 2, 2, 2, 2, 3, 3, 3, 3, 3, 3, 3, 3);
     char* o = out;
-    if (kFrom == 1) state.last = word.half[0];
+    if constexpr (kFrom == 1) state.last = word.half[0];
     for (std::size_t h = kFrom; h < 2; ++h) {
       const std::size_t t = 32 * h;
       const __m256i v = word.half[h];
@@ -349,8 +351,7 @@ struct Avx2Kernel {
 
 // Plans and writes the whole word at `offset`.
 template <typename Kernel>
-[[gnu::always_inline]] inline bool DecodeWord(const unsigned char* in, std::size_t offset,
-                                              Planner& planner,
+[[gnu::always_inline]] inline bool DecodeWord(const unsigned char* in, std::size_t offset, Planner& planner,
                                               typename Kernel::State& state, char*& out) {
   const typename Kernel::Word word = Kernel::Load(in, offset);
   WordPlan plan;
@@ -362,8 +363,9 @@ template <typename Kernel>
 // Plans and writes the last word: the input's last 64 bytes, of which the
 // first `overlap` were decoded with the word before.
 template <typename Kernel, std::size_t kFrom>
-[[gnu::always_inline]] inline bool DecodeLastWordFrom(const unsigned char* in, std::size_t n, unsigned overlap,
-                                                  Planner& planner, typename Kernel::State& state, char*& out) {
+[[gnu::always_inline]] inline bool DecodeLastWordFrom(const unsigned char* in, std::size_t n,
+                                                      unsigned overlap, Planner& planner,
+                                                      typename Kernel::State& state, char*& out) {
   const typename Kernel::Word word = Kernel::Load(in, n - kWord);
   const WordBytes loaded = Kernel::template Classify<kFrom>(word, state);
   const WordBytes bytes = {loaded.esc >> overlap, loaded.jis >> overlap, loaded.dollar >> overlap,
@@ -377,7 +379,8 @@ template <typename Kernel, std::size_t kFrom>
 
 template <typename Kernel>
 [[gnu::always_inline]] inline bool DecodeLastWord(const unsigned char* in, std::size_t n, unsigned overlap,
-                                                  Planner& planner, typename Kernel::State& state, char*& out) {
+                                                  Planner& planner, typename Kernel::State& state,
+                                                  char*& out) {
   if (overlap >= 32) return DecodeLastWordFrom<Kernel, 1>(in, n, overlap, planner, state, out);
   return DecodeLastWordFrom<Kernel, 0>(in, n, overlap, planner, state, out);
 }
@@ -439,7 +442,7 @@ NOVALUNE_AVX2 __attribute__((flatten)) char* DecodeAvx2(std::string_view text, c
 }
 
 NOVALUNE_AVX2 __attribute__((flatten)) std::string_view DecodeAvx2IntoRoom(std::string_view text,
-                                                                          std::string& room) {
+                                                                           std::string& room) {
   return DecodeIntoRoom<Avx2Kernel>(text, room);
 }
 

@@ -434,15 +434,18 @@ std::string KanjiLine(std::size_t size, std::size_t phase) {
 
 TEST(JisToSjisIntoTest, LinesOfEverySizeGiveTheByteByByteReadingInOneReusedRoom) {
   std::string room;  // one for all, through longer and shorter lines alike
-  for (std::size_t size : {0u, 1u, 31u, 32u, 33u, 63u, 64u, 65u, 95u, 96u, 97u, 128u, 129u, 2048u, 2049u, 5u}) {
+  for (std::size_t size :
+       {0u, 1u, 31u, 32u, 33u, 63u, 64u, 65u, 95u, 96u, 97u, 128u, 129u, 2048u, 2049u, 5u}) {
     for (std::size_t phase = 0; phase < 11; ++phase) {
       std::string stray = KanjiLine(size, phase);  // a control byte inside a Kanji run
-      if (const std::size_t at = stray.find("\x1B$B"); at != std::string::npos && at + 4 < size) stray[at + 4] = '\r';
+      if (const std::size_t at = stray.find("\x1B$B"); at != std::string::npos && at + 4 < size)
+        stray[at + 4] = '\r';
       std::string cut = KanjiLine(size, phase);  // a pair cut off at the end
       if (size >= 4) cut.replace(size - 4, 4, "\x1B$B\x30");
       for (const std::string& line : {KanjiLine(size, phase), stray, cut}) {
         const std::string_view decoded = JisToSjisInto(HeapBytes(line).view(), room);
-        ASSERT_EQ(decoded, ReferenceJisToSjis(line)) << size << ' ' << phase << ' ' << testing::PrintToString(line);
+        ASSERT_EQ(decoded, ReferenceJisToSjis(line))
+            << size << ' ' << phase << ' ' << testing::PrintToString(line);
         ASSERT_EQ(decoded.data(), room.data());
       }
     }
