@@ -1,9 +1,13 @@
 // Relayed file transfer through the two relay ports: whole binary files,
-// both directions, back-pressure, and two transfers at once kept apart.
+// both directions, back-pressure, two transfers at once kept apart, the
+// relay's pipes given back with their pairs, and copying when no pipe can be had.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <poll.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -56,6 +60,16 @@ class RelayTest : public ::testing::Test {
     ASSERT_TRUE(taro.Register("taro"));
     ASSERT_TRUE(hanako.Connect(server.UserPort(), "127.0.0.2"));
     ASSERT_TRUE(hanako.Register("hanako"));
+  }
+
+  // taro (127.0.0.1) offers hanako (127.0.0.2) a file of `size`; both relay sides are connected.
+  struct Transfer {
+    TestClient taro, hanako, upload, download;
+  };
+  void StartTransfer(Transfer& t, std::size_t size) {
+    RegisterTaroAndHanako(t.taro, t.hanako);
+    if (HasFatalFailure()) return;
+    OpenTransfer(t.taro, "taro", "hanako", t.hanako, t.download, "127.0.0.2", t.upload, "", size);
   }
 
   // The sender's side writes a whole file and closes; the receiver's side must get it all.
@@ -111,19 +125,14 @@ TEST_F(RelayTest, BinaryFileArrivesWholeAndBytesFlowBothWays) {
 }
 
 TEST_F(RelayTest, LastBytesBeforeTheSenderClosesStillArrive) {
-  TestClient taro;
-  TestClient hanako;
-  RegisterTaroAndHanako(taro, hanako);
-  if (HasFatalFailure()) return;
-  TestClient upload;
-  TestClient download;
+  Transfer t;
   const std::size_t size = FileSize(2);
-  OpenTransfer(taro, "taro", "hanako", hanako, download, "127.0.0.2", upload, "", size);
+  StartTransfer(t, size);
   if (HasFatalFailure()) return;
 
   // The sender writes everything and closes at once, while the receiver has read nothing yet.
-  SendFileAndClose(upload, download, size, 5);
-  EXPECT_TRUE(taro.ExpectQuiet());
+  SendFileAndClose(t.upload, t.download, size, 5);
+  EXPECT_TRUE(t.taro.ExpectQuiet());
 }
 
 TEST_F(RelayTest, RelayPortsCloseAfterATransferAndOpenAgainOnTheSameNumbers) {
@@ -210,27 +219,22 @@ std::size_t SendUntilStalled(int fd, std::string_view bytes, std::chrono::millis
 }
 
 TEST_F(RelayTest, AStalledReceiverHoldsTheSenderBackAndTheCloseBehindTheBytesIsSeen) {
-  TestClient taro;
-  TestClient hanako;
-  RegisterTaroAndHanako(taro, hanako);
-  if (HasFatalFailure()) return;
-  TestClient upload;
-  TestClient download;
+  Transfer t;
   const std::size_t size = 64 * 1024 * 1024;
-  OpenTransfer(taro, "taro", "hanako", hanako, download, "127.0.0.2", upload, "", size);
+  StartTransfer(t, size);
   if (HasFatalFailure()) return;
 
   // Only the sockets' buffers and one pipe lie between the two: the server's memory stays as it was.
   const std::string file = BinaryFile(size, 9);
   const std::size_t memoryBefore = ResidentBytes();
-  const std::size_t early = SendUntilStalled(upload.Fd(), file, std::chrono::milliseconds(300));
+  const std::size_t early = SendUntilStalled(t.upload.Fd(), file, std::chrono::milliseconds(300));
   EXPECT_LT(early, size) << "the server took everything while the receiver read nothing";
   EXPECT_LT(ResidentBytes(), memoryBefore + 16 * 1024 * 1024);
 
   std::string received;
-  std::thread reader([&] { received = download.ReadBytes(size, std::chrono::seconds(60)); });
-  EXPECT_TRUE(upload.SendRaw(std::string_view(file).substr(early), std::chrono::seconds(60)));
-  upload.Disconnect();
+  std::thread reader([&] { received = t.download.ReadBytes(size, std::chrono::seconds(60)); });
+  EXPECT_TRUE(t.upload.SendRaw(std::string_view(file).substr(early), std::chrono::seconds(60)));
+  t.upload.Disconnect();
   reader.join();
   EXPECT_TRUE(received == file) << "received " << received.size() << " of " << size << " bytes";
   // The sender's close came behind its last bytes and was seen once they had gone on.
@@ -263,6 +267,39 @@ TEST_F(RelayTest, EachPairsPipesCloseWithThePair) {
     download.Disconnect();
     ASSERT_TRUE(WaitUntil([&] { return OpenDescriptors() == before; })) << "transfer " << transfer;
   }
+}
+
+// While it lives this process can open no new descriptor: the limit is lowered to the lowest free one.
+class NoNewDescriptors {
+ public:
+  NoNewDescriptors() {
+    ::getrlimit(RLIMIT_NOFILE, &saved_);
+    const int lowestFree = ::open("/dev/null", O_RDONLY);
+    ::close(lowestFree);
+    rlimit tight = saved_;
+    tight.rlim_cur = static_cast<rlim_t>(lowestFree);
+    ::setrlimit(RLIMIT_NOFILE, &tight);
+  }
+  ~NoNewDescriptors() { ::setrlimit(RLIMIT_NOFILE, &saved_); }
+
+ private:
+  rlimit saved_{};
+};
+
+TEST_F(RelayTest, WithoutDescriptorsForPipesTheBytesAreCopied) {
+  Transfer t;
+  const std::size_t size = FileSize(4);
+  StartTransfer(t, size);
+  if (HasFatalFailure()) return;
+  NoNewDescriptors full;
+  ASSERT_LT(::open("/dev/null", O_RDONLY), 0);
+  const std::string file = BinaryFile(size, 6);
+  std::thread writer([&] { EXPECT_TRUE(t.upload.SendRaw(file, std::chrono::seconds(60))); });
+  const std::string received = t.download.ReadBytes(size, std::chrono::seconds(60));
+  writer.join();
+  EXPECT_TRUE(received == file) << "received " << received.size() << " of " << size << " bytes";
+  ASSERT_TRUE(t.download.SendRaw("ack!"));
+  EXPECT_EQ(t.upload.ReadBytes(4), "ack!");
 }
 
 TEST_F(RelayTest, AbandonedTransfersAreForgottenAndLeaveNoDescriptorsBehind) {

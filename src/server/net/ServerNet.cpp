@@ -517,29 +517,13 @@ bool ServerNet::WriteOut(Connection& c) {
 // Writes as much of the pipe as the socket takes now. False when the connection is broken.
 bool ServerNet::WritePipe(Connection& c) {
   if (c.piped == 0) return true;
+  // Every TCP socket takes spliced bytes: a refusal is as fatal as a broken connection.
   const long sent = net::SpliceToSocket(c.pipe.readEnd.Get(), c.fd, c.piped);
-  if (sent == net::kSpliceUnsupported) return PipeToQueue(c);
-  if (sent == net::kReadBroken) return false;
-  if (sent > 0) c.piped -= static_cast<std::size_t>(sent);
+  if (sent == net::kReadAgain) return true;
+  if (sent < 0) return false;
+  c.piped -= static_cast<std::size_t>(sent);
   if (c.piped == 0 && !c.partner) c.pipe = {};  // the pair has gone
   return true;
-}
-
-// The socket does not take spliced bytes: what the pipe holds goes ahead of the queue and
-// everything from now on is copied.
-bool ServerNet::PipeToQueue(Connection& c) {
-  std::string held(c.piped, '\0');
-  for (std::size_t got = 0; got < held.size();) {
-    const ssize_t n = ::read(c.pipe.readEnd.Get(), held.data() + got, held.size() - got);
-    if (n <= 0) return false;
-    got += static_cast<std::size_t>(n);
-  }
-  c.queue.replace(0, c.queueStart, held);
-  c.queueStart = 0;
-  c.pipe = {};
-  c.piped = 0;
-  c.copyOnly = true;
-  return WriteQueue(c);
 }
 
 // Writes as much as the socket takes now. False when the connection is broken.

@@ -155,7 +155,6 @@ class ServerNet final : public QObject, public ServerOutput {
   void FlushConn(ConnId id);
   bool WriteOut(Connection& c);
   bool WritePipe(Connection& c);
-  bool PipeToQueue(Connection& c);
   bool WriteQueue(Connection& c);
   void ResumePartner(Connection& c);
   void UpdateEvents(ConnId id, Connection& c);
