@@ -113,8 +113,9 @@ const Corpus& TheCorpus() {
 }
 
 // One iconv descriptor per benchmark, used at its best: opened once, and it
-// writes into its own buffer, grown once and never zero-filled again, while
-// ours appends to a string. Every line starts from the initial state, as with
+// writes into its own buffer, grown once and never zero-filled again, as our
+// line decoder writes into its room (the other rows of ours append to a
+// string). Every line starts from the initial state, as with
 // ours: into ISO-2022-JP that takes the reset call that writes the way back to
 // it; out of it, the cheaper reset of the state alone (CP932 has none to write).
 class Iconv {
