@@ -4,7 +4,7 @@
 //      against one block per ack;
 //   3. relayed through our server: send-ahead against the raw copy.
 // Usage: transfer_bench [MiB on loopback, default 1024] [MiB over the slow link, default 64]
-//                       [send-ahead KiB, default 256]
+//                       [send-ahead KiB, default 256] [rounds on loopback, default 3]
 // The sender runs on the main thread and the receiver on a thread of its own,
 // as two clients in two processes would; the raw copy moves bytes from memory
 // to memory, so its figure is the upper bound.
@@ -212,11 +212,22 @@ class DelayProxy {
   std::thread thread_;
 };
 
-QString SparseFile(const QTemporaryDir& dir, std::uint64_t size) {
-  const QString path = dir.filePath("source.bin");
+// The file to send: real bytes, written once per size and left in the page
+// cache, as a file a user has just picked is. (A sparse file would make the
+// system zero a fresh page for every block read, which no real file costs.)
+QString SourceFile(const QTemporaryDir& dir, std::uint64_t size) {
+  const QString path = dir.filePath(QStringLiteral("source-%1.bin").arg(size));
   QFile file(path);
+  if (file.exists()) return path;
   file.open(QIODevice::WriteOnly);
-  file.resize(static_cast<qint64>(size));
+  QByteArray block(1024 * 1024, '\0');
+  for (int i = 0; i < block.size(); ++i) block[i] = static_cast<char>(i * 31 + 7);
+  for (std::uint64_t left = size; left > 0;) {
+    const auto n =
+        static_cast<qint64>(std::min<std::uint64_t>(left, static_cast<std::uint64_t>(block.size())));
+    file.write(block.constData(), n);
+    left -= static_cast<std::uint64_t>(n);
+  }
   return path;
 }
 
@@ -263,7 +274,7 @@ double Rate(FileSendChannel& sender, ReceiverThread& receiver, std::uint64_t siz
 
 double Direct(const QTemporaryDir& dir, std::uint64_t size, std::uint64_t window,
               const std::optional<std::chrono::milliseconds>& delay) {
-  const QString source = SparseFile(dir, size);
+  const QString source = SourceFile(dir, size);
   FileServerSocket listener(0);
   listener.Listen();
   std::optional<DelayProxy> proxy;
@@ -283,7 +294,7 @@ double Relayed(const QTemporaryDir& dir, std::uint64_t size, std::uint64_t windo
   novalune::test::ServerThread server;
   LineClient taro(server.UserPort(), "taro");
   LineClient hanako(server.UserPort(), "hanako");
-  const QString source = SparseFile(dir, size);
+  const QString source = SourceFile(dir, size);
   taro.Send(novalune::client::RelaySendLine("hanako", "f.bin", size));
   hanako.WaitFor("DCC SEND");
   QElapsedTimer timer;
@@ -363,18 +374,33 @@ int main(int argc, char** argv) {
   const std::uint64_t slow = (argc > 2 ? std::strtoull(argv[2], nullptr, 10) : 64) * kMiB;
   const std::uint64_t window =
       argc > 3 ? std::strtoull(argv[3], nullptr, 10) * 1024 : novalune::client::kDefaultSendAhead;
+  // Other work on the machine only ever slows a round down: the best shows what the code can do.
+  const int rounds = argc > 4 ? std::max(1, std::atoi(argv[4])) : 3;
   QTemporaryDir dir;
 
-  std::printf("Loopback, %llu MiB:\n", static_cast<unsigned long long>(big / kMiB));
-  const double raw = RawCopy(big);
+  std::printf("Loopback, %llu MiB, best of %d rounds:\n", static_cast<unsigned long long>(big / kMiB),
+              rounds);
+  SourceFile(dir, big);
+  SourceFile(dir, big / 16);
+  auto best = [rounds](const auto& measure) {
+    double rate = 0;
+    for (int round = 0; round < rounds; ++round) rate = std::max(rate, measure());
+    return rate;
+  };
+  const double raw = best([&] { return RawCopy(big); });
   Line("raw TCP copy", raw, raw, "raw");
   // The receiver's disk is part of every transfer: this is what one can reach.
-  Line("raw TCP copy into a file", RawCopy(big, dir.filePath("RAW.BIN")), raw, "raw");
-  Line("direct, send-ahead", Direct(dir, big, window, std::nullopt), raw, "raw");
+  const double rawFile = best([&] { return RawCopy(big, dir.filePath("RAW.BIN")); });
+  Line("raw TCP copy into a file", rawFile, raw, "raw");
+  const double direct = best([&] { return Direct(dir, big, window, std::nullopt); });
+  Line("direct, send-ahead", direct, raw, "raw");
+  Line("  the same against the copy into a file", direct, rawFile, "into a file");
   // One block per round trip is slow; a sixteenth of the size shows its rate.
   Line("direct, one block per ack (1/16 of the size)", Direct(dir, big / 16, 0, std::nullopt), raw, "raw");
-  Line("relayed, raw sockets through our server", RelayedRawSockets(big), raw, "raw");
-  Line("relayed, send-ahead", Relayed(dir, big, window), raw, "raw");
+  Line("relayed, raw sockets through our server", best([&] { return RelayedRawSockets(big); }), raw, "raw");
+  const double relayed = best([&] { return Relayed(dir, big, window); });
+  Line("relayed, send-ahead", relayed, raw, "raw");
+  Line("  the same against the copy into a file", relayed, rawFile, "into a file");
   Line("relayed, one block per ack (1/16 of the size)", Relayed(dir, big / 16, 0), raw, "raw");
 
   const auto halfTrip = std::chrono::milliseconds(10);

@@ -12,10 +12,10 @@ namespace {
 // the window stays responsive whatever the file size or the peer's pace.
 constexpr std::size_t kSendPiece = std::size_t{1024} * 1024;
 constexpr std::size_t kTurnLimit = std::size_t{8} * 1024 * 1024;
-// The receiver acknowledges after each read of up to this size: large enough
-// to keep acknowledgements few, small enough that the sender's window refills
-// while the rest is still arriving.
-constexpr std::size_t kReadPiece = std::size_t{64} * 1024;
+// The receiver reads up to this much at once and acknowledges each read
+// before writing it, so the sender refills its window (by default this size)
+// while the file is written.
+constexpr std::size_t kReadPiece = std::size_t{256} * 1024;
 
 QString FileError(const QFile& file) { return file.errorString(); }
 
