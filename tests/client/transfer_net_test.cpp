@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "client/core/FileTransfer.h"
+#include "client/net/StreamSocket.h"
 #include "client/transfer_fixture.h"
 #include "support/ServerThread.h"
 #include "support/TestClient.h"
@@ -156,6 +157,57 @@ TEST_F(TransferNet, AConnectThatFailsEndsTheReceive) {
   ASSERT_TRUE(ServeUntil([&] { return received_.end.has_value(); }));
   EXPECT_FALSE(received_.end->complete);
   EXPECT_FALSE(QFile::exists(work_.filePath("RECEIVE.TMP")));
+}
+
+// A peer that sends past the accepted size and then waits for the last
+// acknowledgement: the file holds the accepted bytes, and the receiver's close
+// does not take the last acknowledgement away.
+TEST_F(TransferNet, BytesPastTheSizeAreDroppedAndTheLastAckStillArrives) {
+  const QByteArray bytes = QByteArray(300'000, 'a') + QByteArray(100, 'z');
+  QTcpServer peer;
+  ASSERT_TRUE(peer.listen(QHostAddress::LocalHost, 0));
+  QByteArray acks;
+  QObject::connect(&peer, &QTcpServer::newConnection, [&] {
+    QTcpSocket* socket = peer.nextPendingConnection();
+    QObject::connect(socket, &QTcpSocket::readyRead, [&, socket] { acks += socket->readAll(); });
+    socket->write(bytes);
+  });
+  Receive("127.0.0.1", peer.serverPort(), 300'000);
+  ASSERT_TRUE(ServeUntil([&] { return received_.end && acks.endsWith(QByteArray::fromHex("000493e0")); }));
+  EXPECT_TRUE(received_.end->complete);
+  EXPECT_EQ(received_.end->bytes, 300'000u);
+  QFile work(work_.filePath("RECEIVE.TMP"));
+  ASSERT_TRUE(work.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(work.readAll() == bytes.left(300'000));
+}
+
+// What the Qt socket had read before the hand-over comes first, then the rest.
+TEST_F(TransferNet, AHandedOverSocketKeepsWhatQtHadReadAlready) {
+  QTcpServer peer;
+  ASSERT_TRUE(peer.listen(QHostAddress::LocalHost, 0));
+  QTcpSocket socket;
+  socket.connectToHost("127.0.0.1", peer.serverPort());
+  ASSERT_TRUE(socket.waitForConnected(5000));
+  ASSERT_TRUE(ServeUntil([&] { return peer.hasPendingConnections(); }));
+  QTcpSocket* far = peer.nextPendingConnection();
+  far->write("early");
+  far->flush();
+  ASSERT_TRUE(socket.waitForReadyRead(5000));
+  const auto stream = StreamSocket::TakeOver(socket);
+  ASSERT_TRUE(stream);
+  EXPECT_EQ(socket.state(), QAbstractSocket::UnconnectedState);
+  far->write("late");
+  far->flush();
+  QByteArray got;
+  char block[64];
+  ASSERT_TRUE(ServeUntil([&] {
+    for (long n; (n = stream->Read(block, sizeof block)) > 0;) got.append(block, n);
+    return got.size() >= 9;
+  }));
+  EXPECT_EQ(got, "earlylate");
+  EXPECT_EQ(stream->Write("ack", 3), 3);
+  ASSERT_TRUE(ServeUntil([&] { return far->bytesAvailable() == 3; }));
+  EXPECT_EQ(far->readAll(), "ack");
 }
 
 // One relayed transfer through the real server: the offer, the receiver's
