@@ -2,6 +2,7 @@
 // directly and through the real server's relay; files compared by SHA-256.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <memory>
@@ -205,6 +206,20 @@ TEST_F(TransferNet, AHandedOverSocketKeepsWhatQtHadReadAlready) {
     return got.size() >= 9;
   }));
   EXPECT_EQ(got, "earlylate");
+  // Bytes moved into a file without passing through the program; a file that
+  // takes no spliced bytes (opened for appending) gets them copied.
+  QFile appended(QDir(files_.path()).filePath("appended.bin"));
+  ASSERT_TRUE(appended.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered));
+  far->write("staged");
+  far->flush();
+  long staged = 0;
+  ASSERT_TRUE(ServeUntil([&] {
+    if (staged <= 0) staged = stream->Stage(6);
+    return staged > 0;
+  }));
+  ASSERT_TRUE(stream->WriteStaged(static_cast<int>(appended.handle()), static_cast<std::size_t>(staged)));
+  EXPECT_EQ(test::FileBytes(appended.fileName().toStdString()),
+            std::string("staged").substr(0, static_cast<std::size_t>(staged)));
   EXPECT_EQ(stream->Write("ack", 3), 3);
   ASSERT_TRUE(ServeUntil([&] { return far->bytesAvailable() == 3; }));
   EXPECT_EQ(far->readAll(), "ack");

@@ -3,6 +3,8 @@
 #include <QHostAddress>
 #include <QMetaObject>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 namespace novalune::client {
 
@@ -16,6 +18,9 @@ constexpr std::size_t kTurnLimit = std::size_t{8} * 1024 * 1024;
 // before writing it, so the sender refills its window (by default this size)
 // while the file is written.
 constexpr std::size_t kReadPiece = std::size_t{256} * 1024;
+
+// What ReceivePiece returns when the work file took a piece not.
+constexpr long kFileFailed = -10;
 
 QString FileError(const QFile& file) { return file.errorString(); }
 
@@ -178,22 +183,43 @@ void FileReceiveChannel::TakeConnection() {
 void FileReceiveChannel::DataArrived() {
   if (finished_) return;
   const std::uint64_t before = engine_.ReceivedBytes();
-  for (std::size_t moved = 0; moved < kTurnLimit;) {
-    const long got = stream_->Read(buffer_.get(), kReadPiece);
+  for (std::size_t moved = 0; moved < kTurnLimit && !engine_.Done();) {
+    const long got = ReceivePiece();
     if (got == StreamSocket::kAgain) break;
-    if (got <= 0) return Finish(false, StreamError(*stream_));
-    const auto keep = static_cast<qint64>(engine_.Accept(static_cast<std::uint64_t>(got)));
-    // Acknowledged before it is written, so the sender refills its window
-    // meanwhile; the last piece only after it is written, so a sender that
-    // hears "complete" knows the whole file is on disk.
-    if (!engine_.Done()) QueueAck();
-    if (file_.write(buffer_.get(), keep) != keep) return Finish(false, FileError(file_));
-    if (engine_.Done()) break;
+    if (got <= 0) return Finish(false, got == kFileFailed ? fileError_ : StreamError(*stream_));
     moved += static_cast<std::size_t>(got);
   }
   if (engine_.ReceivedBytes() == before) return;
   emit Progress(engine_.ReceivedBytes());
   if (engine_.Done()) Finish(true, {});
+}
+
+// Reads one piece and writes it to the file. Each piece is acknowledged
+// before it is written, so the sender refills its window meanwhile; the last
+// only after it is written, so a sender that hears "complete" knows the whole
+// file is on disk.
+long FileReceiveChannel::ReceivePiece() {
+  const auto left =
+      static_cast<std::size_t>(std::min<std::uint64_t>(engine_.Size() - engine_.ReceivedBytes(), kReadPiece));
+  if (staging_ && !stream_->HasEarly()) {
+    const long got = stream_->Stage(left);
+    if (got != StreamSocket::kCannotStage) {
+      if (got <= 0) return got;
+      engine_.Accept(static_cast<std::uint64_t>(got));
+      if (!engine_.Done()) QueueAck();
+      if (stream_->WriteStaged(file_.handle(), static_cast<std::size_t>(got))) return got;
+      fileError_ = QString::fromLocal8Bit(std::strerror(errno));
+      return kFileFailed;
+    }
+    staging_ = false;
+  }
+  const long got = stream_->Read(buffer_.get(), left);
+  if (got <= 0) return got;
+  engine_.Accept(static_cast<std::uint64_t>(got));
+  if (!engine_.Done()) QueueAck();
+  if (file_.write(buffer_.get(), got) == got) return got;
+  fileError_ = FileError(file_);
+  return kFileFailed;
 }
 
 // Only the newest total matters: an acknowledgement the socket has not begun

@@ -103,6 +103,7 @@ class FileReceiveChannel : public QObject {
  private:
   void TakeConnection();
   void DataArrived();
+  long ReceivePiece();
   void QueueAck();
   void SendAcks();
   void Finish(bool complete, const QString& reason);
@@ -113,6 +114,8 @@ class FileReceiveChannel : public QObject {
   client::ReceiveEngine engine_;
   std::unique_ptr<char[]> buffer_;  // one piece of the stream
   std::string ackOut_;              // acknowledgement bytes the socket has not taken yet
+  QString fileError_;               // why the work file took a piece not
+  bool staging_ = true;             // received bytes go to the file without a copy
   std::uint64_t ackedTotal_ = 0;
   bool finished_ = false;
 };

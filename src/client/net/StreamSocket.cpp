@@ -1,6 +1,7 @@
 #include "client/net/StreamSocket.h"
 
 #include <QTcpSocket>
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -72,6 +73,10 @@ StreamSocket::StreamSocket(int fd, QByteArray early, QObject* parent)
 StreamSocket::~StreamSocket() { Close(); }
 
 void StreamSocket::Close() {
+  for (int& end : stage_) {
+    if (end >= 0) ::close(end);
+    end = -1;
+  }
   if (fd_ < 0) return;
   readable_.setEnabled(false);
   writable_.setEnabled(false);
@@ -121,6 +126,65 @@ long StreamSocket::SendFile(int fileFd, std::uint64_t offset, std::size_t count)
   if (got < 0) return Failed(errno);
   if (got == 0) return 0;
   return Write(block, static_cast<std::size_t>(got));
+}
+
+long StreamSocket::Stage(std::size_t count) {
+#if defined(__linux__)
+  if (!early_.isEmpty()) return kCannotStage;
+  if (stage_[0] < 0) {
+    if (::pipe2(stage_, O_NONBLOCK | O_CLOEXEC) != 0) return kCannotStage;
+    ::fcntl(stage_[1], F_SETPIPE_SZ, static_cast<int>(count));  // a bigger pipe where allowed
+  }
+  for (;;) {
+    const ssize_t got = ::splice(fd_, nullptr, stage_[1], nullptr, count, SPLICE_F_MOVE | SPLICE_F_NONBLOCK);
+    if (got >= 0) return got;
+    if (errno == EINVAL) return kCannotStage;
+    if (errno != EINTR) return Failed(errno);
+  }
+#else
+  (void)count;
+  return kCannotStage;
+#endif
+}
+
+bool StreamSocket::WriteStaged(int fileFd, std::size_t count) {
+#if defined(__linux__)
+  while (count > 0) {
+    const ssize_t put = ::splice(stage_[0], nullptr, fileFd, nullptr, count, SPLICE_F_MOVE);
+    if (put > 0) {
+      count -= static_cast<std::size_t>(put);
+    } else if (put < 0 && errno == EINVAL) {
+      return CopyStaged(fileFd, count);  // a file system that takes no spliced bytes
+    } else if (put == 0 || errno != EINTR) {
+      if (put == 0) errno = EIO;
+      return false;
+    }
+  }
+  return true;
+#else
+  (void)fileFd;
+  return count == 0;
+#endif
+}
+
+bool StreamSocket::CopyStaged(int fileFd, std::size_t count) {
+  char block[64 * 1024];
+  while (count > 0) {
+    const ssize_t got = ::read(stage_[0], block, std::min(count, sizeof block));
+    if (got <= 0) {
+      if (got < 0 && errno == EINTR) continue;
+      if (got == 0) errno = EIO;
+      return false;
+    }
+    for (ssize_t done = 0; done < got;) {
+      const ssize_t put = ::write(fileFd, block + done, static_cast<std::size_t>(got - done));
+      if (put < 0 && errno == EINTR) continue;
+      if (put <= 0) return false;
+      done += put;
+    }
+    count -= static_cast<std::size_t>(got);
+  }
+  return true;
 }
 
 void StreamSocket::ShutdownWrite() {

@@ -19,8 +19,9 @@ class StreamSocket : public QObject {
   Q_OBJECT
  public:
   // What Read, Write and SendFile return besides a count of bytes.
-  static constexpr long kAgain = -1;   // nothing can move now: wait for the signal
-  static constexpr long kBroken = -2;  // the connection failed; ErrorString says why
+  static constexpr long kAgain = -1;        // nothing can move now: wait for the signal
+  static constexpr long kBroken = -2;       // the connection failed; ErrorString says why
+  static constexpr long kCannotStage = -3;  // Stage is not available: use Read
 
   // Takes the connection of a connected socket: whatever it had already read
   // is kept for the first Read, and the socket itself is closed.
@@ -34,7 +35,16 @@ class StreamSocket : public QObject {
   // Up to `count` bytes of the open file `fileFd` from `offset` onward:
   // bytes taken, 0 when the file has nothing there, kAgain or kBroken.
   long SendFile(int fileFd, std::uint64_t offset, std::size_t count);
+  // Receiving into a file without the bytes passing through the program (Linux):
+  // Stage moves up to `count` received bytes into the stream's pipe (bytes, 0
+  // at the end of the stream, kAgain, kBroken or kCannotStage); WriteStaged
+  // then appends `count` staged bytes to `fileFd`, false with errno set when
+  // the file takes them not.
+  long Stage(std::size_t count);
+  bool WriteStaged(int fileFd, std::size_t count);
 
+  // Whether bytes read by Qt before the hand-over are still waiting for Read.
+  bool HasEarly() const { return !early_.isEmpty(); }
   void WatchReadable(bool on) { readable_.setEnabled(on); }
   void WatchWritable(bool on) { writable_.setEnabled(on); }
   // No more bytes from this side; the peer reads the end of the stream.
@@ -50,9 +60,11 @@ class StreamSocket : public QObject {
  private:
   StreamSocket(int fd, QByteArray early, QObject* parent);
   long Failed(int error);
+  bool CopyStaged(int fileFd, std::size_t count);
 
   int fd_;
-  QByteArray early_;  // what the Qt socket had read before the hand-over
+  int stage_[2] = {-1, -1};  // the pipe of Stage, made on its first use
+  QByteArray early_;         // what the Qt socket had read before the hand-over
   QSocketNotifier readable_;
   QSocketNotifier writable_;
   int error_ = 0;
