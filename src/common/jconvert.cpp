@@ -11,6 +11,12 @@
 #include <emmintrin.h>
 #endif
 
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#define NOVALUNE_ENCODE_AVX2 1
+#define NOVALUNE_AVX2 __attribute__((target("avx2,bmi,bmi2,popcnt")))
+#endif
+
 namespace novalune {
 
 namespace {
@@ -554,13 +560,15 @@ std::size_t EncodePairBlocks(const unsigned char* in, std::size_t i, std::size_t
   return done;
 }
 
+// Encodes in[0, n) byte by byte where needed, from the mode in `kanji`, and
+// stops at the first character that starts at or after `stop`. Returns
+// where it stopped (n when done) and leaves the mode in `kanji`.
 template <typename Output>
-void EncodeInto(std::string_view text, std::size_t readable, Output& w) {
-  const auto* in = reinterpret_cast<const unsigned char*>(text.data());
-  const std::size_t n = text.size();
+[[gnu::noinline]] std::size_t EncodeInto(const unsigned char* in, std::size_t n, std::size_t readable,
+                                         std::size_t stop,
+                       bool& kanji, Output& w) {
   std::size_t i = 0;
-  bool kanji = false;
-  while (i < n) {
+  while (i < stop) {
     // A run of 7-bit bytes, CR and LF included, is copied in Roman mode.
     if (in[i] < 0x80) {
       w.Need(3);
@@ -572,7 +580,7 @@ void EncodeInto(std::string_view text, std::size_t readable, Output& w) {
       if (i == n) break;
     }
     const HighByte first = ClassifyHigh(in, i, n);
-    if (first == HighByte::kCutOff) return;  // a pair cut off at the end ends the conversion
+    if (first == HighByte::kCutOff) return n;  // a pair cut off at the end ends the conversion
     if (first == HighByte::kInvalid) {
       // One '?' in Roman mode: the next byte (a CR, a blank) keeps its meaning.
       w.Need(4);
@@ -611,6 +619,372 @@ void EncodeInto(std::string_view text, std::size_t readable, Output& w) {
       w.Advance(2);
     }
   }
+  return i;
+}
+
+// Plain Shift-JIS, ASCII and double-byte characters only, is encoded a chunk
+// at a time in two passes. The first classifies 64 bytes at once into bit
+// masks and finds every mode switch with carries instead of a walk; the
+// second writes the runs between switches whole steps at a time. No run's
+// end then waits on the scan of the run before, which is what a walk pays
+// for on chat lines that switch modes every few bytes. Anything else (a
+// half-width letter, a stray byte, a pair cut off at the end) is left to
+// EncodeInto from that byte to the chunk's end.
+constexpr std::size_t kChunk = 512;
+// Chunks are read in place while this much text is left; the rest is the
+// last piece, read in place too but never past the text's end.
+constexpr std::size_t kLastPiece = kChunk + 2 * kMaskBits;
+constexpr std::size_t kSwitchWords = kLastPiece / kMaskBits + 2;
+// The runs are written a step of 32 bytes at a time.
+constexpr std::size_t kStep = 32;
+
+struct SjisWordBits {
+  std::uint64_t high;   // 0x80..0xFF
+  std::uint64_t lead;   // 0x81..0x9F, 0xE0..0xFC
+  std::uint64_t trail;  // 0x40..0xFC but 0x7F
+};
+
+// Adds the masks of a kernel's block, moved down by `drop` bytes (its width
+// or more leaves none) and up to `shift` in the word.
+[[gnu::always_inline]] inline void AddBlockBits(std::uint64_t high, std::uint64_t lead, std::uint64_t trail, unsigned drop,
+                         std::size_t shift, SjisWordBits& bits) {
+  bits.high |= (high >> drop) << shift;
+  bits.lead |= (lead >> drop) << shift;
+  bits.trail |= (trail >> drop) << shift;
+}
+
+// A kernel classifies kWidth bytes at a time and writes steps of kStep
+// bytes. This one runs anywhere, with SSE2 where there is SSE2.
+struct PortableKernel {
+  static constexpr std::size_t kWidth = kBlock;
+
+  static void Classify(const unsigned char* at, unsigned drop, std::size_t shift, SjisWordBits& bits) {
+#if defined(__SSE2__)
+    const __m128i v = LoadBlock(at);
+    // Leads xor 0x20 are 0xA1..0xDC; less 0x21 that is the signed range -128..-69.
+    const __m128i lead = _mm_cmpgt_epi8(_mm_set1_epi8(-68),
+                                        _mm_sub_epi8(_mm_xor_si128(v, _mm_set1_epi8(0x20)), _mm_set1_epi8(0x21)));
+    // Trails plus 0x40 are the signed range -128..60.
+    const __m128i trail = _mm_andnot_si128(
+        _mm_cmpeq_epi8(v, _mm_set1_epi8(0x7F)), _mm_cmpgt_epi8(_mm_set1_epi8(61), _mm_add_epi8(v, _mm_set1_epi8(0x40))));
+    AddBlockBits(static_cast<std::uint32_t>(_mm_movemask_epi8(v)),
+                 static_cast<std::uint32_t>(_mm_movemask_epi8(lead)),
+                 static_cast<std::uint32_t>(_mm_movemask_epi8(trail)), drop, shift, bits);
+#else
+    std::uint64_t high = 0;
+    std::uint64_t lead = 0;
+    std::uint64_t trail = 0;
+    for (unsigned t = 0; t < kWidth; ++t) {
+      high |= static_cast<std::uint64_t>(at[t] >= 0x80) << t;
+      lead |= static_cast<std::uint64_t>(IsLead(at[t])) << t;
+      trail |= static_cast<std::uint64_t>(IsTrail(at[t])) << t;
+    }
+    AddBlockBits(high, lead, trail, drop, shift, bits);
+#endif
+  }
+
+  static void CopyStep(const unsigned char* from, char* out) {
+#if defined(__SSE2__)
+    StoreBlock(out, LoadBlock(from));
+    StoreBlock(out + kBlock, LoadBlock(from + kBlock));
+#else
+    std::memcpy(out, from, kStep);
+#endif
+  }
+
+  static void ConvertStep(const unsigned char* from, char* out) {
+#if defined(__SSE2__)
+    StoreBlock(out, SjisPairsToJis(LoadBlock(from)));
+    StoreBlock(out + kBlock, SjisPairsToJis(LoadBlock(from + kBlock)));
+#else
+    for (std::size_t k = 0; k < kStep; k += 2) PutSjisPairAsJis(from[k], from[k + 1], out + k);
+#endif
+  }
+};
+
+#if defined(NOVALUNE_ENCODE_AVX2)
+// The same a whole step at a time: half the instructions per byte.
+struct Avx2Kernel {
+  static constexpr std::size_t kWidth = kStep;
+
+  NOVALUNE_AVX2 static __m256i Load(const unsigned char* at) {
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
+  }
+
+  NOVALUNE_AVX2 static void Classify(const unsigned char* at, unsigned drop, std::size_t shift,
+                                     SjisWordBits& bits) {
+    const __m256i v = Load(at);
+    const __m256i lead = _mm256_cmpgt_epi8(
+        _mm256_set1_epi8(-68), _mm256_sub_epi8(_mm256_xor_si256(v, _mm256_set1_epi8(0x20)), _mm256_set1_epi8(0x21)));
+    const __m256i trail =
+        _mm256_andnot_si256(_mm256_cmpeq_epi8(v, _mm256_set1_epi8(0x7F)),
+                            _mm256_cmpgt_epi8(_mm256_set1_epi8(61), _mm256_add_epi8(v, _mm256_set1_epi8(0x40))));
+    AddBlockBits(static_cast<std::uint32_t>(_mm256_movemask_epi8(v)),
+                 static_cast<std::uint32_t>(_mm256_movemask_epi8(lead)),
+                 static_cast<std::uint32_t>(_mm256_movemask_epi8(trail)), drop, shift, bits);
+  }
+
+  NOVALUNE_AVX2 static void CopyStep(const unsigned char* from, char* out) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), Load(from));
+  }
+
+  // SjisPairsToJis, sixteen pairs at once.
+  NOVALUNE_AVX2 static void ConvertStep(const unsigned char* from, char* out) {
+    const __m256i v = Load(from);
+    const __m256i signedV = _mm256_xor_si256(v, _mm256_set1_epi8(static_cast<char>(0x80)));
+    const __m256i fromA0 = _mm256_cmpgt_epi8(signedV, _mm256_set1_epi8(0x1F));
+    const __m256i upTo9E = _mm256_cmpgt_epi8(_mm256_set1_epi8(0x1F), signedV);
+    const __m256i from80 = _mm256_cmpgt_epi8(signedV, _mm256_set1_epi8(-1));
+    const __m256i firsts = _mm256_set1_epi16(0x00FF);
+    __m256i r = _mm256_sub_epi8(
+        v, _mm256_add_epi8(_mm256_set1_epi16(0x7E70), _mm256_and_si256(fromA0, _mm256_set1_epi16(0x0040))));
+    r = _mm256_add_epi8(r, _mm256_and_si256(r, firsts));
+    r = _mm256_add_epi8(r, _mm256_srli_epi16(upTo9E, 8));
+    r = _mm256_add_epi8(r, _mm256_and_si256(upTo9E, _mm256_set1_epi16(0x5F00)));
+    r = _mm256_add_epi8(r, _mm256_andnot_si256(firsts, _mm256_and_si256(upTo9E, from80)));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), r);
+  }
+};
+#endif
+
+template <typename Kernel>
+[[gnu::always_inline]] inline SjisWordBits ClassifySjisWord(const unsigned char* at) {
+  SjisWordBits bits{0, 0, 0};
+  for (std::size_t t = 0; t < kMaskBits; t += Kernel::kWidth) Kernel::Classify(at + t, 0, t, bits);
+  return bits;
+}
+
+// Where the encoder reads a chunk: in place, with room for whole words and
+// steps past the chunk's end.
+template <typename Kernel>
+struct InPlace {
+  const unsigned char* in;
+
+  [[gnu::always_inline]] SjisWordBits Word(std::size_t offset) const { return ClassifySjisWord<Kernel>(in + offset); }
+  [[gnu::always_inline]] SjisWordBits LastWord(std::size_t offset, std::size_t) const { return Word(offset); }
+  bool TrailAfterLastWord(std::size_t offset) const { return IsTrail(in[offset + kMaskBits]); }
+  const unsigned char* Step(std::size_t at) const { return in + at; }
+};
+
+// The text's last piece, in[0, n), with at least kStep bytes of text ending
+// with it: blocks that would pass the end are loaded where the text ends
+// and their bits moved down, and steps that would pass it read a copy of
+// the last step.
+template <typename Kernel>
+class TextEnd {
+ public:
+  TextEnd(const unsigned char* in, std::size_t n) : in_(in), n_(n) {
+    std::memcpy(copy_, in + n - kStep, kStep);
+    std::memset(copy_ + kStep, 0, kStep);
+  }
+
+  [[gnu::always_inline]] SjisWordBits Word(std::size_t offset) const { return ClassifySjisWord<Kernel>(in_ + offset); }
+  [[gnu::always_inline]] SjisWordBits LastWord(std::size_t offset, std::size_t left) const {
+    constexpr std::size_t kWidth = Kernel::kWidth;
+    SjisWordBits bits{0, 0, 0};
+    for (std::size_t t = 0; t < kMaskBits; t += kWidth) {
+      const bool whole = t + kWidth <= left;
+      const std::size_t past = whole ? 0 : std::min(t + kWidth - left, kWidth);
+      Kernel::Classify(whole ? in_ + offset + t : in_ + n_ - kWidth, static_cast<unsigned>(past), t, bits);
+    }
+    return bits;
+  }
+  bool TrailAfterLastWord(std::size_t) const { return false; }
+  const unsigned char* Step(std::size_t at) const {
+    return at + kStep <= n_ ? in_ + at : copy_ + (at + kStep - n_);
+  }
+
+ private:
+  const unsigned char* in_;
+  std::size_t n_;
+  alignas(kStep) unsigned char copy_[2 * kStep];  // in[n - kStep, n), then zero bytes
+};
+
+// The pair starts among `candidates` (leads followed by a trail): in each run
+// of candidates every other one from the first, as the byte after a start is
+// its trail. Adding a run's even first bit clears exactly that run.
+[[gnu::always_inline]] inline std::uint64_t PairStarts(std::uint64_t candidates) {
+  constexpr std::uint64_t kEven = 0x5555555555555555ULL;
+  const std::uint64_t firsts = candidates & ~(candidates << 1);
+  const std::uint64_t evenRuns = candidates & ~(candidates + (firsts & kEven));
+  return (evenRuns & kEven) | (candidates & ~evenRuns & ~kEven);
+}
+
+// Finds the mode switches of the plain text that opens the chunk's len
+// bytes, from the given mode: bit p of `switches` is set where the mode
+// changes before byte p, and one more bit marks the end. Returns that end:
+// len, len + 1 when the last pair ends past len, or the first byte that is
+// not plain.
+template <typename Source>
+[[gnu::always_inline]] inline std::size_t ScanPlain(const Source& src, std::size_t len, bool kanji, std::uint64_t* switches) {
+  std::uint64_t trailFirst = 0;  // byte 0 of the word is the trail of a pair before it
+  std::uint64_t kanjiBefore = kanji ? 1 : 0;
+  std::uint64_t lastStarts = 0;
+  const std::size_t words = (len + kMaskBits - 1) / kMaskBits;
+  switches[words] = 0;
+  for (std::size_t k = 0; k < words; ++k) {
+    const std::size_t offset = k * kMaskBits;
+    const std::size_t left = len - offset;
+    const bool last = left <= kMaskBits;
+    const std::uint64_t valid = last ? ~std::uint64_t{0} >> (kMaskBits - left) : ~std::uint64_t{0};
+    const SjisWordBits bits = last ? src.LastWord(offset, left) : src.Word(offset);
+    const std::uint64_t nextTrail = last ? src.TrailAfterLastWord(offset) : IsTrail(src.Step(offset)[kMaskBits]);
+    const std::uint64_t candidates = bits.lead & ((bits.trail >> 1) | (nextTrail << 63)) & valid & ~trailFirst;
+    const std::uint64_t starts = PairStarts(candidates);
+    const std::uint64_t kanjiBytes = starts | (starts << 1) | trailFirst;
+    const std::uint64_t changes = kanjiBytes ^ ((kanjiBytes << 1) | kanjiBefore);
+    if (const std::uint64_t stray = bits.high & ~kanjiBytes & valid; stray != 0) {
+      const std::uint64_t before = (stray & (0 - stray)) - 1;
+      switches[k] = (changes & before) | (before + 1);
+      return offset + static_cast<std::size_t>(std::countr_zero(stray));
+    }
+    switches[k] = changes & valid;
+    trailFirst = starts >> 63;
+    kanjiBefore = kanjiBytes >> 63;
+    lastStarts = starts;
+  }
+  const std::size_t end = len + (len == 0 ? 0 : (lastStarts >> ((len - 1) % kMaskBits)) & 1);
+  switches[end / kMaskBits] |= std::uint64_t{1} << (end % kMaskBits);
+  return end;
+}
+
+// Reads the switches one after the other.
+class SwitchReader {
+ public:
+  explicit SwitchReader(const std::uint64_t* switches) : switches_(switches), bits_(switches[0]) {}
+  std::size_t Next() {
+    while (bits_ == 0) bits_ = switches_[++word_];  // the end's bit is always found
+    const std::size_t at = word_ * kMaskBits + static_cast<std::size_t>(std::countr_zero(bits_));
+    bits_ &= bits_ - 1;
+    return at;
+  }
+
+ private:
+  const std::uint64_t* switches_;
+  std::uint64_t bits_;
+  std::size_t word_ = 0;
+};
+
+// Writes the run at [at, stop) whole steps at a time, copied or converted.
+template <typename Kernel, bool kKanji, typename Source>
+[[gnu::always_inline]] inline char* WriteRun(const Source& src, std::size_t at, std::size_t stop, char* out) {
+  std::size_t t = 0;
+  do {
+    if constexpr (kKanji) {
+      Kernel::ConvertStep(src.Step(at + t), out + t);
+    } else {
+      Kernel::CopyStep(src.Step(at + t), out + t);
+    }
+    t += kStep;
+  } while (at + t < stop);
+  return out + (stop - at);
+}
+
+// Writes the chunk's bytes up to `end` from the switches ScanPlain found,
+// starting in the mode in `kanji` and leaving the last one there. Stores up
+// to a step past the output. The modes alternate, so each turn of the loop
+// writes one run of each with the escapes between them.
+template <typename Kernel, typename Source>
+[[gnu::always_inline]] inline char* EmitPlain(const Source& src, std::size_t end, const std::uint64_t* switches, bool& kanji, char* out) {
+  SwitchReader reader(switches);
+  std::size_t at = 0;
+  std::size_t stop = 0;
+  if (kanji) {
+    stop = reader.Next();
+    out = WriteRun<Kernel, true>(src, at, stop, out);
+    if (stop == end) return out;
+    at = stop;
+    std::memcpy(out, kEnterRoman, 4);  // the NUL is written over
+    out += 3;
+  }
+  for (;;) {
+    stop = reader.Next();
+    out = WriteRun<Kernel, false>(src, at, stop, out);
+    if (stop == end) {
+      kanji = false;
+      return out;
+    }
+    at = stop;
+    std::memcpy(out, kEnterKanji, 4);
+    out += 3;
+    stop = reader.Next();
+    out = WriteRun<Kernel, true>(src, at, stop, out);
+    if (stop == end) {
+      kanji = true;
+      return out;
+    }
+    at = stop;
+    std::memcpy(out, kEnterRoman, 4);
+    out += 3;
+  }
+}
+
+// Encodes a chunk of up to `len` bytes read through `src`, at `text` with
+// `available` bytes of text and `readable` bytes that may be loaded there;
+// returns the bytes consumed, at least `len` unless the text ends first.
+template <typename Kernel, typename Source, typename Output>
+[[gnu::always_inline]] inline std::size_t EncodeChunk(const Source& src, const unsigned char* text, std::size_t available,
+                        std::size_t readable, std::size_t len, bool& kanji, Output& w) {
+  std::uint64_t switches[kSwitchWords];
+  const std::size_t end = ScanPlain(src, len, kanji, switches);
+  // Each byte gives at most itself and one escape.
+  w.Need(4 * end + kStep);
+  char* const out = w.At();
+  w.Advance(static_cast<std::size_t>(EmitPlain<Kernel>(src, end, switches, kanji, out) - out));
+  if (end >= len) return end;
+  return end + EncodeInto(text + end, available - end, readable - end, len - end, kanji, w);
+}
+
+template <typename Kernel, typename Output>
+[[gnu::always_inline]] inline void EncodeTextWith(std::string_view text, Output& w) {
+  const auto* in = reinterpret_cast<const unsigned char*>(text.data());
+  const std::size_t n = text.size();
+  std::size_t start = 0;
+  bool kanji = false;
+  while (n - start >= kLastPiece) {
+    start += EncodeChunk<Kernel>(InPlace<Kernel>{in + start}, in + start, n - start, n - start, kChunk, kanji, w);
+  }
+  const std::size_t len = n - start;
+  if (n >= kStep) {
+    EncodeChunk<Kernel>(TextEnd<Kernel>(in + start, len), in + start, len, len, len, kanji, w);
+    return;
+  }
+  if (n == 0) return;
+  // Too short to load a step of: copied behind zero bytes.
+  alignas(kStep) unsigned char copy[kMaskBits + kStep] = {};
+  std::memcpy(copy, in, n);
+  EncodeChunk<Kernel>(InPlace<Kernel>{copy}, copy, n, sizeof copy, n, kanji, w);
+}
+
+#if defined(NOVALUNE_ENCODE_AVX2)
+NOVALUNE_AVX2 __attribute__((flatten)) void EncodeTextAvx2(std::string_view text, BoundedWriter& w) {
+  EncodeTextWith<Avx2Kernel>(text, w);
+}
+
+NOVALUNE_AVX2 __attribute__((flatten)) void EncodeTextAvx2(std::string_view text, Writer& w) {
+  EncodeTextWith<Avx2Kernel>(text, w);
+}
+
+bool HasAvx2() {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") && __builtin_cpu_supports("bmi2") &&
+         __builtin_cpu_supports("popcnt");
+}
+
+// Chosen once; false, the portable kernel, should a conversion run while
+// the program's statics are still being set up.
+const bool kEncodeAvx2 = HasAvx2();
+#endif
+
+template <typename Output>
+void EncodeText(std::string_view text, Output& w) {
+#if defined(NOVALUNE_ENCODE_AVX2)
+  if (kEncodeAvx2) {
+    EncodeTextAvx2(text, w);
+    return;
+  }
+#endif
+  EncodeTextWith<PortableKernel>(text, w);
 }
 
 }  // namespace
@@ -618,19 +992,31 @@ void EncodeInto(std::string_view text, std::size_t readable, Output& w) {
 void AppendSjisToJis(std::string_view text, std::string& out) {
   const std::size_t n = text.size();
   if (n <= kShortEncode) {
-    // Whole blocks are stored up to a block past the output's end.
-    alignas(16) char copy[kShortEncode + kBlock];
-    std::memcpy(copy, text.data(), n);
-    std::memset(copy + n, 0, kBlock);
-    char encoded[EncodedBound(kShortEncode) + kBlock];
+    // A line is encoded on the stack and appended in one step: no zero-filling of the string.
+    char encoded[EncodedBound(kShortEncode) + kOverhang];
     BoundedWriter w(encoded);
-    EncodeInto(std::string_view(copy, n), n + kBlock, w);
+    EncodeText(text, w);
     out.append(encoded, w.Size());
     return;
   }
   // Chat text grows by the escapes only; the writer grows if it needs more.
   Writer w(out, n + n / 4);
-  EncodeInto(text, n, w);
+  EncodeText(text, w);
+}
+
+std::string_view SjisToJisInto(std::string_view text, std::string& room) {
+  const std::size_t n = text.size();
+  if (n > kShortEncode) {
+    // Room for the worst case of a long text would be four times its size.
+    room.clear();
+    AppendSjisToJis(text, room);
+    return room;
+  }
+  const std::size_t need = EncodedBound(n) + kOverhang;
+  if (room.size() < need) jconvert_detail::GrowRoom(room, need);
+  BoundedWriter w(room.data());
+  EncodeText(text, w);
+  return {room.data(), w.Size()};
 }
 
 std::string SjisToJis(std::string_view text) {
@@ -638,6 +1024,42 @@ std::string SjisToJis(std::string_view text) {
   AppendSjisToJis(text, out);
   return out;
 }
+
+namespace jconvert_detail {
+
+bool KernelSupported(EncodeKernel kernel) {
+#if defined(NOVALUNE_ENCODE_AVX2)
+  if (kernel == EncodeKernel::kAvx2) return kEncodeAvx2;
+#endif
+  return kernel == EncodeKernel::kPortable;
+}
+
+namespace {
+
+template <typename Output>
+void EncodeTextWith(EncodeKernel kernel, std::string_view text, Output& w) {
+#if defined(NOVALUNE_ENCODE_AVX2)
+  if (kernel == EncodeKernel::kAvx2) {
+    EncodeTextAvx2(text, w);
+    return;
+  }
+#endif
+  (void)kernel;
+  EncodeTextWith<PortableKernel>(text, w);
+}
+
+}  // namespace
+
+std::string SjisToJisWith(EncodeKernel kernel, std::string_view text) {
+  if (!KernelSupported(kernel)) return {};
+  std::string out(EncodedBound(text.size()) + kOverhang, '\0');
+  BoundedWriter w(out.data());
+  EncodeTextWith(kernel, text, w);
+  out.resize(w.Size());
+  return out;
+}
+
+}  // namespace jconvert_detail
 
 namespace {
 

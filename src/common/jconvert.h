@@ -17,6 +17,10 @@ using BytePair = std::array<std::uint8_t, 2>;
 std::string SjisToJis(std::string_view text);
 // Appends the encoding of `text` to `out` (lets callers reuse one buffer).
 void AppendSjisToJis(std::string_view text, std::string& out);
+// Encodes into `room`, kept by the caller from line to line as raw space,
+// as JisToSjisInto decodes: the wire bytes lie in `room` until it is next
+// changed.
+std::string_view SjisToJisInto(std::string_view text, std::string& room);
 
 // Decodes a received block to Shift-JIS.
 std::string JisToSjis(std::string_view text);
@@ -35,5 +39,15 @@ BytePair JisPairToSjis(std::uint8_t first, std::uint8_t second);
 // voicing mark folded in, as a full-width JIS code. Advances `position` past
 // everything it consumed.
 BytePair HankakuToJis(std::string_view text, std::size_t& position);
+
+namespace jconvert_detail {
+
+// The encoder's instruction sets: both give the same bytes, and kAvx2 is the
+// one in use where the processor has it. For tests of the one not in use.
+enum class EncodeKernel { kPortable, kAvx2 };
+bool KernelSupported(EncodeKernel kernel);
+std::string SjisToJisWith(EncodeKernel kernel, std::string_view text);
+
+}  // namespace jconvert_detail
 
 }  // namespace novalune
