@@ -81,6 +81,14 @@ void CheckEncoder(std::string_view data) {
   std::string appended = "prefix";
   AppendSjisToJis(data, appended);
   Check(appended == "prefix" + encoded, "AppendSjisToJis differs from SjisToJis");
+  static std::string room;  // kept from input to input, as a send loop keeps it
+  Check(SjisToJisInto(data, room) == encoded, "SjisToJisInto differs from SjisToJis");
+  using jconvert_detail::EncodeKernel;
+  for (EncodeKernel kernel : {EncodeKernel::kPortable, EncodeKernel::kAvx2}) {
+    if (jconvert_detail::KernelSupported(kernel)) {
+      Check(jconvert_detail::SjisToJisWith(kernel, data) == encoded, "encode kernels differ");
+    }
+  }
 }
 
 void CheckRoundTrips(std::string_view data) {

@@ -462,6 +462,64 @@ TEST(JisToSjisIntoTest, RoomGrowsForALongLineAndServesShorterOnesWithoutMoving) 
   EXPECT_EQ(room.data(), place);
 }
 
+// --- Encoding into room kept from line to line -------------------------------
+
+// A line of exactly `size` bytes: `phase` Roman letters, then characters
+// (one with a trail byte in the ASCII range) between Roman bytes, so that
+// the switches fall at every offset of the words the encoder works in.
+std::string SjisLine(std::size_t size, std::size_t phase) {
+  static const std::string unit = "\x82\xA0\x8A\xBFx\x83\x5C\x81\x40 ";  // あ漢xソ　
+  std::string s(std::min(phase, size), 'a');
+  while (s.size() + unit.size() <= size) s += unit;
+  s.resize(size, 'b');
+  return s;
+}
+
+// Every kernel, and the line into `room`, give the byte-by-byte reading.
+void ExpectEveryEncodingOf(const std::string& sjis, std::string& room) {
+  using jconvert_detail::EncodeKernel;
+  const std::string expected = ReferenceSjisToJis(sjis);
+  const HeapBytes in(sjis);
+  const std::string_view line = SjisToJisInto(in.view(), room);
+  EXPECT_EQ(line, expected) << sjis.size() << ' ' << testing::PrintToString(sjis);
+  EXPECT_EQ(line.data(), room.data());
+  for (EncodeKernel kernel : {EncodeKernel::kPortable, EncodeKernel::kAvx2}) {
+    if (jconvert_detail::KernelSupported(kernel)) {
+      EXPECT_EQ(jconvert_detail::SjisToJisWith(kernel, in.view()), expected) << static_cast<int>(kernel);
+    }
+  }
+}
+
+TEST(SjisToJisIntoTest, LinesOfEverySizeGiveTheByteByByteReadingInOneReusedRoom) {
+  std::string room;  // one for all, through longer and shorter lines alike
+  for (std::size_t size : {0u, 1u, 15u, 16u, 17u, 31u, 32u, 33u, 63u, 64u, 65u, 127u, 128u, 129u, 639u, 640u,
+                           641u, 1023u, 1024u, 1025u, 1700u, 5000u, 3u, 70u}) {
+    for (std::size_t phase = 0; phase < 11; ++phase) {
+      const std::string plain = SjisLine(size, phase);
+      ExpectEveryEncodingOf(plain, room);
+      if (size == 0) continue;
+      std::string variant = plain;
+      variant.back() = '\x82';  // a lead at the very end
+      ExpectEveryEncodingOf(variant, room);
+      variant.back() = '\xB6';  // ｶ
+      ExpectEveryEncodingOf(variant, room);
+      if (size >= 2) ExpectEveryEncodingOf(plain.substr(0, size - 2) + "\xB6\xDE", room);  // ｶﾞ
+      variant = plain;
+      variant[size / 2] = '\xFF';  // a stray byte, then plain text again
+      ExpectEveryEncodingOf(variant, room);
+    }
+  }
+}
+
+TEST(SjisToJisIntoTest, RoomServesShorterLinesWithoutMoving) {
+  std::string room;
+  EXPECT_EQ(SjisToJisInto(SjisLine(900, 3), room), ReferenceSjisToJis(SjisLine(900, 3)));
+  const char* const place = room.data();
+  EXPECT_EQ(SjisToJisInto("\x82\xA0\r\n", room), "\x1B$B\x24\x22\x1B(J\r\n");
+  EXPECT_EQ(SjisToJisInto(SjisLine(70, 1), room), ReferenceSjisToJis(SjisLine(70, 1)));
+  EXPECT_EQ(room.data(), place);
+}
+
 // --- Long and random inputs against a byte-by-byte reading -----------------
 //
 // The converters work a block at a time; the readings of jconvert_reference.h
@@ -507,6 +565,33 @@ TEST(LongInputTest, EncoderMatchesTheByteByByteReadingOnRandomInput) {
     const std::string input = RandomBytes(rng, static_cast<std::size_t>(round % 300));
     const HeapBytes in(input);
     ASSERT_EQ(SjisToJis(in.view()), ReferenceSjisToJis(input)) << testing::PrintToString(input);
+  }
+}
+
+TEST(LongInputTest, EncoderKernelsMatchTheByteByByteReadingOnRandomShiftJis) {
+  // Mostly valid characters, now and then a half-width letter or a stray
+  // byte, in texts that cross the encoder's chunks.
+  std::mt19937 rng(23);
+  std::uniform_int_distribution<int> pick(0, 99);
+  std::uniform_int_distribution<int> any(0, 255);
+  std::string room;
+  for (int round = 0; round < 400; ++round) {
+    std::string sjis;
+    const std::size_t length = static_cast<std::size_t>(round < 300 ? round * 3 : 1000 + round * 7);
+    const int noise = round % 3 == 0 ? 0 : 2;  // a third are plain throughout
+    while (sjis.size() < length) {
+      const int kind = pick(rng);
+      if (kind < 40) {
+        sjis += Bytes({0x82, 0x9F + any(rng) % 84});  // hiragana, trail above 0x9E
+      } else if (kind < 60) {
+        sjis += Bytes({0x88 + any(rng) % 8, 0x40 + any(rng) % 63});  // kanji, trail in the ASCII range
+      } else if (kind < 100 - noise) {
+        sjis.push_back(static_cast<char>(0x20 + any(rng) % 95));
+      } else {
+        sjis.push_back(static_cast<char>(kind % 2 == 0 ? 0xA1 + any(rng) % 63 : 0xFD));
+      }
+    }
+    ExpectEveryEncodingOf(sjis, room);
   }
 }
 
