@@ -15,10 +15,7 @@ using Impl = ServerCore::Impl;
 
 // ---------------------------------------------------------------- sending
 
-void Impl::Encode() {
-  wire.clear();
-  AppendSjisToJis(line, wire);
-}
+void Impl::Encode() { wire = SjisToJisInto(line, wireRoom); }
 
 // Bytes that are no Shift-JIS character become '?', so a standard client
 // never receives broken UTF-8.

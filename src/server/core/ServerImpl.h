@@ -113,11 +113,12 @@ struct ServerCore::Impl {
   // the output lines share a buffer. That is safe because every user of
   // `line` builds and sends it before calling anything that builds another,
   // and the adapter never calls back into the engine from a send.
-  std::string line;     // the Shift-JIS line being built
-  std::string wire;     // its encoding
-  std::string utf8;     // its form for standard connections
-  std::string inbuf;    // a partial line completed by the current read (raw bytes)
-  std::string decoded;  // one received line decoded to Shift-JIS
+  std::string line;       // the Shift-JIS line being built
+  std::string_view wire;  // its encoding, in wireRoom
+  std::string wireRoom;   // kept from line to line, so encoding copies nothing
+  std::string utf8;       // its form for standard connections
+  std::string inbuf;      // a partial line completed by the current read (raw bytes)
+  std::string decoded;    // one received line decoded to Shift-JIS
   std::string names;
   bool tablesDirty = false;
   // The connection whose lines are being dispatched, and whether a handler closed it.
