@@ -565,8 +565,7 @@ std::size_t EncodePairBlocks(const unsigned char* in, std::size_t i, std::size_t
 // where it stopped (n when done) and leaves the mode in `kanji`.
 template <typename Output>
 [[gnu::noinline]] std::size_t EncodeInto(const unsigned char* in, std::size_t n, std::size_t readable,
-                                         std::size_t stop,
-                       bool& kanji, Output& w) {
+                                         std::size_t stop, bool& kanji, Output& w) {
   std::size_t i = 0;
   while (i < stop) {
     // A run of 7-bit bytes, CR and LF included, is copied in Roman mode.
@@ -646,8 +645,8 @@ struct SjisWordBits {
 
 // Adds the masks of a kernel's block, moved down by `drop` bytes (its width
 // or more leaves none) and up to `shift` in the word.
-[[gnu::always_inline]] inline void AddBlockBits(std::uint64_t high, std::uint64_t lead, std::uint64_t trail, unsigned drop,
-                         std::size_t shift, SjisWordBits& bits) {
+[[gnu::always_inline]] inline void AddBlockBits(std::uint64_t high, std::uint64_t lead, std::uint64_t trail,
+                                                unsigned drop, std::size_t shift, SjisWordBits& bits) {
   bits.high |= (high >> drop) << shift;
   bits.lead |= (lead >> drop) << shift;
   bits.trail |= (trail >> drop) << shift;
@@ -662,11 +661,12 @@ struct PortableKernel {
 #if defined(__SSE2__)
     const __m128i v = LoadBlock(at);
     // Leads xor 0x20 are 0xA1..0xDC; less 0x21 that is the signed range -128..-69.
-    const __m128i lead = _mm_cmpgt_epi8(_mm_set1_epi8(-68),
-                                        _mm_sub_epi8(_mm_xor_si128(v, _mm_set1_epi8(0x20)), _mm_set1_epi8(0x21)));
+    const __m128i lead = _mm_cmpgt_epi8(
+        _mm_set1_epi8(-68), _mm_sub_epi8(_mm_xor_si128(v, _mm_set1_epi8(0x20)), _mm_set1_epi8(0x21)));
     // Trails plus 0x40 are the signed range -128..60.
-    const __m128i trail = _mm_andnot_si128(
-        _mm_cmpeq_epi8(v, _mm_set1_epi8(0x7F)), _mm_cmpgt_epi8(_mm_set1_epi8(61), _mm_add_epi8(v, _mm_set1_epi8(0x40))));
+    const __m128i trail =
+        _mm_andnot_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(0x7F)),
+                         _mm_cmpgt_epi8(_mm_set1_epi8(61), _mm_add_epi8(v, _mm_set1_epi8(0x40))));
     AddBlockBits(static_cast<std::uint32_t>(_mm_movemask_epi8(v)),
                  static_cast<std::uint32_t>(_mm_movemask_epi8(lead)),
                  static_cast<std::uint32_t>(_mm_movemask_epi8(trail)), drop, shift, bits);
@@ -715,10 +715,11 @@ struct Avx2Kernel {
                                      SjisWordBits& bits) {
     const __m256i v = Load(at);
     const __m256i lead = _mm256_cmpgt_epi8(
-        _mm256_set1_epi8(-68), _mm256_sub_epi8(_mm256_xor_si256(v, _mm256_set1_epi8(0x20)), _mm256_set1_epi8(0x21)));
-    const __m256i trail =
-        _mm256_andnot_si256(_mm256_cmpeq_epi8(v, _mm256_set1_epi8(0x7F)),
-                            _mm256_cmpgt_epi8(_mm256_set1_epi8(61), _mm256_add_epi8(v, _mm256_set1_epi8(0x40))));
+        _mm256_set1_epi8(-68),
+        _mm256_sub_epi8(_mm256_xor_si256(v, _mm256_set1_epi8(0x20)), _mm256_set1_epi8(0x21)));
+    const __m256i trail = _mm256_andnot_si256(
+        _mm256_cmpeq_epi8(v, _mm256_set1_epi8(0x7F)),
+        _mm256_cmpgt_epi8(_mm256_set1_epi8(61), _mm256_add_epi8(v, _mm256_set1_epi8(0x40))));
     AddBlockBits(static_cast<std::uint32_t>(_mm256_movemask_epi8(v)),
                  static_cast<std::uint32_t>(_mm256_movemask_epi8(lead)),
                  static_cast<std::uint32_t>(_mm256_movemask_epi8(trail)), drop, shift, bits);
@@ -760,7 +761,9 @@ template <typename Kernel>
 struct InPlace {
   const unsigned char* in;
 
-  [[gnu::always_inline]] SjisWordBits Word(std::size_t offset) const { return ClassifySjisWord<Kernel>(in + offset); }
+  [[gnu::always_inline]] SjisWordBits Word(std::size_t offset) const {
+    return ClassifySjisWord<Kernel>(in + offset);
+  }
   [[gnu::always_inline]] SjisWordBits LastWord(std::size_t offset, std::size_t) const { return Word(offset); }
   bool TrailAfterLastWord(std::size_t offset) const { return IsTrail(in[offset + kMaskBits]); }
   const unsigned char* Step(std::size_t at) const { return in + at; }
@@ -778,7 +781,9 @@ class TextEnd {
     std::memset(copy_ + kStep, 0, kStep);
   }
 
-  [[gnu::always_inline]] SjisWordBits Word(std::size_t offset) const { return ClassifySjisWord<Kernel>(in_ + offset); }
+  [[gnu::always_inline]] SjisWordBits Word(std::size_t offset) const {
+    return ClassifySjisWord<Kernel>(in_ + offset);
+  }
   [[gnu::always_inline]] SjisWordBits LastWord(std::size_t offset, std::size_t left) const {
     constexpr std::size_t kWidth = Kernel::kWidth;
     SjisWordBits bits{0, 0, 0};
@@ -816,7 +821,8 @@ class TextEnd {
 // len, len + 1 when the last pair ends past len, or the first byte that is
 // not plain.
 template <typename Source>
-[[gnu::always_inline]] inline std::size_t ScanPlain(const Source& src, std::size_t len, bool kanji, std::uint64_t* switches) {
+[[gnu::always_inline]] inline std::size_t ScanPlain(const Source& src, std::size_t len, bool kanji,
+                                                    std::uint64_t* switches) {
   std::uint64_t trailFirst = 0;  // byte 0 of the word is the trail of a pair before it
   std::uint64_t kanjiBefore = kanji ? 1 : 0;
   std::uint64_t lastStarts = 0;
@@ -828,8 +834,10 @@ template <typename Source>
     const bool last = left <= kMaskBits;
     const std::uint64_t valid = last ? ~std::uint64_t{0} >> (kMaskBits - left) : ~std::uint64_t{0};
     const SjisWordBits bits = last ? src.LastWord(offset, left) : src.Word(offset);
-    const std::uint64_t nextTrail = last ? src.TrailAfterLastWord(offset) : IsTrail(src.Step(offset)[kMaskBits]);
-    const std::uint64_t candidates = bits.lead & ((bits.trail >> 1) | (nextTrail << 63)) & valid & ~trailFirst;
+    const std::uint64_t nextTrail =
+        last ? src.TrailAfterLastWord(offset) : IsTrail(src.Step(offset)[kMaskBits]);
+    const std::uint64_t candidates =
+        bits.lead & ((bits.trail >> 1) | (nextTrail << 63)) & valid & ~trailFirst;
     const std::uint64_t starts = PairStarts(candidates);
     const std::uint64_t kanjiBytes = starts | (starts << 1) | trailFirst;
     const std::uint64_t changes = kanjiBytes ^ ((kanjiBytes << 1) | kanjiBefore);
@@ -885,7 +893,8 @@ template <typename Kernel, bool kKanji, typename Source>
 // to a step past the output. The modes alternate, so each turn of the loop
 // writes one run of each with the escapes between them.
 template <typename Kernel, typename Source>
-[[gnu::always_inline]] inline char* EmitPlain(const Source& src, std::size_t end, const std::uint64_t* switches, bool& kanji, char* out) {
+[[gnu::always_inline]] inline char* EmitPlain(const Source& src, std::size_t end,
+                                              const std::uint64_t* switches, bool& kanji, char* out) {
   SwitchReader reader(switches);
   std::size_t at = 0;
   std::size_t stop = 0;
@@ -923,8 +932,9 @@ template <typename Kernel, typename Source>
 // `available` bytes of text and `readable` bytes that may be loaded there;
 // returns the bytes consumed, at least `len` unless the text ends first.
 template <typename Kernel, typename Source, typename Output>
-[[gnu::always_inline]] inline std::size_t EncodeChunk(const Source& src, const unsigned char* text, std::size_t available,
-                        std::size_t readable, std::size_t len, bool& kanji, Output& w) {
+[[gnu::always_inline]] inline std::size_t EncodeChunk(const Source& src, const unsigned char* text,
+                                                      std::size_t available, std::size_t readable,
+                                                      std::size_t len, bool& kanji, Output& w) {
   std::uint64_t switches[kSwitchWords];
   const std::size_t end = ScanPlain(src, len, kanji, switches);
   // Each byte gives at most itself and one escape.
@@ -942,7 +952,8 @@ template <typename Kernel, typename Output>
   std::size_t start = 0;
   bool kanji = false;
   while (n - start >= kLastPiece) {
-    start += EncodeChunk<Kernel>(InPlace<Kernel>{in + start}, in + start, n - start, n - start, kChunk, kanji, w);
+    start +=
+        EncodeChunk<Kernel>(InPlace<Kernel>{in + start}, in + start, n - start, n - start, kChunk, kanji, w);
   }
   const std::size_t len = n - start;
   if (n >= kStep) {

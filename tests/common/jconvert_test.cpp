@@ -492,8 +492,8 @@ void ExpectEveryEncodingOf(const std::string& sjis, std::string& room) {
 
 TEST(SjisToJisIntoTest, LinesOfEverySizeGiveTheByteByByteReadingInOneReusedRoom) {
   std::string room;  // one for all, through longer and shorter lines alike
-  for (std::size_t size : {0u, 1u, 15u, 16u, 17u, 31u, 32u, 33u, 63u, 64u, 65u, 127u, 128u, 129u, 639u, 640u,
-                           641u, 1023u, 1024u, 1025u, 1700u, 5000u, 3u, 70u}) {
+  for (std::size_t size : {0u,   1u,   15u,  16u,  17u,  31u,   32u,   33u,   63u,   64u,   65u, 127u,
+                           128u, 129u, 639u, 640u, 641u, 1023u, 1024u, 1025u, 1700u, 5000u, 3u,  70u}) {
     for (std::size_t phase = 0; phase < 11; ++phase) {
       const std::string plain = SjisLine(size, phase);
       ExpectEveryEncodingOf(plain, room);
