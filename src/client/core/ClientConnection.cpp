@@ -91,7 +91,7 @@ void ClientCore::CommandSend(std::string_view line) {
   // The last gate to the wire: whatever a value held, exactly one line leaves.
   std::string out = OneLineValue(line);
   out += "\r\n";
-  net_.Write(SjisToJis(out));
+  net_.Write(SjisToJisInto(out, sendRoom_));
 }
 
 void ClientCore::ClientSocketConnect() {

@@ -243,6 +243,7 @@ class ClientCore : public ClientNetEvents {
   int serverVersion_ = 0;
   LineBuffer recvBuffer_;
   LineBuffer hostRecvBuffer_;
+  std::string sendRoom_;  // each line sent is encoded into it, kept from line to line
 };
 
 }  // namespace novalune::client
