@@ -888,43 +888,39 @@ template <typename Kernel, bool kKanji, typename Source>
   return out + (stop - at);
 }
 
+// Writes the run up to the next switch, in Kanji mode or not, and the escape
+// into the other mode; false, with nothing after the run, at `end`.
+template <typename Kernel, bool kKanji, typename Source>
+[[gnu::always_inline]] inline bool WriteRunAndEscape(const Source& src, SwitchReader& reader, std::size_t end,
+                                                     std::size_t& at, char*& out) {
+  const std::size_t stop = reader.Next();
+  out = WriteRun<Kernel, kKanji>(src, at, stop, out);
+  if (stop == end) return false;
+  at = stop;
+  std::memcpy(out, kKanji ? kEnterRoman : kEnterKanji, 4);  // the NUL is written over
+  out += 3;
+  return true;
+}
+
 // Writes the chunk's bytes up to `end` from the switches ScanPlain found,
 // starting in the mode in `kanji` and leaving the last one there. Stores up
 // to a step past the output. The modes alternate, so each turn of the loop
-// writes one run of each with the escapes between them.
+// writes one run of each and needs no test of the mode.
 template <typename Kernel, typename Source>
 [[gnu::always_inline]] inline char* EmitPlain(const Source& src, std::size_t end,
                                               const std::uint64_t* switches, bool& kanji, char* out) {
   SwitchReader reader(switches);
   std::size_t at = 0;
-  std::size_t stop = 0;
-  if (kanji) {
-    stop = reader.Next();
-    out = WriteRun<Kernel, true>(src, at, stop, out);
-    if (stop == end) return out;
-    at = stop;
-    std::memcpy(out, kEnterRoman, 4);  // the NUL is written over
-    out += 3;
-  }
+  if (kanji && !WriteRunAndEscape<Kernel, true>(src, reader, end, at, out)) return out;
   for (;;) {
-    stop = reader.Next();
-    out = WriteRun<Kernel, false>(src, at, stop, out);
-    if (stop == end) {
+    if (!WriteRunAndEscape<Kernel, false>(src, reader, end, at, out)) {
       kanji = false;
       return out;
     }
-    at = stop;
-    std::memcpy(out, kEnterKanji, 4);
-    out += 3;
-    stop = reader.Next();
-    out = WriteRun<Kernel, true>(src, at, stop, out);
-    if (stop == end) {
+    if (!WriteRunAndEscape<Kernel, true>(src, reader, end, at, out)) {
       kanji = true;
       return out;
     }
-    at = stop;
-    std::memcpy(out, kEnterRoman, 4);
-    out += 3;
   }
 }
 
