@@ -972,15 +972,10 @@ NOVALUNE_AVX2 __attribute__((flatten)) void EncodeTextAvx2(std::string_view text
   EncodeTextWith<Avx2Kernel>(text, w);
 }
 
-bool HasAvx2() {
-  __builtin_cpu_init();
-  return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") && __builtin_cpu_supports("bmi2") &&
-         __builtin_cpu_supports("popcnt");
-}
-
-// Chosen once; false, the portable kernel, should a conversion run while
-// the program's statics are still being set up.
-const bool kEncodeAvx2 = HasAvx2();
+// Chosen once, with the instruction sets the decoder's AVX2 kernel needs too;
+// false, the portable kernel, should a conversion run while the program's
+// statics are still being set up.
+const bool kEncodeAvx2 = jconvert_detail::KernelSupported(jconvert_detail::DecodeKernel::kAvx2);
 #endif
 
 template <typename Output>
