@@ -795,8 +795,13 @@ class TextEnd {
     return bits;
   }
   bool TrailAfterLastWord(std::size_t) const { return false; }
+  // Chosen by a mask, not a branch: which one a step reads changes from line
+  // to line, and the compiler would otherwise split the loops at it.
   const unsigned char* Step(std::size_t at) const {
-    return at + kStep <= n_ ? in_ + at : copy_ + (at + kStep - n_);
+    const auto inside = std::uintptr_t{0} - static_cast<std::uintptr_t>(at + kStep <= n_);
+    const auto here = reinterpret_cast<std::uintptr_t>(in_ + at);
+    const auto copied = reinterpret_cast<std::uintptr_t>(copy_ + (at + kStep - n_));
+    return reinterpret_cast<const unsigned char*>((here & inside) | (copied & ~inside));
   }
 
  private:
