@@ -776,13 +776,15 @@ struct InPlace {
 template <typename Kernel>
 class TextEnd {
  public:
-  TextEnd(const unsigned char* in, std::size_t n) : in_(in), n_(n) {
+  TextEnd(const unsigned char* in, std::size_t n) : n_(n), sources_{copy_, in} {
     std::memcpy(copy_, in + n - kStep, kStep);
     std::memset(copy_ + kStep, 0, kStep);
   }
+  TextEnd(const TextEnd&) = delete;  // sources_ points into the object itself
+  TextEnd& operator=(const TextEnd&) = delete;
 
   [[gnu::always_inline]] SjisWordBits Word(std::size_t offset) const {
-    return ClassifySjisWord<Kernel>(in_ + offset);
+    return ClassifySjisWord<Kernel>(sources_[1] + offset);
   }
   [[gnu::always_inline]] SjisWordBits LastWord(std::size_t offset, std::size_t left) const {
     constexpr std::size_t kWidth = Kernel::kWidth;
@@ -790,23 +792,25 @@ class TextEnd {
     for (std::size_t t = 0; t < kMaskBits; t += kWidth) {
       const bool whole = t + kWidth <= left;
       const std::size_t past = whole ? 0 : std::min(t + kWidth - left, kWidth);
-      Kernel::Classify(whole ? in_ + offset + t : in_ + n_ - kWidth, static_cast<unsigned>(past), t, bits);
+      // The piece may be shorter than a block: its end is loaded from the text before it.
+      const unsigned char* text = sources_[1];
+      Kernel::Classify(whole ? text + offset + t : text + n_ - kWidth, static_cast<unsigned>(past), t, bits);
     }
     return bits;
   }
   bool TrailAfterLastWord(std::size_t) const { return false; }
-  // Chosen by a mask, not a branch: which one a step reads changes from line
-  // to line, and the compiler would otherwise split the loops at it.
+  // Picked by index and mask, not by a branch: which one a step reads
+  // changes from line to line, and the compiler would otherwise split the
+  // run loops at it.
   const unsigned char* Step(std::size_t at) const {
-    const auto inside = std::uintptr_t{0} - static_cast<std::uintptr_t>(at + kStep <= n_);
-    const auto here = reinterpret_cast<std::uintptr_t>(in_ + at);
-    const auto copied = reinterpret_cast<std::uintptr_t>(copy_ + (at + kStep - n_));
-    return reinterpret_cast<const unsigned char*>((here & inside) | (copied & ~inside));
+    const bool inside = at + kStep <= n_;
+    const std::size_t copied = (n_ - kStep) & (std::size_t{0} - static_cast<std::size_t>(!inside));
+    return sources_[static_cast<std::size_t>(inside)] + (at - copied);
   }
 
  private:
-  const unsigned char* in_;
   std::size_t n_;
+  const unsigned char* sources_[2];               // the copy, the text
   alignas(kStep) unsigned char copy_[2 * kStep];  // in[n - kStep, n), then zero bytes
 };
 

@@ -511,6 +511,15 @@ TEST(SjisToJisIntoTest, LinesOfEverySizeGiveTheByteByByteReadingInOneReusedRoom)
   }
 }
 
+TEST(SjisToJisIntoTest, LongTextWhoseLastPlainPieceIsShorterThanABlock) {
+  // A stray byte sends a long ASCII run to the byte-by-byte encoder, which
+  // takes it whole: the plain text after it is a piece of a few bytes.
+  std::string room;
+  for (std::size_t tail = 0; tail < 40; ++tail) {
+    ExpectEveryEncodingOf("\xFF" + std::string(1500, 'a') + SjisLine(tail, 0), room);
+  }
+}
+
 TEST(SjisToJisIntoTest, RoomServesShorterLinesWithoutMoving) {
   std::string room;
   EXPECT_EQ(SjisToJisInto(SjisLine(900, 3), room), ReferenceSjisToJis(SjisLine(900, 3)));
