@@ -985,17 +985,28 @@ NOVALUNE_AVX2 __attribute__((flatten)) void EncodeTextAvx2(std::string_view text
 // false, the portable kernel, should a conversion run while the program's
 // statics are still being set up.
 const bool kEncodeAvx2 = jconvert_detail::KernelSupported(jconvert_detail::DecodeKernel::kAvx2);
+#else
+constexpr bool kEncodeAvx2 = false;
 #endif
 
+using jconvert_detail::EncodeKernel;
+
+// The portable kernel wherever this build has no other.
 template <typename Output>
-void EncodeText(std::string_view text, Output& w) {
+void EncodeTextOn(EncodeKernel kernel, std::string_view text, Output& w) {
 #if defined(NOVALUNE_ENCODE_AVX2)
-  if (kEncodeAvx2) {
+  if (kernel == EncodeKernel::kAvx2) {
     EncodeTextAvx2(text, w);
     return;
   }
 #endif
+  (void)kernel;
   EncodeTextWith<PortableKernel>(text, w);
+}
+
+template <typename Output>
+void EncodeText(std::string_view text, Output& w) {
+  EncodeTextOn(kEncodeAvx2 ? EncodeKernel::kAvx2 : EncodeKernel::kPortable, text, w);
 }
 
 }  // namespace
@@ -1039,33 +1050,14 @@ std::string SjisToJis(std::string_view text) {
 namespace jconvert_detail {
 
 bool KernelSupported(EncodeKernel kernel) {
-#if defined(NOVALUNE_ENCODE_AVX2)
-  if (kernel == EncodeKernel::kAvx2) return kEncodeAvx2;
-#endif
-  return kernel == EncodeKernel::kPortable;
+  return kernel == EncodeKernel::kPortable || (kernel == EncodeKernel::kAvx2 && kEncodeAvx2);
 }
-
-namespace {
-
-template <typename Output>
-void EncodeTextWith(EncodeKernel kernel, std::string_view text, Output& w) {
-#if defined(NOVALUNE_ENCODE_AVX2)
-  if (kernel == EncodeKernel::kAvx2) {
-    EncodeTextAvx2(text, w);
-    return;
-  }
-#endif
-  (void)kernel;
-  EncodeTextWith<PortableKernel>(text, w);
-}
-
-}  // namespace
 
 std::string SjisToJisWith(EncodeKernel kernel, std::string_view text) {
   if (!KernelSupported(kernel)) return {};
   std::string out(EncodedBound(text.size()) + kOverhang, '\0');
   BoundedWriter w(out.data());
-  EncodeTextWith(kernel, text, w);
+  EncodeTextOn(kernel, text, w);
   out.resize(w.Size());
   return out;
 }

@@ -201,24 +201,20 @@ void FileReceiveChannel::DataArrived() {
 long FileReceiveChannel::ReceivePiece() {
   const auto left =
       static_cast<std::size_t>(std::min<std::uint64_t>(engine_.Size() - engine_.ReceivedBytes(), kReadPiece));
+  long got = StreamSocket::kCannotStage;
   if (staging_ && !stream_->HasEarly()) {
-    const long got = stream_->Stage(left);
-    if (got != StreamSocket::kCannotStage) {
-      if (got <= 0) return got;
-      engine_.Accept(static_cast<std::uint64_t>(got));
-      if (!engine_.Done()) QueueAck();
-      if (stream_->WriteStaged(file_.handle(), static_cast<std::size_t>(got))) return got;
-      fileError_ = QString::fromLocal8Bit(std::strerror(errno));
-      return kFileFailed;
-    }
-    staging_ = false;
+    got = stream_->Stage(left);
+    staging_ = got != StreamSocket::kCannotStage;
   }
-  const long got = stream_->Read(buffer_.get(), left);
+  const bool staged = got != StreamSocket::kCannotStage;
+  if (!staged) got = stream_->Read(buffer_.get(), left);
   if (got <= 0) return got;
   engine_.Accept(static_cast<std::uint64_t>(got));
   if (!engine_.Done()) QueueAck();
-  if (file_.write(buffer_.get(), got) == got) return got;
-  fileError_ = FileError(file_);
+  const auto count = static_cast<std::size_t>(got);
+  if (staged ? stream_->WriteStaged(file_.handle(), count) : file_.write(buffer_.get(), got) == got)
+    return got;
+  fileError_ = staged ? QString::fromLocal8Bit(std::strerror(errno)) : FileError(file_);
   return kFileFailed;
 }
 

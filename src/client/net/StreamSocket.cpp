@@ -3,46 +3,24 @@
 #include <QTcpSocket>
 #include <algorithm>
 #include <cerrno>
-#include <csignal>
 #include <cstring>
 
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
-#include <pthread.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #if defined(__linux__)
 #include <sys/sendfile.h>
 #endif
 
+#include "common/SigpipeHold.h"
+
 namespace novalune::client {
 
 namespace {
 
 bool WouldBlock(int error) { return error == EAGAIN || error == EWOULDBLOCK; }
-
-#if defined(__linux__)
-// sendfile has no flag against SIGPIPE: the signal is held back around the
-// call and, when the peer was gone, taken before it can end the program.
-ssize_t SendFileQuietly(int socketFd, int fileFd, std::uint64_t offset, std::size_t count) {
-  sigset_t pipe;
-  sigset_t before;
-  sigemptyset(&pipe);
-  sigaddset(&pipe, SIGPIPE);
-  pthread_sigmask(SIG_BLOCK, &pipe, &before);
-  auto at = static_cast<off_t>(offset);
-  const ssize_t sent = ::sendfile(socketFd, fileFd, &at, count);
-  const int error = errno;
-  if (sent < 0 && error == EPIPE) {
-    const timespec none{};
-    sigtimedwait(&pipe, nullptr, &none);
-  }
-  pthread_sigmask(SIG_SETMASK, &before, nullptr);
-  errno = error;
-  return sent;
-}
-#endif
 
 }  // namespace
 
@@ -115,7 +93,8 @@ long StreamSocket::Write(const char* data, std::size_t size) {
 long StreamSocket::SendFile(int fileFd, std::uint64_t offset, std::size_t count) {
 #if defined(__linux__)
   for (;;) {
-    const ssize_t sent = SendFileQuietly(fd_, fileFd, offset, count);
+    auto at = static_cast<off_t>(offset);
+    const ssize_t sent = WithSigpipeHeld([&] { return ::sendfile(fd_, fileFd, &at, count); });
     if (sent >= 0) return sent;
     if (errno == EINVAL || errno == ENOSYS) break;  // a file sendfile cannot read: copied below
     if (errno != EINTR) return Failed(errno);

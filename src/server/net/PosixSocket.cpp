@@ -4,12 +4,12 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
-#include <pthread.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <cerrno>
-#include <csignal>
 #include <cstring>
+
+#include "common/SigpipeHold.h"
 
 namespace novalune::server::net {
 
@@ -164,21 +164,8 @@ long SpliceFromSocket(int socketFd, int pipeWriteFd, std::size_t size) {
   return SpliceOnce(socketFd, pipeWriteFd, size);
 }
 
-// splice has no flag against SIGPIPE: the signal is held back around the call and, when the
-// peer was gone, taken before it can end the program.
 long SpliceToSocket(int pipeReadFd, int socketFd, std::size_t size) {
-  sigset_t brokenPipe;
-  sigset_t before;
-  sigemptyset(&brokenPipe);
-  sigaddset(&brokenPipe, SIGPIPE);
-  pthread_sigmask(SIG_BLOCK, &brokenPipe, &before);
-  const long moved = SpliceOnce(pipeReadFd, socketFd, size);
-  if (moved == kReadBroken) {
-    const timespec none{};
-    ::sigtimedwait(&brokenPipe, nullptr, &none);
-  }
-  pthread_sigmask(SIG_SETMASK, &before, nullptr);
-  return moved;
+  return WithSigpipeHeld([&] { return SpliceOnce(pipeReadFd, socketFd, size); });
 }
 
 }  // namespace novalune::server::net
