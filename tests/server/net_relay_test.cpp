@@ -304,6 +304,10 @@ TEST_F(RelayTest, WithoutDescriptorsForPipesTheBytesAreCopied) {
   const std::size_t size = FileSize(4);
   StartTransfer(t, size);
   if (HasFatalFailure()) return;
+  // Both relay sides accepted and paired before the limit, or the server could not accept them.
+  // The word back creates the sender side's pipe only; the file's way to the receiver has none.
+  ASSERT_TRUE(t.download.SendRaw("go"));
+  ASSERT_EQ(t.upload.ReadBytes(2), "go");
   NoNewDescriptors full;
   ASSERT_LT(::open("/dev/null", O_RDONLY), 0);
   const std::string file = BinaryFile(size, 6);
