@@ -4,7 +4,7 @@
 //      against one block per ack;
 //   3. relayed through our server: send-ahead against the raw copy.
 // Usage: transfer_bench [MiB on loopback, default 1024] [MiB over the slow link, default 64]
-//                       [send-ahead KiB, default 256] [rounds on loopback, default 3]
+//                       [send-ahead KiB, default 1024] [rounds on loopback, default 3]
 // The sender runs on the main thread and the receiver on a thread of its own,
 // as two clients in two processes would; the raw copy moves bytes from memory
 // to memory, so its figure is the upper bound.
@@ -106,6 +106,14 @@ class LineClient {
   std::string pending_;
 };
 
+// Every round that keeps a file starts alike: a new file, as each real receive
+// makes a fresh work file, and no write-back of an earlier round still running
+// on the disk.
+void FreshTarget(const QString& path) {
+  QFile::remove(path);
+  sync();
+}
+
 // Bytes per second of a plain copy of `size` bytes over loopback, kept in a
 // file at `sink` when one is named (as a receiver must).
 double RawCopy(std::uint64_t size, const QString& sink = {}) {
@@ -121,6 +129,7 @@ double RawCopy(std::uint64_t size, const QString& sink = {}) {
     }
     close(fd);
   });
+  if (!sink.isEmpty()) FreshTarget(sink);
   const int fd = accept(listener, nullptr, nullptr);
   const auto start = Clock::now();
   QFile file(sink);
@@ -279,6 +288,7 @@ double Direct(const QTemporaryDir& dir, std::uint64_t size, std::uint64_t window
   listener.Listen();
   std::optional<DelayProxy> proxy;
   if (delay) proxy.emplace(listener.Port(), *delay);
+  FreshTarget(dir.filePath("RECEIVE.TMP"));
   QElapsedTimer timer;
   timer.start();
   ReceiverThread receiver(dir.filePath("RECEIVE.TMP"), size, "127.0.0.1",
@@ -297,6 +307,7 @@ double Relayed(const QTemporaryDir& dir, std::uint64_t size, std::uint64_t windo
   const QString source = SourceFile(dir, size);
   taro.Send(novalune::client::RelaySendLine("hanako", "f.bin", size));
   hanako.WaitFor("DCC SEND");
+  FreshTarget(dir.filePath("RECEIVE.TMP"));
   QElapsedTimer timer;
   timer.start();
   ReceiverThread receiver(dir.filePath("RECEIVE.TMP"), size, "127.0.0.1", server.RelayReceiverPort());
@@ -382,23 +393,24 @@ int main(int argc, char** argv) {
               rounds);
   SourceFile(dir, big);
   SourceFile(dir, big / 16);
-  auto best = [rounds](const auto& measure) {
-    double rate = 0;
-    for (int round = 0; round < rounds; ++round) rate = std::max(rate, measure());
-    return rate;
-  };
-  const double raw = best([&] { return RawCopy(big); });
+  // Rounds take turns, so that every figure sees the same moments of the
+  // machine (its raw copy alone moves twice as fast at one time as at another).
+  double raw = 0, rawFile = 0, direct = 0, relayedRaw = 0, relayed = 0;
+  for (int round = 0; round < rounds; ++round) {
+    raw = std::max(raw, RawCopy(big));
+    // The receiver's disk is part of every transfer: this is what one can reach.
+    rawFile = std::max(rawFile, RawCopy(big, dir.filePath("RAW.BIN")));
+    direct = std::max(direct, Direct(dir, big, window, std::nullopt));
+    relayedRaw = std::max(relayedRaw, RelayedRawSockets(big));
+    relayed = std::max(relayed, Relayed(dir, big, window));
+  }
   Line("raw TCP copy", raw, raw, "raw");
-  // The receiver's disk is part of every transfer: this is what one can reach.
-  const double rawFile = best([&] { return RawCopy(big, dir.filePath("RAW.BIN")); });
   Line("raw TCP copy into a file", rawFile, raw, "raw");
-  const double direct = best([&] { return Direct(dir, big, window, std::nullopt); });
   Line("direct, send-ahead", direct, raw, "raw");
   Line("  the same against the copy into a file", direct, rawFile, "into a file");
   // One block per round trip is slow; a sixteenth of the size shows its rate.
   Line("direct, one block per ack (1/16 of the size)", Direct(dir, big / 16, 0, std::nullopt), raw, "raw");
-  Line("relayed, raw sockets through our server", best([&] { return RelayedRawSockets(big); }), raw, "raw");
-  const double relayed = best([&] { return Relayed(dir, big, window); });
+  Line("relayed, raw sockets through our server", relayedRaw, raw, "raw");
   Line("relayed, send-ahead", relayed, raw, "raw");
   Line("  the same against the copy into a file", relayed, rawFile, "into a file");
   Line("relayed, one block per ack (1/16 of the size)", Relayed(dir, big / 16, 0), raw, "raw");

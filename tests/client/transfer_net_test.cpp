@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <cerrno>
+#include <cstring>
 #include <memory>
 
 #include "client/core/FileTransfer.h"
@@ -158,6 +160,18 @@ TEST_F(TransferNet, AConnectThatFailsEndsTheReceive) {
   ASSERT_TRUE(ServeUntil([&] { return received_.end.has_value(); }));
   EXPECT_FALSE(received_.end->complete);
   EXPECT_FALSE(QFile::exists(work_.filePath("RECEIVE.TMP")));
+}
+
+// A size no disk here holds: refused before any connection, with the system's
+// own words, and no work file left behind.
+TEST_F(TransferNet, AFileLargerThanTheFreeDiskSpaceIsRefusedBeforeItStarts) {
+  FileReceiveChannel receiver(work_.filePath("RECEIVE.TMP"), kMaxOfferSize);
+  received_.Watch(&receiver);
+  QString error;
+  EXPECT_FALSE(receiver.Start("127.0.0.1", 1, error));
+  EXPECT_EQ(error.toStdString(), std::strerror(ENOSPC));
+  EXPECT_FALSE(QFile::exists(work_.filePath("RECEIVE.TMP")));
+  EXPECT_FALSE(received_.end.has_value());
 }
 
 // A peer that sends past the accepted size and then waits for the last

@@ -1,10 +1,14 @@
 #include "client/net/FileTransferNet.h"
 
+#include <QFileInfo>
 #include <QHostAddress>
 #include <QMetaObject>
+#include <QStorageInfo>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+
+#include <fcntl.h>
 
 namespace novalune::client {
 
@@ -15,9 +19,9 @@ namespace {
 constexpr std::size_t kSendPiece = std::size_t{1024} * 1024;
 constexpr std::size_t kTurnLimit = std::size_t{8} * 1024 * 1024;
 // The receiver reads up to this much at once and acknowledges each read
-// before writing it, so the sender refills its window (by default this size)
-// while the file is written.
-constexpr std::size_t kReadPiece = std::size_t{256} * 1024;
+// before writing it, so the sender refills its window (by default twice this
+// size) while the file is written.
+constexpr std::size_t kReadPiece = std::size_t{512} * 1024;
 
 // What ReceivePiece returns when the work file took a piece not.
 constexpr long kFileFailed = -10;
@@ -27,6 +31,32 @@ QString FileError(const QFile& file) { return file.errorString(); }
 QString StreamError(const StreamSocket& stream) {
   const QString error = stream.ErrorString();
   return error.isEmpty() ? QObject::tr("the connection was closed") : error;
+}
+
+QString SystemError(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+
+// Sets the whole size aside on the disk before any byte moves: a file that
+// cannot fit is refused at once instead of failing part-way, and a file laid
+// out in one piece is cheaper to write into. The file's size still grows with
+// what arrives.
+bool ReserveSpace(QFile& file, std::uint64_t size, QString& error) {
+  if (size == 0) return true;
+  // Checked first: asking the file system for more than it has would fill the
+  // disk for everyone until the request fails.
+  const QStorageInfo storage(QFileInfo(file).absolutePath());
+  if (storage.isValid() && storage.bytesAvailable() >= 0 &&
+      static_cast<std::uint64_t>(storage.bytesAvailable()) < size) {
+    error = SystemError(ENOSPC);
+    return false;
+  }
+#if defined(__linux__)
+  if (::fallocate(file.handle(), FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size)) != 0 &&
+      (errno == ENOSPC || errno == EDQUOT || errno == EFBIG)) {
+    error = SystemError(errno);
+    return false;
+  }  // a file system that reserves nothing is written as it comes
+#endif
+  return true;
 }
 
 }  // namespace
@@ -162,6 +192,11 @@ bool FileReceiveChannel::Start(const QString& host, std::uint16_t port, QString&
     error = FileError(file_);
     return false;
   }
+  if (!ReserveSpace(file_, engine_.Size(), error)) {
+    file_.close();
+    file_.remove();
+    return false;
+  }
   connector_.connectToHost(host, port);
   return true;
 }
@@ -214,7 +249,7 @@ long FileReceiveChannel::ReceivePiece() {
   const auto count = static_cast<std::size_t>(got);
   if (staged ? stream_->WriteStaged(file_.handle(), count) : file_.write(buffer_.get(), got) == got)
     return got;
-  fileError_ = staged ? QString::fromLocal8Bit(std::strerror(errno)) : FileError(file_);
+  fileError_ = staged ? SystemError(errno) : FileError(file_);
   return kFileFailed;
 }
 
