@@ -45,7 +45,6 @@ class StreamSocket : public QObject {
 
   // Whether bytes read by Qt before the hand-over are still waiting for Read.
   bool HasEarly() const { return !early_.isEmpty(); }
-  void WatchReadable(bool on) { readable_.setEnabled(on); }
   void WatchWritable(bool on) { writable_.setEnabled(on); }
   // No more bytes from this side; the peer reads the end of the stream.
   void ShutdownWrite();
